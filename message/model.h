@@ -1,0 +1,110 @@
+// model.h - the in-memory model of one message: header values in the forms
+// the writers need, and the MIME part tree over the raw text.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "platform/time.h"
+
+namespace tessaly {
+
+// What a part is.
+enum class PartKind : uint8_t {
+    Unclassified = 0,  // initial value only
+    Multipart = 1,     // multipart other than alternative and related
+    Alternative = 2,   // multipart/alternative
+    Related = 3,       // multipart/related
+    Text = 4,          // plain text body
+    Html = 5,          // HTML body
+    Attachment = 6,
+    Image = 7,  // a file name ending ".gif", ".jpg" or ".jpeg"
+};
+
+// How a part's body is encoded or formatted.
+enum class BodyFormat : uint8_t {
+    None = 0,  // the body is used unchanged
+    Base64 = 1,
+    Uuencode = 2,
+    BinHex = 3,
+    Flowed = 4,           // format=flowed text
+    OutlookText = 5,      // Outlook plain text, written as paragraphs
+    QuotedPrintable = 6,
+    Enriched = 7,         // text/enriched
+    MacBinary = 8,        // Outlook attachment to be MacBinary-encoded
+    RtfHtml = 9,          // HTML encapsulated in RTF
+};
+
+// One node of the part tree. The pointers into the text refer to the raw
+// message, which the caller keeps alive until the message is written.
+struct tagMessagePart {
+    std::string disposition;
+    std::string contentId;  // "cid:" + Content-ID without brackets, or empty
+    std::string contentType;
+    PartKind kind = PartKind::Unclassified;
+    std::string boundary;
+    std::string transferEncoding;
+    BodyFormat bodyFormat = BodyFormat::None;
+    std::string declaredName;
+    std::string fileName;
+    const char* headerStart = nullptr;
+    const char* bodyStart = nullptr;
+    const char* bodyEnd = nullptr;
+    tagMessagePart* nextSibling = nullptr;
+    tagMessagePart* firstChild = nullptr;
+    tagMessagePart* parent = nullptr;
+    int32_t partNumber = 0;
+};
+
+struct TMessageInfo {
+    std::string to;
+    std::string toHtml;
+    std::string toShortHtml;
+    std::string toName;
+    bool isNews = false;
+    std::string cc;
+    std::string ccHtml;
+    std::string ccShortHtml;
+    std::string ccName;
+    std::string from;
+    std::string fromHtml;
+    std::string fromName;
+    std::string fromAddress;
+    std::string subject;
+    std::string subjectName;
+    std::string date;
+    std::string received;
+    bool hasReceived = false;
+    FILETIME fileTime;
+    SYSTEMTIME sentTime;
+    std::string messageId;
+    std::string checksumKey;
+    std::string folderName;
+    tagMessagePart rootPart;
+};
+
+// Neither frees a part tree: free it with freePartTree first.
+void initMessageInfo(TMessageInfo& info);
+void initMessagePart(tagMessagePart& part);
+
+// Frees every part below `root` (the parts a tree builder allocated with
+// new), without recursion, and leaves `root` with no children.
+void freePartTree(tagMessagePart& root);
+
+// Walks all parts of a message: a first-in, first-out work list that starts
+// with the root; each visited part appends its first child, then its next
+// sibling. For R with children A (holding A1, A2) and B (holding B1) the
+// order is R, A, A1, B, A2, B1.
+class TPartIterator {
+public:
+    explicit TPartIterator(tagMessagePart* root);
+
+    // The next part, or null when the walk is over.
+    tagMessagePart* next();
+
+private:
+    std::deque<tagMessagePart*> work_;
+};
+
+}  // namespace tessaly

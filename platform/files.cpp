@@ -1,0 +1,191 @@
+// files.cpp - files and folders over POSIX calls.
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/errors.h"
+
+namespace tessaly {
+
+namespace {
+
+bool fail() {
+    setLastSystemError(errno);
+    return false;
+}
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+timespec toTimespec(const FILETIME& time) {
+    const uint64_t value = fileTimeValue(time);
+    timespec ts{};
+    ts.tv_sec = fileTimeToUnix(time);
+    ts.tv_nsec = static_cast<long>(value % 10'000'000) * 100;
+    return ts;
+}
+
+}  // namespace
+
+bool pathExists(const std::string& pattern) {
+    if (pattern.size() >= 2 && pattern.back() == '*' && isSeparator(pattern[pattern.size() - 2])) {
+        DIR* dir = opendir(pattern.substr(0, pattern.size() - 2).c_str());
+        if (!dir) return fail();
+        bool found = false;
+        while (dirent* entry = readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..") {
+                found = true;
+                break;
+            }
+        }
+        closedir(dir);
+        return found;
+    }
+    struct stat st{};
+    if (pattern.empty() || stat(pattern.c_str(), &st) != 0) return fail();
+    return true;
+}
+
+bool isFolder(const std::string& path) {
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool createFolder(const std::string& path) {
+    if (mkdir(path.c_str(), 0755) == 0) return true;
+    if (errno == EEXIST && isFolder(path)) return true;
+    return fail();
+}
+
+bool createFolderPath(const std::string& path) {
+    if (path.empty()) return false;
+    if (isFolder(path)) return true;
+    // Create each missing level from the top down.
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || isSeparator(path[i])) {
+            const std::string prefix = path.substr(0, i);
+            if (!isFolder(prefix) && !createFolder(prefix)) return false;
+        }
+    }
+    return true;
+}
+
+bool removeFolder(const std::string& path) { return rmdir(path.c_str()) == 0 || fail(); }
+
+bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0 || fail(); }
+
+bool renameFile(const std::string& from, const std::string& to) {
+    return rename(from.c_str(), to.c_str()) == 0 || fail();
+}
+
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return fail();
+    const int dirFd = dirfd(dir);
+    while (dirent* entry = readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st{};
+        if (fstatat(dirFd, entry->d_name, &st, 0) != 0) continue;  // vanished or a dangling link
+        FolderEntry item;
+        item.name = entry->d_name;
+        item.isFolder = S_ISDIR(st.st_mode);
+        item.size = static_cast<uint64_t>(st.st_size);
+        item.lastWriteTime = unixToFileTime(st.st_mtim.tv_sec, static_cast<uint32_t>(st.st_mtim.tv_nsec));
+        entries.push_back(std::move(item));
+    }
+    closedir(dir);
+    return true;
+}
+
+OutputFile::~OutputFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool OutputFile::create(const std::string& path, CreateMode mode) {
+    if (fd_ >= 0) close();
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == CreateMode::New ? O_EXCL : O_TRUNC);
+    fd_ = ::open(path.c_str(), flags, 0644);
+    return fd_ >= 0 || fail();
+}
+
+bool OutputFile::write(const void* data, size_t length) {
+    const char* p = static_cast<const char*>(data);
+    while (length > 0) {
+        const ssize_t done = ::write(fd_, p, length);
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            return fail();
+        }
+        p += done;
+        length -= static_cast<size_t>(done);
+    }
+    return true;
+}
+
+bool OutputFile::setTime(const FILETIME& time) {
+    const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
+    return futimens(fd_, times) == 0 || fail();
+}
+
+bool OutputFile::close() {
+    if (fd_ < 0) return true;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 || fail();
+}
+
+bool setFileTime(const std::string& path, const FILETIME& time) {
+    const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
+    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 || fail();
+}
+
+MappedFile::~MappedFile() { close(); }
+
+MappedFile::Status MappedFile::open(const std::string& path) {
+    close();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        fail();
+        return Status::CannotOpen;
+    }
+    struct stat st{};
+    if (fstat(fd, &st) != 0) {
+        fail();
+        ::close(fd);
+        return Status::CannotOpen;
+    }
+    if (st.st_size == 0) {
+        ::close(fd);
+        return Status::Empty;
+    }
+    if (static_cast<uint64_t>(st.st_size) >= (uint64_t{1} << 32)) {
+        ::close(fd);
+        return Status::TooBig;
+    }
+    void* map = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (map == MAP_FAILED) {
+        fail();
+        ::close(fd);
+        return Status::CannotMap;
+    }
+    ::close(fd);
+    data_ = static_cast<const char*>(map);
+    size_ = static_cast<size_t>(st.st_size);
+    return Status::Ok;
+}
+
+void MappedFile::close() {
+    if (data_) munmap(const_cast<char*>(data_), size_);
+    data_ = nullptr;
+    size_ = 0;
+}
+
+}  // namespace tessaly
