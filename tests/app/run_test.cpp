@@ -1,0 +1,177 @@
+// run_test.cpp - the run record: resets, progress, stop requests, problem log.
+#include "app/run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+struct Shown {
+    std::string text1;
+    double fraction1;
+    std::string text2;
+    double fraction2;
+};
+
+TEST(Ratio, DividesAndTreatsZeroAsFull) {
+    EXPECT_DOUBLE_EQ(ratio(1, 4), 0.25);
+    EXPECT_DOUBLE_EQ(ratio(7, 0), 1.0);  // a folder with no messages shows a full bar
+    EXPECT_DOUBLE_EQ(ratio(0, 0), 1.0);
+}
+
+TEST(ArchiveRun, SecondRunStartsFromZeroAndForgetsTheStop) {
+    test::TempDir dir;
+    ArchiveRun run;
+    run.beginRun(nullptr, nullptr, nullptr, dir.path(), true);
+    run.startFolder("Inbox");
+    run.startMessage();
+    run.messageHadProblem = true;
+    run.finishMessage();
+    run.duplicateCount = 3;
+    run.byteCount = 99;
+    run.archivedPaths["/a/b.html"] = "Inbox/";
+    run.stopRequested = true;
+    run.endRun();
+    EXPECT_TRUE(run.stopRequested);  // kept for the finish page
+    EXPECT_EQ(run.problemCount, 1u);
+
+    run.beginRun(nullptr, nullptr, nullptr, dir.path(), false);
+    EXPECT_FALSE(run.stopRequested);
+    EXPECT_TRUE(run.running);
+    EXPECT_FALSE(run.htmlFormat);
+    EXPECT_EQ(run.folderCount + run.messageCount + run.folderMessageCount + run.duplicateCount +
+                  run.problemCount + run.byteCount,
+              0u);
+    EXPECT_TRUE(run.archivedPaths.empty());
+    EXPECT_TRUE(run.currentFolderName.empty());
+}
+
+TEST(ArchiveRun, BeginCreatesMissingArchiveFolderWithParents) {
+    test::TempDir dir;
+    const std::string archive = dir.file("a/b/c");
+    ArchiveRun run;
+    run.beginRun(nullptr, nullptr, nullptr, archive, true);
+    EXPECT_TRUE(isFolder(archive));
+}
+
+TEST(ArchiveRun, FolderStartResetsPerFolderCounters) {
+    ArchiveRun run;
+    run.folderMessageCount = run.folderOfflineCount = 4;
+    run.folderAlreadyArchivedCount = run.folderDuplicateCount = 2;
+    run.startFolder("Sent");
+    EXPECT_EQ(run.folderCount, 1u);
+    EXPECT_EQ(run.currentFolderName, "Sent");
+    EXPECT_EQ(run.folderMessageCount + run.folderOfflineCount + run.folderAlreadyArchivedCount +
+                  run.folderDuplicateCount,
+              0u);
+}
+
+TEST(ArchiveRun, ProgressIsShownThenStoredAndHiddenAtTheEnd) {
+    test::TempDir dir;
+    std::vector<Shown> shown;
+    ArchiveRun run;
+    run.beginRun(
+        nullptr,
+        [&](const std::string& t1, double f1, const std::string& t2, double f2) {
+            shown.push_back({t1, f1, t2, f2});
+        },
+        nullptr, dir.path(), true);
+    run.setProgress("Overall", 0.5, "Inbox", 0.25);
+    run.stepText = "Decoding";
+    EXPECT_TRUE(run.stepProgress(0.75));   // step text with the new fraction, nothing stored
+    EXPECT_TRUE(run.stepProgress(-1));     // the stored state again
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[1].text2, "Decoding");
+    EXPECT_DOUBLE_EQ(shown[1].fraction2, 0.75);
+    EXPECT_EQ(shown[2].text2, "Inbox");
+    EXPECT_DOUBLE_EQ(shown[2].fraction2, 0.25);
+    EXPECT_EQ(run.progressText2, "Inbox");
+
+    run.stopRequested = true;
+    EXPECT_FALSE(run.stepProgress(0.9));  // a stop ends long decodings
+    EXPECT_EQ(shown.size(), 3u);
+
+    run.endRun();
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_DOUBLE_EQ(shown[3].fraction1, -1);
+    EXPECT_FALSE(run.running);
+}
+
+TEST(ArchiveRun, StepProgressWithoutSinkGoesOn) {
+    ArchiveRun run;
+    EXPECT_TRUE(run.stepProgress(0.5));
+}
+
+TEST(ArchiveRun, ProblemsGoToTheLogSinkOnlyWhenThereIsOne) {
+    test::TempDir dir;
+    ArchiveRun run;
+    run.logProblem("dropped");  // no sink: nothing happens
+    std::vector<std::string> lines;
+    run.beginRun(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); }, dir.path(),
+                 true);
+    run.logProblem("Error: x");
+    EXPECT_EQ(lines, std::vector<std::string>{"Error: x"});
+}
+
+TEST(ArchiveRun, QuitSeenWhilePumpingRequestsStopAndQuitThenPumpsNoMore) {
+    test::TempDir dir;
+    ArchiveRun run;
+    int pumped = 0;
+    run.messagePump = [&] {
+        ++pumped;
+        return pumped < 2;  // the second pump meets the quit message
+    };
+    run.beginRun(nullptr, nullptr, nullptr, dir.path(), true);
+    run.pumpMessages();
+    EXPECT_FALSE(run.stopRequested);
+    run.pumpMessages();
+    EXPECT_TRUE(run.stopRequested);
+    EXPECT_TRUE(run.quitRequested);
+    run.pumpMessages();
+    EXPECT_EQ(pumped, 2);
+}
+
+TEST(ArchiveRun, NoPumpingWhileAStoppedRunWindsDown) {
+    test::TempDir dir;
+    ArchiveRun run;
+    int pumped = 0;
+    run.messagePump = [&] { return ++pumped, true; };
+    run.beginRun(nullptr, nullptr, nullptr, dir.path(), true);
+    run.stopRequested = true;
+    run.pumpMessages();
+    EXPECT_EQ(pumped, 0);
+    run.endRun();
+    run.pumpMessages();  // idle again: the window stays responsive
+    EXPECT_EQ(pumped, 1);
+}
+
+TEST(ProblemLog, GrowsToTwiceTheNeedButAtLeast2048) {
+    ProblemLog log;
+    log.append("<p>x</p>\r\n");
+    EXPECT_EQ(log.capacity(), 2048u);
+    EXPECT_EQ(log.view(), "<p>x</p>\r\n");
+
+    ProblemLog big;
+    big.append(std::string(2047, 'a'));  // 2047 + 1 is not below 2048: grows to 2 x 2047
+    EXPECT_EQ(big.capacity(), 4094u);
+    big.append(std::string(2045, 'b'));  // 4092 + 1 is below 4094: storage kept
+    EXPECT_EQ(big.capacity(), 4094u);
+    big.append("c");  // 4093 + 1 is not: grows to 8186, content kept
+    EXPECT_EQ(big.capacity(), 8186u);
+    EXPECT_EQ(big.size(), 4093u);
+    EXPECT_EQ(big.view().substr(2045, 3), "abb");
+    EXPECT_EQ(big.view().back(), 'c');
+
+    big.clear();
+    EXPECT_TRUE(big.empty());
+    EXPECT_EQ(big.capacity(), 8186u);
+}
+
+}  // namespace
+}  // namespace tessaly
