@@ -1,0 +1,88 @@
+// duplicates.cpp - already-archived and duplicate tests, the offline report
+// and the file-time rule.
+#include "archive/duplicates.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "archive/naming.h"
+#include "message/text.h"
+#include "platform/errors.h"
+
+namespace tessaly {
+
+namespace {
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string messageSuffix(const ArchiveRun& run) {
+    return " (" + run.currentFolderName + run.currentMessageText + ")";
+}
+
+const char kFurtherWarnings[] = " Further warnings of this type won't be reported for this folder.";
+const char kFurtherErrors[] = " Further errors of this type won't be reported for this folder.";
+
+}  // namespace
+
+bool checkAlreadyArchived(ArchiveRun& run, const std::string& path) {
+    if (!pathExists(path)) return false;
+    const auto found = run.archivedPaths.find(lowerCase(path));
+    if (found == run.archivedPaths.end()) {
+        ++run.alreadyArchivedCount;
+        if (++run.folderAlreadyArchivedCount == 1) {
+            run.logProblem(
+                "Warning: <a href=\"help:err_already.html\">This email was already in the "
+                "archive</a>" +
+                messageSuffix(run) + kFurtherWarnings);
+        }
+        return true;
+    }
+    ++run.duplicateCount;
+    const uint32_t count = ++run.folderDuplicateCount;
+    if (count == 1 || count == 2) {
+        std::string line = "Warning: <a href=\"help:err_duplicate.html\">This email is a duplicate</a>" +
+                           messageSuffix(run) + ", previously found in " +
+                           htmlEscape(withoutTrailingSlash(found->second)) + ".";
+        if (count == 2) line += kFurtherWarnings;
+        run.logProblem(line);
+    }
+    return true;
+}
+
+void recordArchivedPath(ArchiveRun& run, const std::string& path, const std::string& subfolderPath) {
+    run.archivedPaths.emplace(lowerCase(path), subfolderPath);
+}
+
+void reportOffline(ArchiveRun& run) {
+    ++run.offlineCount;
+    const uint32_t count = ++run.folderOfflineCount;
+    if (count <= 2) {
+        std::string line =
+            "Error: <a href=\"help:err_offline.html\">This email was not available offline</a>" +
+            messageSuffix(run);
+        if (count == 2) line += kFurtherErrors;
+        run.logProblem(line);
+    }
+}
+
+void reportCreateFailure(ArchiveRun& run, const std::string& path) {
+    run.logProblem("Error: <a href=\"help:err_create.html\">unable to create file</a> " +
+                   escapedFileName(path) + " - " + htmlEscape(systemErrorText()) +
+                   messageSuffix(run));
+    run.messageHadProblem = true;
+}
+
+void finishArchiveFile(ArchiveRun& run, OutputFile& file, const FILETIME& time,
+                       const std::string& path) {
+    if (!file.setTime(time)) {
+        run.logProblem("Warning: <a href=\"help:err_filetime.html\">unable to set filetime</a> - " +
+                       htmlEscape(systemErrorText()) + " - " + path + messageSuffix(run));
+    }
+    file.close();
+}
+
+}  // namespace tessaly

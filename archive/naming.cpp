@@ -1,0 +1,39 @@
+// naming.cpp - archive folder, file name and stamp of a message.
+#include "archive/naming.h"
+
+#include <cstdio>
+
+#include "message/text.h"
+
+namespace tessaly {
+
+std::string archiveDirectory(const std::string& archiveFolder, const std::string& subfolderPath,
+                             bool useSubfolders) {
+    return archiveFolder + "/" + (useSubfolders ? subfolderPath : std::string());
+}
+
+ArchiveName archiveBaseName(const TMessageInfo& info) {
+    // Received mail is named after its sender, sent mail after its recipient.
+    std::string who;
+    if (info.hasReceived) {
+        who = info.fromName.substr(0, 24);
+    } else {
+        who = (info.toName.empty() ? info.ccName : info.toName).substr(0, 24) + " (to)";
+    }
+    const std::string subject = safeFileText(info.subjectName).substr(0, 40);
+
+    const SYSTEMTIME& t = info.sentTime;
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%02i%02i%04i'%02i%02i%02i'", t.wDay, t.wMonth, t.wYear,
+                  t.wHour, t.wMinute, t.wSecond);
+    return {who + " - " + subject + " - ", stamp + info.checksumKey};
+}
+
+std::string describeMessage(const TMessageInfo& info, const std::string& name) {
+    const std::string& date = info.hasReceived ? info.received : info.date;
+    return htmlEscape(textBeforeSign(date)) + htmlEscape(name);
+}
+
+std::string escapedFileName(const std::string& path) { return htmlEscape(baseName(path)); }
+
+}  // namespace tessaly

@@ -1,0 +1,176 @@
+// naming_test.cpp - checksum, archive names, duplicate detection, stylesheet.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "archive/checksum.h"
+#include "archive/duplicates.h"
+#include "archive/naming.h"
+#include "archive/stylesheet.h"
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+uint32_t checksumOf(const std::string& text) {
+    return messageChecksum(text.data(), text.data() + text.size());
+}
+
+// The checksum must equal what the cksum utility prints for the same bytes
+// with blanks and line ends removed.
+TEST(MessageChecksum, MatchesTheCksumUtility) {
+    test::TempDir dir;
+    std::mt19937 random(7);
+    const std::vector<size_t> sizes = {0, 1, 255, 256, 257, 65536 + 3};
+    for (size_t size : sizes) {
+        std::string bytes(size, '\0');
+        for (char& c : bytes) c = static_cast<char>(random());
+        std::string kept;
+        for (char c : bytes) {
+            if (c != ' ' && c != '\n' && c != '\r' && c != '\t') kept += c;
+        }
+        test::writeFile(dir.file("in"), kept);
+        FILE* pipe = popen(("cksum < '" + dir.file("in") + "'").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        unsigned long expected = 0;
+        ASSERT_EQ(fscanf(pipe, "%lu", &expected), 1);
+        pclose(pipe);
+        EXPECT_EQ(checksumOf(bytes), expected) << "size " << size;
+    }
+}
+
+TEST(MessageChecksum, IgnoresLineEndsAndBlanks) {
+    EXPECT_EQ(checksumOf("Hello there,\r\nhow are you?\r\n"),
+              checksumOf("Hello  there,\nhow are\tyou?"));
+    EXPECT_NE(checksumOf("Hello"), checksumOf("Hellp"));
+}
+
+TMessageInfo sentMessage() {
+    TMessageInfo info;
+    info.toName = "Bob";
+    info.subjectName = "Hi";
+    info.sentTime.wYear = 2002;
+    info.sentTime.wMonth = 9;
+    info.sentTime.wDay = 5;
+    info.sentTime.wHour = 14;
+    info.sentTime.wMinute = 30;
+    info.sentTime.wSecond = 7;
+    info.checksumKey = "k3p0qa";
+    return info;
+}
+
+TEST(ArchiveName, SentMessageIsNamedAfterItsRecipient) {
+    const ArchiveName n = archiveBaseName(sentMessage());
+    EXPECT_EQ(n.name + n.stamp + ".html", "Bob (to) - Hi - 05092002'143007'k3p0qa.html");
+}
+
+TEST(ArchiveName, EdgeCases) {
+    TMessageInfo info = sentMessage();
+    info.toName.clear();
+    EXPECT_EQ(archiveBaseName(info).name, " (to) - Hi - ");  // nobody to name: a leading blank
+
+    info.ccName = "Carol";
+    EXPECT_EQ(archiveBaseName(info).name, "Carol (to) - Hi - ");  // Cc stands in for To
+
+    info.hasReceived = true;
+    info.fromName = "A very long sender name that goes on";
+    info.subjectName = "a/b: c?  d";
+    EXPECT_EQ(archiveBaseName(info).name, "A very long sender name  - ab c d - ");  // 24 bytes kept
+
+    info.subjectName = std::string(39, 'x') + " tail";
+    EXPECT_EQ(archiveBaseName(info).name.substr(27), std::string(39, 'x') + "  - ");
+
+    info.subjectName.clear();
+    EXPECT_EQ(archiveBaseName(info).name, "A very long sender name  -  - ");
+
+    info.sentTime = SYSTEMTIME{};  // no parsable Date header
+    EXPECT_EQ(archiveBaseName(info).stamp, "00000000'000000'k3p0qa");
+}
+
+TEST(ArchiveName, DirectoryAndDescription) {
+    EXPECT_EQ(archiveDirectory("/arch", "Inbox/Sub/", true), "/arch/Inbox/Sub/");
+    EXPECT_EQ(archiveDirectory("/arch", "Inbox/Sub/", false), "/arch/");
+
+    TMessageInfo info;
+    info.date = "Thu, 5 Sep 2002 14:30:07 +0200";
+    EXPECT_EQ(describeMessage(info, "<Bob> - "), "Thu, 5 Sep 2002 14:30:07 &lt;Bob&gt; - ");
+    info.received = "Fri, 6 Sep 2002 01:00:00 -0700";
+    info.hasReceived = true;
+    EXPECT_EQ(describeMessage(info, "x"), "Fri, 6 Sep 2002 01:00:00 x");
+}
+
+class DuplicateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        run.beginRun(nullptr, nullptr, [this](const std::string& l) { lines.push_back(l); },
+                     dir.path(), true);
+        run.startFolder("Inbox/");
+        run.currentMessageText = "msg";
+    }
+    std::string makeFile(const std::string& name) {
+        test::writeFile(dir.file(name), "x");
+        return dir.file(name);
+    }
+
+    test::TempDir dir;
+    ArchiveRun run;
+    std::vector<std::string> lines;
+};
+
+TEST_F(DuplicateTest, NewFileIsNotSkipped) {
+    EXPECT_FALSE(checkAlreadyArchived(run, dir.file("new.html")));
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(DuplicateTest, FilesFromEarlierRunsAreLoggedOncePerFolder) {
+    EXPECT_TRUE(checkAlreadyArchived(run, makeFile("a.html")));
+    EXPECT_TRUE(checkAlreadyArchived(run, makeFile("b.html")));
+    EXPECT_EQ(run.alreadyArchivedCount, 2u);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0],
+              "Warning: <a href=\"help:err_already.html\">This email was already in the archive</a> "
+              "(Inbox/msg) Further warnings of this type won't be reported for this folder.");
+    run.startFolder("Sent/");
+    EXPECT_TRUE(checkAlreadyArchived(run, dir.file("a.html")));
+    EXPECT_EQ(lines.size(), 2u);
+    EXPECT_FALSE(run.messageHadProblem);
+}
+
+TEST_F(DuplicateTest, DuplicatesWithinARunNameTheFirstFolderTwice) {
+    const std::string path = makeFile("Dup.html");
+    recordArchivedPath(run, path, "Old/Folder/");
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(checkAlreadyArchived(run, path));
+    EXPECT_EQ(run.duplicateCount, 3u);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0],
+              "Warning: <a href=\"help:err_duplicate.html\">This email is a duplicate</a> "
+              "(Inbox/msg), previously found in Old/Folder.");
+    EXPECT_EQ(lines[1], lines[0] + " Further warnings of this type won't be reported for this folder.");
+}
+
+TEST_F(DuplicateTest, OfflineMessagesAreLoggedTwicePerFolder) {
+    for (int i = 0; i < 3; ++i) reportOffline(run);
+    EXPECT_EQ(run.offlineCount, 3u);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0],
+              "Error: <a href=\"help:err_offline.html\">This email was not available offline</a> "
+              "(Inbox/msg)");
+    EXPECT_EQ(lines[1], lines[0] + " Further errors of this type won't be reported for this folder.");
+}
+
+TEST(Stylesheet, WrittenOnceAndNeverOverwritten) {
+    test::TempDir dir;
+    EXPECT_EQ(defaultStylesheet().size(), 1145u);
+    writeStylesheet(dir.path());
+    EXPECT_EQ(test::readFile(dir.file("folvane.css")), defaultStylesheet());
+    test::writeFile(dir.file("folvane.css"), "body {color: red;}");
+    writeStylesheet(dir.path());
+    EXPECT_EQ(test::readFile(dir.file("folvane.css")), "body {color: red;}");
+    writeStylesheet(dir.file("missing/folder"));  // silent
+}
+
+}  // namespace
+}  // namespace tessaly
