@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "message/attribute_text.h"
 #include "message/text.h"
 
 namespace tessaly {
@@ -15,23 +16,6 @@ constexpr size_t kShortListLength = 24;
 bool hasAt(std::string_view text) { return text.find('@') != std::string_view::npos; }
 
 bool isLineWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
-
-// The mailto target sits inside a double-quoted attribute and comes from the
-// message, so quotes and brackets in it must not end the attribute or tag.
-std::string attributeText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
 
 // What one comma-separated item yielded.
 struct Item {
@@ -138,6 +122,8 @@ int formatAddressList(std::string_view text, std::string* fullHtml, std::string*
             full += ", ";
             if (!cut) brief += ", ";
         }
+        // The target comes from the message: encoded so it cannot leave the
+        // attribute.
         const std::string mailto =
             hasAt(entry.address) ? "<a href=\"mailto:" + attributeText(entry.address) + "\">"
                                  : std::string();
