@@ -171,13 +171,20 @@ bool readDate(std::string_view text, bool fromLine, DateFields& f) {
 }
 
 // Places a year below 1000 in the hundred years from 49 back to 50 ahead of
-// the current year.
+// the current year (in 2026: 77..99 are 1977..1999, 00..76 are 2000..2076;
+// 102, as old clients wrote 2002, is 2002). Up to 2049 this equals the usual
+// "pivot = (current + 50) mod 100" rule; from 2050 on that rule would put the
+// current year itself in the last century, so the window is kept instead.
 int fullYear(int year, int currentYear) {
     if (year >= 1000) return year;
-    const int pivot = (currentYear + 50) % 100;
     const int century = currentYear - currentYear % 100;
-    if (year > pivot) year -= 100;
-    return year + century;
+    int full = century + year;
+    if (full > currentYear + 50) {
+        full -= 100;
+    } else if (full < currentYear - 49) {
+        full += 100;
+    }
+    return full;
 }
 
 // The read fields as a SYSTEMTIME, when they make a moment the file-time
