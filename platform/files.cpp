@@ -142,6 +142,45 @@ bool OutputFile::close() {
     return result == 0 || fail();
 }
 
+bool readableFileSize(const std::string& path, uint64_t& size) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail();
+    struct stat st{};
+    const bool ok = fstat(fd, &st) == 0 || fail();
+    ::close(fd);
+    if (ok) size = static_cast<uint64_t>(st.st_size);
+    return ok;
+}
+
+bool readFileStart(const std::string& path, size_t maxBytes, std::string& bytes, uint64_t& size) {
+    bytes.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail();
+    struct stat st{};
+    if (fstat(fd, &st) != 0) {
+        fail();
+        ::close(fd);
+        return false;
+    }
+    size = static_cast<uint64_t>(st.st_size);
+    bytes.resize(maxBytes);
+    size_t got = 0;
+    while (got < maxBytes) {
+        const ssize_t n = ::read(fd, bytes.data() + got, maxBytes - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            fail();
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
+    ::close(fd);
+    return true;
+}
+
 bool setFileTime(const std::string& path, const FILETIME& time) {
     const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
     return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 || fail();

@@ -66,6 +66,13 @@ private:
     int fd_ = -1;
 };
 
+// The size of an existing file (opened for reading, so an unreadable file
+// fails as it would when read).
+bool readableFileSize(const std::string& path, uint64_t& size);
+
+// Up to `maxBytes` from the start of a file, and the file's size.
+bool readFileStart(const std::string& path, size_t maxBytes, std::string& bytes, uint64_t& size);
+
 // Sets the last-write time of an existing file.
 bool setFileTime(const std::string& path, const FILETIME& time);
 
