@@ -1,0 +1,145 @@
+// headers.cpp - parseHeaders: keeps the recognised fields of a header block
+// and reports a malformed one.
+#include "message/headers.h"
+
+#include <string>
+#include <string_view>
+
+#include "app/run.h"
+#include "message/header_scanner.h"
+#include "message/text.h"
+
+namespace tessaly {
+namespace {
+
+// Names match without regard to case, and only at exactly their length.
+bool isField(std::string_view name, std::string_view wanted) {
+    if (name.size() != wanted.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char a = name[i];
+        char b = wanted[i];
+        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+// Everything the parser fills; the caller's checksumKey, folderName and
+// part tree stay.
+void clearHeaderValues(TMessageInfo& info) {
+    info.to.clear();
+    info.toHtml.clear();
+    info.toShortHtml.clear();
+    info.toName.clear();
+    info.isNews = false;
+    info.cc.clear();
+    info.ccHtml.clear();
+    info.ccShortHtml.clear();
+    info.ccName.clear();
+    info.from.clear();
+    info.fromHtml.clear();
+    info.fromName.clear();
+    info.fromAddress.clear();
+    info.subject.clear();
+    info.subjectName.clear();
+    info.date.clear();
+    info.received.clear();
+    info.hasReceived = false;
+    info.fileTime = FILETIME{};
+    info.sentTime = SYSTEMTIME{};
+    info.messageId.clear();
+}
+
+void storeMessageField(TMessageInfo& info, std::string_view name, std::string_view value) {
+    if (isField(name, "Received")) {
+        if (info.received.empty()) info.received = value;  // the topmost one
+    } else if (isField(name, "To")) {
+        info.to = value;
+    } else if (isField(name, "Cc")) {
+        info.cc = value;
+    } else if (isField(name, "Newsgroups")) {
+        info.to = value;
+        info.isNews = true;
+    } else if (isField(name, "From")) {
+        info.from = value;
+    } else if (isField(name, "Subject")) {
+        info.subject = value;
+    } else if (isField(name, "Date")) {
+        info.date = value;
+    } else if (isField(name, "Message-id")) {
+        info.messageId = value;
+    }
+}
+
+void storePartField(tagMessagePart& part, std::string_view name, std::string_view value) {
+    if (isField(name, "Content-id"))
+        part.contentId = value;
+    else if (isField(name, "Content-type"))
+        part.contentType = value;
+    else if (isField(name, "Content-transfer-encoding"))
+        part.transferEncoding = value;
+    else if (isField(name, "Content-disposition"))
+        part.disposition = value;
+}
+
+// The start of the block (up to 30 bytes, first line only, tabs left out),
+// "...", and up to 5 bytes around the offending one with line ends and tabs
+// made visible. `after` is the position right after the offending byte.
+std::string malformedExcerpt(const char* text, const char* end, const char* after) {
+    std::string excerpt;
+    const size_t size = static_cast<size_t>(end - text);
+    for (size_t i = 0; i < size && i < 30; ++i) {
+        const char c = text[i];
+        if (c == '\0' || c == '\r' || c == '\n') break;
+        if (c != '\t') excerpt += c;
+    }
+    excerpt += "...";
+    const size_t afterOffset = static_cast<size_t>(after - text);
+    const size_t windowStart = afterOffset > 5 ? afterOffset - 5 : afterOffset;
+    for (size_t i = windowStart; i < size && i < windowStart + 5; ++i) {
+        const char c = text[i];
+        if (c == '\0') break;
+        if (c == '\r')
+            excerpt += "\\r";
+        else if (c == '\n')
+            excerpt += "\\n";
+        else if (c == '\t')
+            excerpt += "\\t";
+        else
+            excerpt += c;
+    }
+    return excerpt;
+}
+
+}  // namespace
+
+void parseHeaders(ArchiveRun& run, TMessageInfo* info, tagMessagePart* part, const char* text,
+                  const char* end, bool quiet) {
+    if (info) clearHeaderValues(*info);
+    if (part) initMessagePart(*part);
+    if (!text || !end || end < text) end = text;
+
+    const HeaderBlock block =
+        scanHeaderBlock(text, end, [&](std::string_view name, std::string_view value) {
+            if (info) storeMessageField(*info, name, value);
+            if (part) storePartField(*part, name, value);
+        });
+
+    if (block.malformedAt) {
+        if (quiet) return;
+        run.logProblem("Error: <a href=\"help:err_smtpheaders.html\">incorrect headers</a> - " +
+                       htmlEscape(malformedExcerpt(text, end, block.malformedAt)) + " (" +
+                       run.currentFolderName + run.currentMessageText + ")");
+    }
+
+    if (info) finishMessageHeaders(run, *info);
+    if (part) {
+        part->headerStart = text;
+        part->bodyStart = block.bodyStart;
+        part->bodyEnd = end;
+        classifyPart(*part);
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,101 @@
+// part_headers.cpp - classification of one MIME part from its header values:
+// content id, boundary, body format, kind, file name and image test.
+#include <string>
+#include <string_view>
+
+#include "message/decoding.h"
+#include "message/headers.h"
+#include "message/text.h"
+
+namespace tessaly {
+namespace {
+
+// Byte-wise ASCII lower case, so offsets stay those of the original.
+std::string lowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool contains(const std::string& text, std::string_view what) {
+    return text.find(what) != std::string::npos;
+}
+
+// boundary="a b" keeps the space; an unquoted value runs to the next space,
+// so "boundary=x; charset=y" gives "x;". A line break ends it too: a
+// boundary line never holds one, so such a value could match nothing.
+std::string boundaryOf(const std::string& contentType, const std::string& lowerType) {
+    const size_t found = lowerType.find("boundary=");
+    if (found == std::string::npos) return {};
+    const std::string_view rest = std::string_view(contentType).substr(found + 9);
+    if (!rest.empty() && rest.front() == '"') {
+        const std::string_view inner = rest.substr(1);
+        return std::string(inner.substr(0, inner.find('"')));
+    }
+    return std::string(rest.substr(0, rest.find_first_of(" \r\n")));
+}
+
+BodyFormat bodyFormatOf(const std::string& ct, const std::string& te) {
+    if (contains(te, "base64")) return BodyFormat::Base64;
+    if (contains(te, "uuencode")) return BodyFormat::Uuencode;
+    if (contains(ct, "binhex")) return BodyFormat::BinHex;
+    if (contains(te, "quoted-printable")) return BodyFormat::QuotedPrintable;
+    if (contains(ct, "format=flowed") || contains(ct, "format=\"flowed\"")) return BodyFormat::Flowed;
+    if (contains(ct, "text/enriched")) return BodyFormat::Enriched;
+    return BodyFormat::None;
+}
+
+PartKind kindOf(const std::string& ct, const std::string& disposition, BodyFormat format) {
+    if (contains(ct, "multipart/related")) return PartKind::Related;
+    if (contains(ct, "multipart/alternative")) return PartKind::Alternative;
+    if (contains(ct, "multipart")) return PartKind::Multipart;
+    if (contains(lowerCase(disposition), "attachment")) return PartKind::Attachment;
+    if (contains(ct, "text/plain")) return PartKind::Text;
+    if (contains(ct, "text/html")) return PartKind::Html;
+    // Untyped and unknown types count as text unless their body is encoded.
+    if (format == BodyFormat::Base64 || format == BodyFormat::Uuencode ||
+        format == BodyFormat::BinHex)
+        return PartKind::Attachment;
+    return PartKind::Text;
+}
+
+// Macintosh senders give a name without extension and the file's type and
+// creator codes in hex (x-mac-creator=4D535744 is "MSWD"); the creator decides.
+std::string withMacExtension(const std::string& fileName, const std::string& ct) {
+    if (fileName.empty() || !extensionOf(fileName).empty()) return fileName;
+    const std::string type = hexText(headerParameter(ct, "x-mac-type"));
+    const std::string creator = hexText(headerParameter(ct, "x-mac-creator"));
+    const MacExtensions extensions = macExtension(type, creator);
+    if (!extensions.creatorExtension.empty())
+        return replaceExtension(fileName, extensions.creatorExtension);
+    if (!extensions.pairExtension.empty()) return replaceExtension(fileName, extensions.pairExtension);
+    return fileName;
+}
+
+}  // namespace
+
+void classifyPart(tagMessagePart& part) {
+    if (!part.contentId.empty()) part.contentId = "cid:" + stripEnclosing(part.contentId);
+    if (!part.transferEncoding.empty()) part.transferEncoding = decodeWords(part.transferEncoding);
+    if (!part.disposition.empty()) part.disposition = decodeWords(part.disposition);
+    if (!part.contentType.empty()) part.contentType = decodeWords(part.contentType);
+
+    const std::string ct = lowerCase(part.contentType);
+    const std::string te = lowerCase(part.transferEncoding);
+
+    part.boundary = boundaryOf(part.contentType, ct);
+    part.bodyFormat = bodyFormatOf(ct, te);
+    part.kind = kindOf(ct, part.disposition, part.bodyFormat);
+
+    std::string name = namedParameter(part.disposition);
+    if (name.empty()) name = namedParameter(part.contentType);
+    part.fileName = baseName(name);
+    part.declaredName = part.fileName;
+    part.fileName = withMacExtension(part.fileName, ct);
+
+    const std::string extension = lowerCase(extensionOf(part.fileName));
+    if (extension == ".gif" || extension == ".jpg" || extension == ".jpeg") part.kind = PartKind::Image;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,102 @@
+// part_tree.cpp - linking MIME parts from boundary markers.
+#include "message/part_tree.h"
+
+#include <functional>
+
+#include "message/headers.h"
+
+namespace tessaly {
+namespace {
+
+// An open multipart and its last child so far, so appending needs no walk.
+struct OpenPart {
+    tagMessagePart* part;
+    tagMessagePart* lastChild;
+};
+
+void appendChild(OpenPart& parent, tagMessagePart* child, const char* bodyEnd) {
+    child->bodyEnd = bodyEnd;
+    // A part whose header block runs past the next boundary line (no blank
+    // line before it) ends with an empty body rather than a reversed range.
+    if (child->bodyStart > child->bodyEnd) child->bodyStart = child->bodyEnd;
+    child->parent = parent.part;
+    child->nextSibling = nullptr;
+    if (parent.lastChild)
+        parent.lastChild->nextSibling = child;
+    else
+        parent.part->firstChild = child;
+    parent.lastChild = child;
+}
+
+// The byte after the boundary line's LF; at a NUL, or at the end, when the
+// line has no LF.
+const char* afterLine(const char* position, const char* end) {
+    const char* p = position;
+    while (p < end && *p != '\n' && *p != '\0') ++p;
+    return p < end && *p == '\n' ? p + 1 : p;
+}
+
+}  // namespace
+
+void buildPartTree(ArchiveRun& run, TMessageInfo& info, tagMessagePart& root, const char* text,
+                   size_t length, const std::vector<TMarker>& markers) {
+    if (!text) length = 0;
+    const char* end = text + length;
+    parseHeaders(run, &info, &root, text, end, false);
+    root.partNumber = 0;
+
+    std::vector<OpenPart> open;
+    tagMessagePart* pending = nullptr;
+    if (root.boundary.empty())
+        pending = &root;
+    else
+        open.push_back({&root, nullptr});
+    int32_t nextNumber = 1;
+
+    // Markers before this point (or outside the text) would give reversed
+    // ranges; positions may come from another buffer, hence std::less.
+    const std::less<const char*> before;
+    const char* floor = text;
+
+    for (const TMarker& marker : markers) {
+        if (open.empty() || marker.boundary != open.back().part->boundary) continue;
+        if (!marker.position || before(marker.position, floor) || before(end, marker.position))
+            continue;
+
+        if (pending) {
+            appendChild(open.back(), pending, marker.position);
+            pending = nullptr;
+        }
+        const char* next = afterLine(marker.position, end);
+        floor = next;
+        if (marker.closing) {
+            pending = open.back().part;
+            open.pop_back();
+            continue;
+        }
+        auto* part = new tagMessagePart;
+        parseHeaders(run, nullptr, part, next, end, false);
+        part->nextSibling = nullptr;
+        part->firstChild = nullptr;
+        part->parent = nullptr;
+        part->partNumber = nextNumber++;
+        // A nested multipart is open, not pending: it is linked to its parent
+        // once it is closed (or at the end).
+        if (part->boundary.empty())
+            pending = part;
+        else
+            open.push_back({part, nullptr});
+    }
+
+    if (!pending && !open.empty()) {
+        pending = open.back().part;
+        open.pop_back();
+    }
+    while (!open.empty()) {
+        appendChild(open.back(), pending, end);
+        pending = open.back().part;
+        open.pop_back();
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,26 @@
+// part_tree.h - building the MIME part tree of a raw message from the
+// boundary lines its source scanner found.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "message/marker.h"
+#include "message/model.h"
+
+namespace tessaly {
+
+struct ArchiveRun;
+
+// Parses the message headers into `info` and `root` (normally
+// info.rootPart, which must hold no tree yet), then links a part for every
+// boundary line that belongs to the innermost open multipart. `markers` are
+// this message's boundary lines in text order; lines whose boundary matches
+// no open multipart are ignored, and so are lines that lie outside
+// [text, text + length) or before the previous line used. Parts are numbered
+// 1, 2, ... in text order and allocated with new: free them with
+// freePartTree. Every part keeps headerStart <= bodyStart <= bodyEnd.
+void buildPartTree(ArchiveRun& run, TMessageInfo& info, tagMessagePart& root, const char* text,
+                   size_t length, const std::vector<TMarker>& markers);
+
+}  // namespace tessaly
