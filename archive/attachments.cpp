@@ -1,0 +1,212 @@
+// attachments.cpp - preparing, decoding and writing the saved parts of a
+// message.
+#include "archive/attachments.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "message/attribute_text.h"
+#include "message/body_html.h"
+#include "message/decoding.h"
+#include "message/text.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+
+namespace tessaly {
+
+namespace {
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool isSaved(PartKind kind) {
+    return kind == PartKind::Html || kind == PartKind::Attachment || kind == PartKind::Image;
+}
+
+// A BinHex part without a name is named after the file in its header; a
+// name without extension gets one from the Macintosh type and creator.
+void nameFromBinhexHeader(tagMessagePart& part) {
+    const char* start = part.bodyStart;
+    const char* end = part.bodyEnd;
+    if (!start || !decodeBinhex(start, end, true) || start == end) return;
+    const size_t available = static_cast<size_t>(end - start);
+    const size_t length = static_cast<unsigned char>(start[0]);
+    if (length + 1 > available) return;
+    // Only the last path component of a name from the message is used.
+    const std::string name = baseName(std::string_view(start + 1, length));
+    if (name.empty()) return;
+    part.fileName = part.declaredName = name;
+    if (!extensionOf(name).empty() || length + 10 > available) return;
+    const MacExtensions ext = macExtension(std::string_view(start + length + 2, 4),
+                                           std::string_view(start + length + 6, 4));
+    part.fileName += ext.creatorExtension.empty() ? ext.pairExtension : ext.creatorExtension;
+}
+
+PartKind kindByExtension(const std::string& fileName) {
+    const std::string ext = lowerCase(extensionOf(fileName));
+    if (ext == ".txt") return PartKind::Text;
+    if (ext == ".html" || ext == ".htm") return PartKind::Html;
+    if (ext == ".gif" || ext == ".jpg" || ext == ".jpeg") return PartKind::Image;
+    return PartKind::Attachment;
+}
+
+std::string numbered(const char* word, uint32_t count) {
+    return count > 1 ? word + std::to_string(count) : std::string(word);
+}
+
+std::string unnamedLabel(SavedParts& saved, const tagMessagePart& part) {
+    switch (part.kind) {
+        case PartKind::Attachment: return numbered("attachment", ++saved.unnamedAttachments);
+        case PartKind::Image: return numbered("image", ++saved.unnamedImages);
+        default: {
+            const uint32_t count = ++saved.unnamedHtml;
+            const bool alternative = part.parent && part.parent->kind == PartKind::Alternative;
+            return numbered(alternative ? "alternative" : count == 1 ? "message" : "part", count);
+        }
+    }
+}
+
+// Decodes a saved part into the scratch space by its body format; false
+// (with the range cleared) when the decoder failed.
+bool decodeSavedPart(const tagMessagePart& part, const char*& start, const char*& end) {
+    switch (part.bodyFormat) {
+        case BodyFormat::Base64: return decodeBase64(start, end);
+        case BodyFormat::Uuencode: return decodeUuencode(start, end);
+        case BodyFormat::BinHex: return decodeBinhex(start, end, false);
+        case BodyFormat::Flowed: flowedToPlain(start, end); return true;
+        case BodyFormat::QuotedPrintable: return decodeQuotedPrintable(start, end);
+        case BodyFormat::Enriched: enrichedToPlain(start, end); return true;
+        case BodyFormat::MacBinary: {
+            // A header that is not MacBinary gives nothing: keep the raw bytes.
+            const bool hadBytes = start != end;
+            return extractMacBinary(start, end) && (start != end || !hadBytes);
+        }
+        case BodyFormat::RtfHtml: rtfToHtml(start, end); return true;
+        default: return true;
+    }
+}
+
+}  // namespace
+
+void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name,
+                  const std::string& attachmentDirectory) {
+    TPartIterator parts(&info.rootPart);
+    while (tagMessagePart* part = parts.next()) {
+        if (part->fileName.empty() && part->bodyFormat == BodyFormat::BinHex) {
+            nameFromBinhexHeader(*part);
+        }
+        if (part->kind == PartKind::Unclassified || part->kind == PartKind::Attachment) {
+            part->kind = kindByExtension(part->fileName);
+        }
+        if (!isSaved(part->kind)) continue;
+
+        std::string extension = extensionOf(part->fileName);
+        std::string base = part->fileName.substr(0, part->fileName.size() - extension.size());
+        if (extension.empty()) {
+            if (part->kind == PartKind::Html) extension = ".html";
+            if (part->kind == PartKind::Attachment) extension = ".txt";
+        }
+        base = base.empty() ? name.name + name.stamp + "(" + std::to_string(part->partNumber) + ")"
+                            : base + " - " + name.stamp;
+
+        for (uint32_t n = 1;; ++n) {
+            const std::string candidate =
+                n == 1 ? base + extension : base + ";" + std::to_string(n) + extension;
+            const std::string lower = lowerCase(candidate);
+            if (saved.usedNames.count(lower) || pathExists(attachmentDirectory + candidate)) continue;
+            part->fileName = candidate;
+            saved.usedNames.insert(lower);
+            break;
+        }
+
+        if (part->declaredName.empty()) {
+            part->declaredName = unnamedLabel(saved, *part) + extensionOf(part->fileName);
+        }
+        if (!part->contentId.empty()) {
+            saved.contentIds.emplace(part->contentId, part->fileName);
+            if (part->contentId.size() < 4 || part->contentId.compare(0, 4, "cid:") != 0) {
+                saved.allCid = false;
+            }
+        }
+    }
+}
+
+void writeAttachmentFiles(ArchiveRun& run, TMessageInfo& info, const SavedParts& saved,
+                          const std::string& attachmentDirectory) {
+    TPartIterator parts(&info.rootPart);
+    while (tagMessagePart* part = parts.next()) {
+        if (!isSaved(part->kind)) continue;
+        const std::string label = part->declaredName.empty() ? baseName(part->fileName) : part->declaredName;
+        run.stepText = label;
+
+        const char* start = part->bodyStart;
+        const char* end = part->bodyEnd;
+        beginDecoding([&run](double fraction) { return run.stepProgress(fraction); });
+        bool decoded = decodeSavedPart(*part, start, end);
+        endDecoding();
+        std::string rewritten;
+        if (!decoded || !start) {
+            decoded = false;
+            if (!decodeError().empty()) {
+                run.logProblem("Error: <a href=\"help:err_decode.html\">unable to decode</a> " +
+                               htmlEscape(label) + " - " + htmlEscape(decodeError()) + " (" +
+                               run.currentFolderName + run.currentMessageText + ")");
+            }
+            start = part->bodyStart;
+            end = part->bodyEnd;
+        } else if (part->kind == PartKind::Html) {
+            rewritten = rewriteReferences(start, end, saved.contentIds, saved.allCid);
+            start = rewritten.data();
+            end = start + rewritten.size();
+        }
+
+        OutputFile file;
+        if (!file.create(attachmentDirectory + part->fileName, CreateMode::Always)) {
+            run.logProblem("Error: <a href=\"help:err_createattach.html\">unable to create</a> " +
+                           htmlEscape(part->fileName) + " - " + htmlEscape(systemErrorText()) +
+                           " (" + run.currentFolderName + run.currentMessageText + ")");
+            continue;
+        }
+        if (start) file.write(start, static_cast<size_t>(end - start));
+        file.setTime(info.fileTime);
+        file.close();
+    }
+}
+
+std::string rewriteReferences(const char* begin, const char* end, const ContentIdMap& contentIds,
+                              bool allCid) {
+    std::string out;
+    if (!begin) return out;
+    const char* p = begin;
+    while (p < end && (*p == '\r' || *p == '\n' || *p == ' ')) ++p;
+    out.reserve(static_cast<size_t>(end - p) + static_cast<size_t>(end - p) / 16);
+    while (p < end) {
+        const char c = *p;
+        if (c == '=' && end - p >= 2 && p[1] == '"') {
+            const char* value = p + 2;
+            const char* close = value;
+            while (close < end && *close != '"') ++close;
+            const std::string_view quoted(value, static_cast<size_t>(close - value));
+            if (!allCid || quoted.substr(0, 4) == "cid:") {
+                const auto found = contentIds.find(std::string(quoted));
+                out += "=\"";
+                out += found != contentIds.end() ? attributeText(found->second) : std::string(quoted);
+                out += '"';
+                p = close < end ? close + 1 : end;
+                continue;
+            }
+        }
+        if (c == '\n') {
+            out += "\r\n";
+        } else if (c != '\r') {
+            out += c;
+        }
+        ++p;
+    }
+    return out;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,47 @@
+// attachments.h - the parts of a message saved as files beside its page:
+// naming them uniquely, labelling them, writing them decoded, and pointing
+// saved HTML bodies at the saved parts they refer to.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "app/run.h"
+#include "archive/naming.h"
+#include "message/model.h"
+
+namespace tessaly {
+
+// content id ("cid:..." or an Outlook content location) -> saved file name.
+using ContentIdMap = std::unordered_map<std::string, std::string>;
+
+// What preparing the parts of one message leaves for writing them.
+struct SavedParts {
+    std::unordered_set<std::string> usedNames;  // lower-cased
+    ContentIdMap contentIds;                    // the first part of an id wins
+    // True while every content id seen is a "cid:" id.
+    bool allCid = true;
+    uint32_t unnamedAttachments = 0;
+    uint32_t unnamedImages = 0;
+    uint32_t unnamedHtml = 0;
+};
+
+// Re-classifies every part by its file name's extension and gives each
+// HTML part, attachment and image a unique file name in
+// `attachmentDirectory` (ending in "/") and a display label.
+void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name,
+                  const std::string& attachmentDirectory);
+
+// Decodes and writes the files of the prepared parts.
+void writeAttachmentFiles(ArchiveRun& run, TMessageInfo& info, const SavedParts& saved,
+                          const std::string& attachmentDirectory);
+
+// A saved HTML body with CR LF line ends, leading blank lines dropped, and
+// every quoted attribute value that names a content id replaced by the
+// saved file's name (with all-"cid:" ids, only "cid:" values are looked up).
+std::string rewriteReferences(const char* begin, const char* end, const ContentIdMap& contentIds,
+                              bool allCid);
+
+}  // namespace tessaly

@@ -1,0 +1,172 @@
+// html_page.cpp - the HTML page of one message: header rows, attachment
+// links, inline texts and images, footer rows.
+#include "archive/html_page.h"
+
+#include "archive/attachments.h"
+#include "archive/duplicates.h"
+#include "archive/naming.h"
+#include "message/attribute_text.h"
+#include "message/body_html.h"
+#include "message/decoding.h"
+#include "message/text.h"
+#include "platform/files.h"
+
+namespace tessaly {
+
+namespace {
+
+void addRow(std::string& out, const char* cls, const char* label, const std::string& value) {
+    out += "<div class=\"";
+    out += cls;
+    out += "\"><span class=\"title\">";
+    out += label;
+    out += "</span> <span class=\"value\">";
+    out += value;
+    out += "</span></div>\r\n";
+}
+
+// The page imports the stylesheet of the archive root and of every folder
+// between: at least two levels up, more for deeper pages.
+void addImports(std::string& out, const std::string& subfolder) {
+    size_t depth = 0;
+    for (const char c : subfolder) depth += c == '/' || c == '\\';
+    for (size_t k = std::max<size_t>(depth, 2) + 1; k-- > 0;) {
+        out += "  @import url(";
+        for (size_t i = 0; i < k; ++i) out += "../";
+        out += "folvane.css);\r\n";
+    }
+}
+
+std::string headBuffer(const TMessageInfo& info, const std::string& subfolder) {
+    std::string out = "<html>\r\n<head>\r\n<title>";
+    out += info.hasReceived ? info.fromName + " - " + info.subjectName
+                            : info.toName + " (to) - " + info.subjectName;
+    out += "</title>\r\n<style type=\"text/css\">\r\n";
+    addImports(out, subfolder);
+    out += "</style>\r\n</head>\r\n<body>\r\n\r\n<div class=\"headers\">\r\n";
+    const char* toClass = info.isNews ? "news" : "to";
+    const char* toLabel = info.isNews ? "News:" : "To:";
+    if (!info.toShortHtml.empty()) addRow(out, toClass, toLabel, info.toShortHtml);
+    if (!info.ccShortHtml.empty()) addRow(out, "cc", "Cc:", info.ccShortHtml);
+    addRow(out, "from", "From:", info.fromHtml);
+    addRow(out, "subject", "Subject:", htmlEscape(info.subject));
+    if (!info.date.empty()) addRow(out, "date", "Date:", htmlEscape(info.date));
+    out += "</div>\r\n\r\n";
+    return out;
+}
+
+std::string footBuffer(const TMessageInfo& info) {
+    std::string out = "<div class=\"footers\">\r\n";
+    if (!info.messageId.empty()) addRow(out, "msgid", "Message-id:", htmlEscape(info.messageId));
+    const char* toClass = info.isNews ? "news" : "to";
+    const char* toLabel = info.isNews ? "News:" : "To:";
+    if (info.toHtml != info.toShortHtml) addRow(out, toClass, toLabel, info.toHtml);
+    if (info.ccHtml != info.ccShortHtml) addRow(out, "cc", "Cc:", info.ccHtml);
+    if (!info.received.empty()) {
+        addRow(out, "date", "Date:", htmlEscape(info.date));
+        addRow(out, "received", "Received:", htmlEscape(info.received));
+    }
+    if (!info.folderName.empty()) addRow(out, "folder", "Folder:", htmlEscape(info.folderName));
+    out += "</div>\r\n\r\n\r\n</body>\r\n</html>\r\n";
+    return out;
+}
+
+// Converts a text body for the page; the range ends up in scratch space.
+// Returns whether the block is "flowed" rather than "fixed".
+bool convertText(const tagMessagePart& part, const char*& start, const char*& end) {
+    auto decodedOrRaw = [&](bool ok) {
+        if (!ok || !start) {
+            start = part.bodyStart;
+            end = part.bodyEnd;
+        }
+    };
+    switch (part.bodyFormat) {
+        case BodyFormat::Flowed: flowedToHtml(start, end); return true;
+        case BodyFormat::QuotedPrintable: quotedPrintableToHtml(start, end); return true;
+        case BodyFormat::OutlookText: linesToParagraphs(start, end); return true;
+        case BodyFormat::Base64: decodedOrRaw(decodeBase64(start, end)); break;
+        case BodyFormat::Uuencode: decodedOrRaw(decodeUuencode(start, end)); break;
+        case BodyFormat::Enriched: enrichedToPlain(start, end); break;
+        default: break;
+    }
+    plainToHtml(start, end);
+    return false;
+}
+
+void writeAttachmentBlock(OutputFile& file, TMessageInfo& info) {
+    std::string block;
+    TPartIterator parts(&info.rootPart);
+    while (const tagMessagePart* part = parts.next()) {
+        if (part->kind != PartKind::Html && part->kind != PartKind::Attachment) continue;
+        if (block.empty()) block = "<div class=\"attachments\">\r\n";
+        block += "<span class=\"attachment\"><a href=\"attachments/" + attributeText(part->fileName) +
+                 "\">" + nonBreakingSpaces(htmlEscape(part->declaredName)) + "</a></span>\r\n";
+    }
+    if (block.empty()) return;
+    block += "</div>\r\n\r\n";
+    file.write(block);
+}
+
+void writeTextBlock(OutputFile& file, TMessageInfo& info) {
+    bool opened = false;
+    TPartIterator parts(&info.rootPart);
+    while (const tagMessagePart* part = parts.next()) {
+        if (part->kind != PartKind::Text) continue;
+        if (!opened) file.write("<div class=\"texts\">\r\n\r\n");
+        opened = true;
+        const char* start = part->bodyStart;
+        const char* end = part->bodyEnd;
+        const bool flowed = convertText(*part, start, end);
+        file.write(flowed ? "<div class=\"flowed\">\r\n" : "<div class=\"fixed\">\r\n");
+        if (start) file.write(start, static_cast<size_t>(end - start));
+        file.write("</div>\r\n\r\n");
+    }
+    if (opened) file.write("</div>\r\n\r\n\r\n");
+}
+
+void writeImageBlock(OutputFile& file, TMessageInfo& info) {
+    std::string block;
+    TPartIterator parts(&info.rootPart);
+    while (const tagMessagePart* part = parts.next()) {
+        if (part->kind != PartKind::Image) continue;
+        if (block.empty()) block = "<div class=\"images\">\r\n";
+        block += "<img src=\"attachments/" + attributeText(part->fileName) + "\">\r\n";
+    }
+    if (block.empty()) return;
+    block += "</div>\r\n\r\n";
+    file.write(block);
+}
+
+}  // namespace
+
+void writeHtmlMessage(ArchiveRun& run, TMessageInfo& info, const std::string& archiveFolder,
+                      const std::string& subfolderPath, bool useSubfolders) {
+    if (run.stopRequested) return;
+    const ArchiveName name = archiveBaseName(info);
+    const std::string directory = archiveDirectory(archiveFolder, subfolderPath, useSubfolders);
+    const std::string pagePath = directory + name.name + name.stamp + ".html";
+    const std::string attachmentDirectory = directory + "attachments/";
+    run.currentMessageText = describeMessage(info, name.name);
+    if (checkAlreadyArchived(run, pagePath)) return;
+    recordArchivedPath(run, pagePath, subfolderPath);
+
+    SavedParts saved;
+    prepareParts(saved, info, name, attachmentDirectory);
+
+    OutputFile page;
+    if (!page.create(pagePath, CreateMode::Always)) {
+        reportCreateFailure(run, pagePath);
+        return;
+    }
+    const std::string head = headBuffer(info, useSubfolders ? subfolderPath : std::string());
+    const std::string foot = footBuffer(info);
+    page.write(head);
+    writeAttachmentFiles(run, info, saved, attachmentDirectory);
+    writeAttachmentBlock(page, info);
+    writeTextBlock(page, info);
+    writeImageBlock(page, info);
+    page.write(foot);
+    finishArchiveFile(run, page, info.fileTime, pagePath);
+}
+
+}  // namespace tessaly
