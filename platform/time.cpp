@@ -97,8 +97,8 @@ bool fileTimeToSystemTime(const FILETIME& in, SYSTEMTIME& out) {
     const uint64_t rest = value % kTicksPerDay;
     int64_t y;
     unsigned m, d;
+    // Below 2^63 the year is at most 30828, which a SYSTEMTIME holds.
     civilFromDays(static_cast<int64_t>(days) + daysFromCivil(1601, 1, 1), y, m, d);
-    if (y > 30827) return false;
     SYSTEMTIME st;
     st.wYear = static_cast<uint16_t>(y);
     st.wMonth = static_cast<uint16_t>(m);
@@ -114,9 +114,16 @@ bool fileTimeToSystemTime(const FILETIME& in, SYSTEMTIME& out) {
 }
 
 FILETIME unixToFileTime(int64_t seconds, uint32_t nanoseconds) {
+    constexpr uint64_t kLatest = (uint64_t{1} << 63) - 1;
     if (seconds < -kEpochDifference) return FILETIME{};
-    return makeFileTime(static_cast<uint64_t>(seconds + kEpochDifference) * kTicksPerSecond +
-                        nanoseconds / 100);
+    // File systems allow times far beyond what a FILETIME can count; such a
+    // time becomes the latest valid one rather than wrapping around.
+    if (seconds > static_cast<int64_t>(kLatest / kTicksPerSecond) - kEpochDifference) {
+        return makeFileTime(kLatest);
+    }
+    const uint64_t value =
+        static_cast<uint64_t>(seconds + kEpochDifference) * kTicksPerSecond + nanoseconds / 100;
+    return makeFileTime(value < kLatest ? value : kLatest);
 }
 
 int64_t fileTimeToUnix(const FILETIME& t) {

@@ -57,7 +57,8 @@ bool systemTimeToFileTime(const SYSTEMTIME& in, FILETIME& out);
 bool fileTimeToSystemTime(const FILETIME& in, SYSTEMTIME& out);
 
 // Seconds since 1970 (UTC) and FILETIME, both ways. unixToFileTime gives zero
-// for moments before 1601; fileTimeToUnix is exact to the second.
+// for moments before 1601 and 2^63 - 1 for moments after the last one a
+// FILETIME can hold; fileTimeToUnix is exact to the second.
 FILETIME unixToFileTime(int64_t seconds, uint32_t nanoseconds = 0);
 int64_t fileTimeToUnix(const FILETIME& t);
 
