@@ -190,7 +190,9 @@ MappedFile::~MappedFile() { close(); }
 
 MappedFile::Status MappedFile::open(const std::string& path) {
     close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO in place of a file cannot hang the open;
+    // anything but a regular file is refused as not openable.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         fail();
         return Status::CannotOpen;
@@ -198,6 +200,11 @@ MappedFile::Status MappedFile::open(const std::string& path) {
     struct stat st{};
     if (fstat(fd, &st) != 0) {
         fail();
+        ::close(fd);
+        return Status::CannotOpen;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        setLastSystemError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
         ::close(fd);
         return Status::CannotOpen;
     }
