@@ -1,0 +1,98 @@
+// commands.cpp - runs the jobs that tessaly-cli commands name.
+#include "cli/commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "app/run.h"
+#include "archive/stylesheet.h"
+#include "cli/console.h"
+#include "message/text.h"
+#include "sources/folder_info.h"
+#include "sources/mailbox.h"
+
+namespace tessaly::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string lowerExtension(const std::string& path) {
+    std::string ext = extensionOf(baseName(path));
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ignored;
+    std::string full = fs::absolute(path, ignored).lexically_normal().string();
+    while (full.size() > 1 && full.back() == '/') full.pop_back();
+    return full.empty() ? path : full;
+}
+
+// A picked file as a folder entry: named after the file, without a ".bmf"
+// or ".dbx" extension.
+TDbxFolderInfo fileEntry(const std::string& path) {
+    const std::string full = absolutePath(path);
+    TDbxFolderInfo entry;
+    entry.fileName = baseName(full);
+    entry.directory = directoryOf(full);
+    entry.name = entry.fileName;
+    const std::string ext = lowerExtension(full);
+    if (ext == ".bmf" || ext == ".dbx") entry.name.resize(entry.name.size() - ext.size());
+    entry.folderPath = entry.name;
+    return entry;
+}
+
+// One run as the wizard's run sequence makes it: reset the record, write
+// the stylesheet, run the job, end the run and report.
+int runJob(const Options& options, const std::function<void(ArchiveRun&, const std::string&)>& job) {
+    const bool html = options.format != "eml";
+    const std::string archiveFolder = absolutePath(options.to);
+    Console console;
+    ArchiveRun& run = theRun();
+    run.messagePump = console.messagePump();
+    run.beginRun(nullptr, console.progressSink(), console.logSink(), archiveFolder, html);
+    if (html) writeStylesheet(archiveFolder);
+    job(run, archiveFolder);
+    run.endRun();
+    run.messagePump = nullptr;
+    console.finishProgress();
+    printSummary(run);
+    return run.stopRequested ? kExitStopped : kExitFinished;
+}
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "tessaly-cli: %s\n%s", message.c_str(), usageText());
+    return kExitUsage;
+}
+
+int archiveFiles(const Options& options) {
+    std::vector<std::string> pst, dbx, mailboxes;
+    for (const std::string& file : options.files) {
+        const std::string ext = lowerExtension(file);
+        (ext == ".pst" ? pst : ext == ".dbx" ? dbx : mailboxes).push_back(file);
+    }
+    // Only one kind of file is taken: .pst before .dbx before mailboxes.
+    if (!pst.empty()) return usageError("this build cannot read .pst files");
+    if (!dbx.empty()) return usageError("this build cannot read .dbx files yet");
+
+    std::vector<TDbxFolderInfo> entries;
+    for (const std::string& file : mailboxes) entries.push_back(fileEntry(file));
+    return runJob(options, [&](ArchiveRun& run, const std::string& archiveFolder) {
+        archiveMailboxes(run, entries, archiveFolder, !options.flat);
+    });
+}
+
+}  // namespace
+
+int runCommand(const Options& options) {
+    if (options.command == "archive") return archiveFiles(options);
+    return usageError("the command '" + options.command + "' is not available in this build yet");
+}
+
+}  // namespace tessaly::cli

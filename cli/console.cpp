@@ -1,0 +1,144 @@
+// console.cpp - progress, problem lines, stop requests and the summary on a
+// terminal.
+#include "cli/console.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string_view>
+
+#include "app/finish_stats.h"
+#include "platform/time.h"
+
+namespace tessaly::cli {
+
+namespace {
+
+volatile std::sig_atomic_t stopSignalled = 0;
+
+void onStopSignal(int signal) {
+    stopSignalled = 1;
+    // A second signal of the same kind ends the program the usual way.
+    std::signal(signal, SIG_DFL);
+}
+
+std::string bar(double fraction, int width) {
+    if (fraction < 0) fraction = 0;
+    if (fraction > 1) fraction = 1;
+    const int filled = static_cast<int>(fraction * width + 0.5);
+    return "[" + std::string(static_cast<size_t>(filled), '#') +
+           std::string(static_cast<size_t>(width - filled), ' ') + "]";
+}
+
+std::string fitted(const std::string& text, size_t width) {
+    if (text.size() <= width) return text + std::string(width - text.size(), ' ');
+    return text.substr(0, width - 3) + "...";
+}
+
+}  // namespace
+
+std::string htmlToText(const std::string& html) {
+    static const struct {
+        std::string_view entity;
+        char byte;
+    } kEntities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'},
+                     {"&nbsp;", ' '}, {"&#39;", '\''}};
+    std::string text;
+    for (size_t i = 0; i < html.size();) {
+        if (html[i] == '<') {
+            const size_t close = html.find('>', i);
+            if (close == std::string::npos) break;
+            const std::string_view tag = std::string_view(html).substr(i, close - i + 1);
+            i = close + 1;
+            if (tag == "<br>" || tag == "<BR>") {
+                // The break is the line end; a line end written after it is not another.
+                text += '\n';
+                if (i < html.size() && html[i] == '\r') ++i;
+                if (i < html.size() && html[i] == '\n') ++i;
+            }
+        } else if (html[i] == '&') {
+            bool decoded = false;
+            for (const auto& e : kEntities) {
+                if (std::string_view(html).substr(i, e.entity.size()) == e.entity) {
+                    text += e.byte;
+                    i += e.entity.size();
+                    decoded = true;
+                    break;
+                }
+            }
+            if (!decoded) text += html[i++];
+        } else if (html[i] == '\r') {
+            ++i;
+        } else {
+            text += html[i++];
+        }
+    }
+    return text;
+}
+
+Console::Console() : terminal_(isatty(STDERR_FILENO) != 0) {
+    stopSignalled = 0;
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+}
+
+Console::~Console() {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+ArchiveRun::ProgressSink Console::progressSink() {
+    return [this](const std::string& t1, double f1, const std::string& t2, double f2) {
+        if (f1 == -1) {
+            finishProgress();
+            return;
+        }
+        drawProgress(t1, f1, t2, f2);
+        theRun().pumpMessages();
+    };
+}
+
+ArchiveRun::LogSink Console::logSink() {
+    return [this](const std::string& line) {
+        clearLine();
+        std::fprintf(stderr, "%s\n", htmlToText(line).c_str());
+        std::fflush(stderr);
+        theRun().pumpMessages();
+    };
+}
+
+ArchiveRun::MessagePump Console::messagePump() {
+    // A signal asks the job to stop after the current message, as the
+    // progress window's close box does.
+    return [] { return stopSignalled == 0; };
+}
+
+void Console::drawProgress(const std::string& text1, double fraction1, const std::string& text2,
+                           double fraction2) {
+    if (!terminal_) return;
+    const uint32_t now = tickCount();
+    if (lineShown_ && now - lastDraw_ < 100) return;
+    lastDraw_ = now;
+    std::fprintf(stderr, "\r%s %s  %s %s", fitted(text1, 20).c_str(), bar(fraction1, 20).c_str(),
+                 fitted(text2, 24).c_str(), bar(fraction2, 20).c_str());
+    std::fflush(stderr);
+    lineShown_ = true;
+}
+
+void Console::clearLine() {
+    if (!lineShown_) return;
+    std::fprintf(stderr, "\r%*s\r", 91, "");
+    lineShown_ = false;
+}
+
+void Console::finishProgress() { clearLine(); }
+
+void printSummary(const ArchiveRun& run) {
+    std::string text = htmlToText(finishSummaryHtml(run));
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+}  // namespace tessaly::cli

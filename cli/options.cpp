@@ -1,0 +1,103 @@
+// options.cpp - parsing and checking the command line of tessaly-cli.
+#include "cli/options.h"
+
+#include <set>
+
+namespace tessaly::cli {
+
+const char* usageText() {
+    return "Usage:\n"
+           "  tessaly-cli archive [--format html|eml] [--flat] --to DIR FILE...\n"
+           "      Archive mailbox files or Outlook Express .dbx files (one kind per run).\n"
+           "  tessaly-cli archive-oe [--format html|eml] [--flat] --to DIR\n"
+           "                         [--identity NAME | --store-dir DIR] [--folder NAME]...\n"
+           "      Archive an Outlook Express store.\n"
+           "  tessaly-cli list-oe [--identity NAME | --store-dir DIR]\n"
+           "      List the folders of an Outlook Express store.\n"
+           "  tessaly-cli eml2mbox DIR\n"
+           "      Pack each folder of .eml files below DIR into one mailbox file.\n"
+           "\n"
+           "Exit status: 0 when the run finished (with or without problems), 1 when it was\n"
+           "stopped, 2 for a usage error.\n";
+}
+
+std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
+    if (argc < 2) {
+        error = "no command given";
+        return std::nullopt;
+    }
+    Options options;
+    options.command = argv[1];
+    static const std::set<std::string> kCommands = {"archive", "archive-oe", "list-oe", "eml2mbox"};
+    if (!kCommands.count(options.command)) {
+        error = "unknown command '" + options.command + "'";
+        return std::nullopt;
+    }
+
+    bool formatGiven = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) {
+                error = arg + " needs a value";
+                return false;
+            }
+            into = argv[++i];
+            return true;
+        };
+        if (arg == "--format") {
+            if (!value(options.format)) return std::nullopt;
+            formatGiven = true;
+            if (options.format != "html" && options.format != "eml") {
+                error = "--format must be html or eml";
+                return std::nullopt;
+            }
+        } else if (arg == "--flat") {
+            options.flat = true;
+        } else if (arg == "--to") {
+            if (!value(options.to)) return std::nullopt;
+        } else if (arg == "--identity") {
+            if (!value(options.identity)) return std::nullopt;
+        } else if (arg == "--store-dir") {
+            if (!value(options.storeDir)) return std::nullopt;
+        } else if (arg == "--folder") {
+            std::string folder;
+            if (!value(folder)) return std::nullopt;
+            options.folders.push_back(folder);
+        } else if (arg == "--") {
+            for (++i; i < argc; ++i) options.files.push_back(argv[i]);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        } else {
+            options.files.push_back(arg);
+        }
+    }
+
+    const std::string& c = options.command;
+    const bool archives = c == "archive" || c == "archive-oe";
+    if (archives && options.to.empty()) {
+        error = c + " needs --to DIR";
+    } else if (c == "archive" && options.files.empty()) {
+        error = "archive needs at least one FILE";
+    } else if (!archives && (formatGiven || options.flat || !options.to.empty())) {
+        error = c + " takes no --format, --flat or --to";
+    } else if ((c == "archive-oe" || c == "list-oe") && !options.identity.empty() &&
+               !options.storeDir.empty()) {
+        error = "give --identity or --store-dir, not both";
+    } else if ((c == "archive-oe" || c == "list-oe") && !options.files.empty()) {
+        error = c + " takes no FILE arguments";
+    } else if (c == "list-oe" && !options.folders.empty()) {
+        error = "list-oe takes no --folder";
+    } else if (c == "eml2mbox" && options.files.size() != 1) {
+        error = "eml2mbox needs exactly one DIR";
+    } else if (c != "archive-oe" && c != "list-oe" && (!options.identity.empty() || !options.storeDir.empty())) {
+        error = c + " takes no --identity or --store-dir";
+    } else if (c == "archive" && !options.folders.empty()) {
+        error = "archive takes no --folder";
+    }
+    if (!error.empty()) return std::nullopt;
+    return options;
+}
+
+}  // namespace tessaly::cli
