@@ -11,6 +11,8 @@
 #include "archive/stylesheet.h"
 #include "cli/console.h"
 #include "message/text.h"
+#include "platform/files.h"
+#include "sources/eml_to_mailbox.h"
 #include "sources/folder_info.h"
 #include "sources/mailbox.h"
 
@@ -50,9 +52,9 @@ TDbxFolderInfo fileEntry(const std::string& path) {
 
 // One run as the wizard's run sequence makes it: reset the record, write
 // the stylesheet, run the job, end the run and report.
-int runJob(const Options& options, const std::function<void(ArchiveRun&, const std::string&)>& job) {
-    const bool html = options.format != "eml";
-    const std::string archiveFolder = absolutePath(options.to);
+int runJob(const std::string& folder, bool html,
+           const std::function<void(ArchiveRun&, const std::string&)>& job) {
+    const std::string archiveFolder = absolutePath(folder);
     Console console;
     ArchiveRun& run = theRun();
     run.messagePump = console.messagePump();
@@ -83,7 +85,7 @@ int archiveFiles(const Options& options) {
 
     std::vector<TDbxFolderInfo> entries;
     for (const std::string& file : mailboxes) entries.push_back(fileEntry(file));
-    return runJob(options, [&](ArchiveRun& run, const std::string& archiveFolder) {
+    return runJob(options.to, options.format != "eml", [&](ArchiveRun& run, const std::string& archiveFolder) {
         archiveMailboxes(run, entries, archiveFolder, !options.flat);
     });
 }
@@ -92,6 +94,13 @@ int archiveFiles(const Options& options) {
 
 int runCommand(const Options& options) {
     if (options.command == "archive") return archiveFiles(options);
+    if (options.command == "eml2mbox") {
+        if (!isFolder(options.files[0])) return usageError("no such folder: " + options.files[0]);
+        // The conversion writes no archive, so no stylesheet.
+        return runJob(options.files[0], false, [](ArchiveRun& run, const std::string& root) {
+            convertEmlFolders(run, root);
+        });
+    }
     return usageError("the command '" + options.command + "' is not available in this build yet");
 }
 

@@ -94,7 +94,9 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
         if (name == "." || name == "..") continue;
         struct stat st{};
         if (fstatat(dirFd, entry->d_name, &st, 0) != 0) continue;  // vanished or a dangling link
+        struct stat own{};
         FolderEntry item;
+        item.isLink = fstatat(dirFd, entry->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
         item.name = entry->d_name;
         item.isFolder = S_ISDIR(st.st_mode);
         item.size = static_cast<uint64_t>(st.st_size);

@@ -30,6 +30,8 @@ bool renameFile(const std::string& from, const std::string& to);
 struct FolderEntry {
     std::string name;
     bool isFolder = false;
+    // A symbolic link (isFolder and size describe what it points to).
+    bool isLink = false;
     uint64_t size = 0;
     FILETIME lastWriteTime;
 };

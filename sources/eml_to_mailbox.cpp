@@ -1,0 +1,215 @@
+// eml_to_mailbox.cpp - packing folders of .eml files into mailbox files.
+#include "sources/eml_to_mailbox.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <deque>
+#include <queue>
+#include <vector>
+
+#include "message/dates.h"
+#include "message/headers.h"
+#include "message/text.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/time.h"
+
+namespace tessaly {
+
+namespace {
+
+struct TEmlDirInfo {
+    std::string path;
+    std::string relativeName;
+    uint32_t count = 0;
+};
+
+struct TEmlFileInfo {
+    std::string name;
+    FILETIME lastWriteTime;
+};
+
+// Earliest last-write time on top of the queue.
+struct TEmlFileComparator {
+    bool operator()(const TEmlFileInfo& a, const TEmlFileInfo& b) const {
+        return fileTimeValue(a.lastWriteTime) > fileTimeValue(b.lastWriteTime);
+    }
+};
+
+const char kScanning[] = "Scanning folders...";
+
+bool isEmlFile(const FolderEntry& entry) {
+    if (entry.isFolder || entry.size >= (uint64_t{1} << 32)) return false;
+    std::string ext = extensionOf(entry.name);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".eml";
+}
+
+// Breadth first from the root; linked folders are not followed, so a link
+// back up the tree cannot make the walk endless.
+std::vector<TEmlDirInfo> scanFolders(ArchiveRun& run, const std::string& root, uint32_t& total) {
+    std::vector<TEmlDirInfo> found;
+    std::deque<std::string> work{root};
+    uint64_t entriesSeen = 0;
+    std::vector<FolderEntry> entries;
+    run.setProgress(kScanning, 0, "", 0);
+    while (!work.empty()) {
+        const std::string folder = work.front();
+        work.pop_front();
+        TEmlDirInfo info;
+        info.path = folder;
+        info.relativeName = folder == root ? baseName(withoutTrailingSlash(root))
+                                           : folder.substr(root.size() + 1);
+        listFolder(folder, entries);
+        for (const FolderEntry& entry : entries) {
+            if (++entriesSeen % 200 == 0) {
+                run.setProgress(kScanning, 0, baseName(folder),
+                                static_cast<double>((entriesSeen / 200) % 100) / 100);
+            }
+            if (entry.isFolder) {
+                if (!entry.isLink) work.push_back(folder + "/" + entry.name);
+            } else if (isEmlFile(entry)) {
+                ++info.count;
+                ++total;
+            }
+        }
+        if (info.count > 0) found.push_back(std::move(info));
+    }
+    return found;
+}
+
+void logPathProblem(ArchiveRun& run, const char* literal, const std::string& path) {
+    run.logProblem(literal + htmlEscape(path) + " - " + htmlEscape(systemErrorText()));
+}
+
+// Whether the line at `p` would pass for a message's "From " line: "From ",
+// a second word ending in a blank, and a ":" later on the line.
+bool needsShift(const char* p, const char* end) {
+    if (end - p < 7 || std::memcmp(p, "From ", 5) != 0) return false;
+    const char* q = p + 5;
+    while (q < end && *q != ' ' && *q != '\n' && *q != '\r') ++q;
+    if (q == end || *q != ' ') return false;
+    for (; q < end && *q != '\n'; ++q) {
+        if (*q == ':') return true;
+    }
+    return false;
+}
+
+std::string fromLineDate(const TMessageInfo& info) {
+    SYSTEMTIME when = getLocalTime();
+    if (info.sentTime.wYear != 0) {
+        // Converting there and back fills in the day of the week.
+        FILETIME ft;
+        SYSTEMTIME normalised;
+        if (systemTimeToFileTime(info.sentTime, ft) && fileTimeToSystemTime(ft, normalised)) {
+            when = normalised;
+        }
+    }
+    return formatAsctimeDate(when);
+}
+
+void writeFolder(ArchiveRun& run, const TEmlDirInfo& dir, uint32_t total) {
+    OutputFile mailbox;
+    const std::string mailboxPath = dir.path + ".bmf";
+    if (!mailbox.create(mailboxPath, CreateMode::Always)) {
+        logPathProblem(run, "Error: <a href=\"help:err_createhtml\">cannot create bmf file</a> - ",
+                       mailboxPath);
+        return;
+    }
+    run.startFolder(htmlEscape(dir.relativeName) + "/");
+
+    std::priority_queue<TEmlFileInfo, std::vector<TEmlFileInfo>, TEmlFileComparator> queue;
+    std::vector<FolderEntry> entries;
+    listFolder(dir.path, entries);
+    for (const FolderEntry& entry : entries) {
+        if (isEmlFile(entry)) queue.push({entry.name, entry.lastWriteTime});
+    }
+
+    while (!queue.empty() && !run.stopRequested) {
+        const TEmlFileInfo file = queue.top();
+        queue.pop();
+        ++run.messageCount;
+        ++run.folderMessageCount;
+        run.setProgress("Overall", ratio(run.messageCount, total), dir.relativeName,
+                        ratio(run.folderMessageCount, dir.count));
+        run.currentMessageText = htmlEscape(file.name);
+        // Cleared only once the message is written: every failure counts.
+        run.messageHadProblem = true;
+
+        const std::string path = dir.path + "/" + file.name;
+        MappedFile text;
+        switch (text.open(path)) {
+            case MappedFile::Status::Ok: {
+                run.byteCount += static_cast<uint32_t>(text.size());
+                const std::string message = mailboxMessage(run, text.data(), text.end());
+                if (!message.empty()) {
+                    mailbox.write(message);
+                    run.messageHadProblem = false;
+                }
+                break;
+            }
+            case MappedFile::Status::CannotOpen:
+                logPathProblem(run, "Error: <a href=\"help:err_openfile.html\">cannot open file</a> - ", path);
+                break;
+            case MappedFile::Status::Empty: break;  // nothing to write, like a blank file
+            default:
+                logPathProblem(run, "Error: <a href=\"help:err_mapfile.html\">cannot map file</a> - ", path);
+                break;
+        }
+        if (run.messageHadProblem) ++run.problemCount;
+    }
+    mailbox.close();
+}
+
+}  // namespace
+
+std::string mailboxMessage(ArchiveRun& run, const char* begin, const char* end) {
+    const char* text = begin;
+    while (text < end && (*text == '\r' || *text == '\n' || *text == '\t' || *text == ' ')) ++text;
+    if (text == end) return {};
+
+    TMessageInfo info;
+    parseHeaders(run, &info, nullptr, text, end, false);
+    std::string out = "From ";
+    out += info.fromAddress.empty() ? kPlaceholderSender : info.fromAddress;
+    out += ' ';
+    out += fromLineDate(info);
+    out += "\r\n";
+
+    out.reserve(out.size() + static_cast<size_t>(end - text) * 2 + 4);
+    for (const char* p = text; p < end; ++p) {
+        if (*p == '\r') continue;
+        if (*p == '\n') {
+            out += "\r\n";
+            if (needsShift(p + 1, end)) out += ' ';
+        } else {
+            out += *p;
+        }
+    }
+
+    // Close the message with an empty line: two line ends after a last line
+    // without one, one after a single line end, none after an empty line.
+    size_t i = static_cast<size_t>(end - begin);
+    int count = 2;
+    if (begin[i - 1] == '\n') {
+        count = 1;
+        --i;
+        if (i > 0 && begin[i - 1] == '\r') --i;
+        if (i > 0 && begin[i - 1] == '\n') --count;
+    }
+    for (int line = 0; line < count; ++line) out += "\r\n";
+    return out;
+}
+
+void convertEmlFolders(ArchiveRun& run, const std::string& root) {
+    uint32_t total = 0;
+    const std::vector<TEmlDirInfo> folders = scanFolders(run, withoutTrailingSlash(root), total);
+    for (const TEmlDirInfo& dir : folders) {
+        if (run.stopRequested) break;
+        writeFolder(run, dir, total);
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,25 @@
+// eml_to_mailbox.h - packs every folder of .eml files below a root folder
+// into one mailbox file placed beside the folder.
+#pragma once
+
+#include <string>
+
+#include "app/run.h"
+
+namespace tessaly {
+
+// The sender written in the "From " line of a message without a usable
+// address. The reserved ".invalid" domain can never be a real address, and
+// its "@" keeps the line a valid From line for the mailbox reader (which
+// skips messages from MAILER-DAEMON).
+constexpr const char* kPlaceholderSender = "unknown-sender@sender.invalid";
+
+// Converts each folder below (and including) `root` that holds .eml files
+// into "<folder>.bmf", messages oldest first.
+void convertEmlFolders(ArchiveRun& run, const std::string& root);
+
+// One .eml text as a mailbox message: the From line, the text with CR LF
+// line ends and "From " lines shifted by a blank, and the closing empty line.
+std::string mailboxMessage(ArchiveRun& run, const char* begin, const char* end);
+
+}  // namespace tessaly

@@ -1,0 +1,111 @@
+// eml_to_mailbox_test.cpp - packing .eml folders into mailboxes that the
+// mailbox reader takes back message for message.
+#include "sources/eml_to_mailbox.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "sources/mailbox.h"
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string convert(const std::string& text) {
+    ArchiveRun run;
+    return mailboxMessage(run, text.data(), text.data() + text.size());
+}
+
+// What follows the From line.
+std::string body(const std::string& message) { return message.substr(message.find("\r\n") + 2); }
+
+TEST(EmlToMailbox, FromLineUsesSenderAndDate) {
+    const std::string m = convert("From: Ann <ann@example.org>\nDate: Thu, 5 Sep 2002 14:30:07 +0200\n\nHi\n");
+    EXPECT_EQ(m.substr(0, m.find("\r\n")), "From ann@example.org Thu Sep  5 14:30:07 2002");
+    const std::string anonymous = convert("From: Ann\nDate: Thu, 5 Sep 2002 14:30:07 +0200\n\nHi\n");
+    EXPECT_EQ(anonymous.substr(0, anonymous.find(' ', 5)), std::string("From ") + kPlaceholderSender);
+    // The placeholder line is one the mailbox reader accepts.
+    const std::string line = anonymous.substr(0, anonymous.find("\r\n"));
+    EXPECT_TRUE(isFromLine(line.data(), line.data() + line.size()));
+}
+
+TEST(EmlToMailbox, ClosingEmptyLineAndLineEnds) {
+    struct Row {
+        const char* text;
+        const char* body;
+        const char* why;
+    };
+    const Row rows[] = {
+        {"Subject: a\n\nx", "Subject: a\r\n\r\nx\r\n\r\n", "no line end: two are added"},
+        {"Subject: a\n\nx\n", "Subject: a\r\n\r\nx\r\n\r\n", "one line end: one more"},
+        {"Subject: a\r\n\r\nx\r\n\r\n", "Subject: a\r\n\r\nx\r\n\r\n", "an empty last line: nothing"},
+        {"\r\n \tSubject: a\n\nx\n", "Subject: a\r\n\r\nx\r\n\r\n", "leading blanks are skipped"},
+        {"Subject: a\n\nFrom me to you: hi\nFrom nowhere\nFrom x y\n",
+         "Subject: a\r\n\r\n From me to you: hi\r\nFrom nowhere\r\nFrom x y\r\n\r\n",
+         "only lines that pass for a From line are shifted"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(body(convert(row.text)), row.body) << row.why;
+    EXPECT_EQ(convert(" \r\n\t\n"), "");  // blank file: nothing written
+    // The first line is never shifted.
+    EXPECT_EQ(body(convert("From me to you: x\n\nbody\n")).substr(0, 5), "From ");
+}
+
+void writeWithTime(const std::string& path, const std::string& text, int64_t unixTime) {
+    test::writeFile(path, text);
+    setFileTime(path, unixToFileTime(unixTime));
+}
+
+TEST(EmlToMailbox, FoldersBecomeMailboxesReadBackOldestFirst) {
+    test::TempDir dir;
+    const std::string root = dir.file("mail");
+    fs::create_directories(root + "/Work");
+    test::writeFile(root + "/notes.txt", "not mail");
+    writeWithTime(root + "/Work/b.eml", "Subject: second\nFrom: b@x\n\nFrom me to you: hi\nbody b\n", 2000000);
+    writeWithTime(root + "/Work/a.EML", "Subject: third\n\nbody c", 3000000);
+    writeWithTime(root + "/Work/c.eml", "Subject: first\n\nbody a\n\n", 1000000);
+
+    ArchiveRun run;
+    run.beginRun(nullptr, nullptr, nullptr, root, false);
+    convertEmlFolders(run, root);
+    run.endRun();
+    EXPECT_EQ(run.folderCount, 1u);  // the root holds no .eml files of its own
+    EXPECT_EQ(run.messageCount, 3u);
+    EXPECT_EQ(run.problemCount, 0u);
+    ASSERT_TRUE(pathExists(root + "/Work.bmf"));
+    EXPECT_FALSE(pathExists(root + "/../mail.bmf"));
+
+    const std::string box = test::readFile(root + "/Work.bmf");
+    std::vector<std::string> messages;
+    MailboxScanEvents events;
+    events.message = [&](const char* s, const char* e, std::vector<TMarker>&) {
+        const std::string m(s, e);
+        messages.push_back(m.substr(m.find('\n') + 1));
+    };
+    scanMailbox(box.data(), box.data() + box.size(), events);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0], "Subject: first\r\n\r\nbody a\r\n\r\n");
+    EXPECT_EQ(messages[1], "Subject: second\r\nFrom: b@x\r\n\r\n From me to you: hi\r\nbody b\r\n\r\n");
+    EXPECT_EQ(messages[2], "Subject: third\r\n\r\nbody c\r\n\r\n");
+}
+
+TEST(EmlToMailbox, BlankAndUnreadableFilesCountAsProblems) {
+    test::TempDir dir;
+    test::writeFile(dir.file("blank.eml"), "\r\n  \n");
+    test::writeFile(dir.file("empty.eml"), "");
+    std::vector<std::string> lines;
+    ArchiveRun run;
+    run.beginRun(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); }, dir.path(), false);
+    convertEmlFolders(run, dir.path());
+    EXPECT_EQ(run.messageCount, 2u);
+    EXPECT_EQ(run.problemCount, 2u);
+    EXPECT_TRUE(lines.empty());
+}
+
+}  // namespace
+}  // namespace tessaly
