@@ -1,0 +1,127 @@
+// part_headers_test.cpp - classifying a MIME part from its headers: kind,
+// body format, boundary, file names, Macintosh extensions and images.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/run.h"
+#include "message/headers.h"
+
+namespace tessaly {
+namespace {
+
+struct PartRow {
+    const char* why;
+    std::string headers;
+    PartKind kind;
+    BodyFormat format;
+    std::string boundary;
+    std::string fileName;
+    std::string declaredName;
+};
+
+TEST(PartHeaders, Classification) {
+    using K = PartKind;
+    using F = BodyFormat;
+    const PartRow rows[] = {
+        {"no headers at all: plain text", "", K::Text, F::None, "", "", ""},
+        {"quoted boundary keeps its space",
+         "Content-Type: multipart/mixed; boundary=\"a b\"", K::Multipart, F::None, "a b", "", ""},
+        {"unquoted boundary runs to the next space, taking the semicolon",
+         "Content-Type: multipart/alternative; boundary=abc; charset=x", K::Alternative, F::None,
+         "abc;", "", ""},
+        {"unquoted boundary stops at a folded line break",
+         "Content-Type: multipart/related; boundary=abc\r\n\ttype=\"text/html\"", K::Related,
+         F::None, "abc", "", ""},
+        {"parameter name in capitals is found, value case kept",
+         "Content-Type: Multipart/Mixed; BOUNDARY=XyZ", K::Multipart, F::None, "XyZ", "", ""},
+        {"boundary= at the very end gives an empty boundary",
+         "Content-Type: multipart/mixed; boundary=", K::Multipart, F::None, "", "", ""},
+        {"unclosed quoted boundary runs to the end",
+         "Content-Type: multipart/mixed; boundary=\"open", K::Multipart, F::None, "open", "", ""},
+        {"encoding in capitals; encoded untyped body is an attachment",
+         "Content-Transfer-Encoding: BASE64", K::Attachment, F::Base64, "", "", ""},
+        {"quoted-printable wins over format=flowed",
+         "Content-Type: text/plain; format=flowed\r\nContent-Transfer-Encoding: quoted-printable",
+         K::Text, F::QuotedPrintable, "", "", ""},
+        {"quoted flowed", "Content-Type: text/plain; format=\"flowed\"", K::Text, F::Flowed, "",
+         "", ""},
+        {"enriched text counts as text", "Content-Type: text/enriched", K::Text, F::Enriched, "",
+         "", ""},
+        {"BinHex by type", "Content-Type: application/mac-binhex40", K::Attachment, F::BinHex, "",
+         "", ""},
+        {"uuencode by encoding", "Content-Transfer-Encoding: x-uuencode", K::Attachment,
+         F::Uuencode, "", "", ""},
+        {"an unencoded unknown type counts as text", "Content-Type: message/rfc822", K::Text,
+         F::None, "", "", ""},
+        {"HTML", "Content-Type: text/html; charset=us-ascii", K::Html, F::None, "", "", ""},
+        {"attachment disposition beats text/plain",
+         "Content-Type: text/plain\r\nContent-Disposition: ATTACHMENT; filename=notes.txt",
+         K::Attachment, F::None, "", "notes.txt", "notes.txt"},
+        {"GIF attachment with a capital extension is an image",
+         "Content-Type: image/gif\r\nContent-Disposition: attachment; filename=\"PIC.GIF\"",
+         K::Image, F::None, "", "PIC.GIF", "PIC.GIF"},
+        {"a .jpeg name makes even a text part an image",
+         "Content-Type: text/plain; name=photo.jpeg", K::Image, F::None, "", "photo.jpeg",
+         "photo.jpeg"},
+        {"directories are removed from the name",
+         "Content-Type: application/pdf; name=\"C:\\docs\\report.pdf\"", K::Text, F::None, "",
+         "report.pdf", "report.pdf"},
+        {"the disposition's file name is preferred",
+         "Content-Type: application/pdf; name=a.pdf\r\n"
+         "Content-Disposition: inline; filename=\"b;c.pdf\"",
+         K::Text, F::None, "", "b;c.pdf", "b;c.pdf"},
+        {"Macintosh creator MSWD in hex adds .doc",
+         "Content-Type: application/octet-stream; name=\"Letter\";\r\n"
+         " x-mac-type=\"5738424E\"; x-mac-creator=\"4D535744\"\r\n"
+         "Content-Transfer-Encoding: base64",
+         K::Attachment, F::Base64, "", "Letter.doc", "Letter"},
+        {"a name with an extension keeps it whatever the creator",
+         "Content-Type: application/octet-stream; name=Letter.txt; x-mac-creator=4D535744",
+         K::Text, F::None, "", "Letter.txt", "Letter.txt"},
+        {"unknown creator: no extension added",
+         "Content-Type: application/octet-stream; name=Letter; x-mac-creator=3F3F3F3F", K::Text,
+         F::None, "", "Letter", "Letter"},
+        {"encoded words in the disposition are decoded before the name is taken",
+         "Content-Disposition: attachment; filename=\"=?utf-8?B?cmVwb3J0LnBkZg==?=\"",
+         K::Attachment, F::None, "", "report.pdf", "report.pdf"},
+    };
+    for (const PartRow& row : rows) {
+        SCOPED_TRACE(row.why);
+        ArchiveRun run;
+        const std::string text = (row.headers.empty() ? "" : row.headers + "\r\n") + "\r\nbody";
+        std::vector<char> bytes(text.begin(), text.end());
+        tagMessagePart part;
+        parseHeaders(run, nullptr, &part, bytes.data(), bytes.data() + bytes.size(), false);
+        EXPECT_EQ(part.kind, row.kind);
+        EXPECT_EQ(part.bodyFormat, row.format);
+        EXPECT_EQ(part.boundary, row.boundary);
+        EXPECT_EQ(part.fileName, row.fileName);
+        EXPECT_EQ(part.declaredName, row.declaredName);
+        EXPECT_EQ(std::string(part.bodyStart, part.bodyEnd), "body");
+    }
+}
+
+TEST(PartHeaders, ContentIdRangesAndReset) {
+    ArchiveRun run;
+    const std::string text = "Content-ID: <part1@x>\r\nContent-Type: text/plain\r\n\r\nbody";
+    tagMessagePart part;
+    part.nextSibling = &part;  // stale links are cleared
+    part.partNumber = 9;
+    parseHeaders(run, nullptr, &part, text.data(), text.data() + text.size(), false);
+    EXPECT_EQ(part.contentId, "cid:part1@x");
+    EXPECT_EQ(part.contentType, "text/plain");
+    EXPECT_EQ(part.headerStart, text.data());
+    EXPECT_EQ(part.bodyStart, text.data() + text.size() - 4);
+    EXPECT_EQ(part.bodyEnd, text.data() + text.size());
+    EXPECT_EQ(part.nextSibling, nullptr);
+    EXPECT_EQ(part.partNumber, 0);
+
+    const std::string none = "Content-Type: text/plain\r\n\r\n";
+    parseHeaders(run, nullptr, &part, none.data(), none.data() + none.size(), false);
+    EXPECT_EQ(part.contentId, "");
+}
+
+}  // namespace
+}  // namespace tessaly
