@@ -12,6 +12,8 @@
 #include "cli/console.h"
 #include "message/text.h"
 #include "platform/files.h"
+#include "sources/dbx.h"
+#include "sources/dbx_job.h"
 #include "sources/eml_to_mailbox.h"
 #include "sources/folder_info.h"
 #include "sources/mailbox.h"
@@ -81,7 +83,19 @@ int archiveFiles(const Options& options) {
     }
     // Only one kind of file is taken: .pst before .dbx before mailboxes.
     if (!pst.empty()) return usageError("this build cannot read .pst files");
-    if (!dbx.empty()) return usageError("this build cannot read .dbx files yet");
+    if (!dbx.empty()) {
+        std::vector<TDbxFolderInfo> entries;
+        for (const std::string& file : dbx) {
+            entries.push_back(fileEntry(file));
+            // A folder file knows its own name.
+            if (auto name = dbxFolderName(entries.back().directory + "/" + entries.back().fileName)) {
+                entries.back().name = entries.back().folderPath = *name;
+            }
+        }
+        return runJob(options.to, options.format != "eml", [&](ArchiveRun& run, const std::string& archiveFolder) {
+            archiveDbxFolders(run, entries, archiveFolder, !options.flat);
+        });
+    }
 
     std::vector<TDbxFolderInfo> entries;
     for (const std::string& file : mailboxes) entries.push_back(fileEntry(file));

@@ -3,67 +3,25 @@
 
 #include "archive/raw_message.h"
 #include "message/text.h"
-#include "platform/errors.h"
 #include "platform/files.h"
 #include "sources/mailbox.h"
+#include "sources/scan_pass.h"
 
 namespace tessaly {
 
 namespace {
 
-const char kScanning[] = "Scanning folders...";
 const char kOverall[] = "Overall";
-
-void logFileProblem(ArchiveRun& run, const char* literal, const std::string& path,
-                    bool withSystemError) {
-    std::string line = literal + htmlEscape(path);
-    if (withSystemError) line += " - " + htmlEscape(systemErrorText());
-    run.logProblem(line);
-}
-
-const char kCannotOpen[] = "Error: <a href=\"help:err_openfile.html\">cannot open file</a> - ";
 const char kCannotMap[] = "Error: <a href=\"help:err_mapfile.html\">cannot map file</a> - ";
-
-std::string fullPath(const TDbxFolderInfo& entry) { return entry.directory + "/" + entry.fileName; }
-
-// The scanning pass: the files that can be archived, with their sizes.
-std::vector<TDbxFolderInfo> scanEntries(ArchiveRun& run, const std::vector<TDbxFolderInfo>& entries,
-                                        uint64_t& totalBytes) {
-    std::vector<TDbxFolderInfo> work;
-    run.setProgress(kScanning, 0, "", 0);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const TDbxFolderInfo& entry = entries[i];
-        run.setProgress(kScanning, ratio(static_cast<double>(i + 1), static_cast<double>(entries.size())),
-                        entry.name, 0);
-        const std::string path = fullPath(entry);
-        uint64_t size = 0;
-        if (!readableFileSize(path, size)) {
-            logFileProblem(run, kCannotOpen, path, true);
-        } else if (size >= (uint64_t{1} << 32)) {
-            logFileProblem(run, "Error: file <a href=\"help:err_toobig.html\">is too big to process</a> - ",
-                           path, false);
-        } else if (size == 0) {
-            logFileProblem(run, "Error: file <a href=\"help:err_notbmf.html\">is empty</a> - ", path, false);
-        } else if (!isMailboxFile(path)) {
-            logFileProblem(run, "Error: file <a href=\"help:err_notbmf.html\">is not a valid bmf</a> - ",
-                           path, false);
-        } else {
-            totalBytes += size;
-            work.push_back(entry);
-            work.back().size = static_cast<uint32_t>(size);
-        }
-    }
-    return work;
-}
 
 void archiveFile(ArchiveRun& run, const TDbxFolderInfo& entry, const TargetFolder& target,
                  const std::string& archiveFolder, bool useSubfolders, uint64_t doneBefore,
                  uint64_t totalBytes) {
-    const std::string path = fullPath(entry);
+    const std::string path = entryPath(entry);
     MappedFile file;
     switch (file.open(path)) {
         case MappedFile::Status::Ok: break;
-        case MappedFile::Status::CannotOpen: logFileProblem(run, kCannotOpen, path, true); return;
+        case MappedFile::Status::CannotOpen: logFileProblem(run, kCannotOpenLine, path, true); return;
         default: logFileProblem(run, kCannotMap, path, true); return;
     }
 
@@ -102,7 +60,9 @@ void archiveFile(ArchiveRun& run, const TDbxFolderInfo& entry, const TargetFolde
 void archiveMailboxes(ArchiveRun& run, const std::vector<TDbxFolderInfo>& entries,
                       const std::string& archiveFolder, bool useSubfolders) {
     uint64_t totalBytes = 0;
-    const std::vector<TDbxFolderInfo> work = scanEntries(run, entries, totalBytes);
+    const std::vector<TDbxFolderInfo> work = scanSourceFiles(
+        run, entries, isMailboxFile,
+        "Error: file <a href=\"help:err_notbmf.html\">is not a valid bmf</a> - ", totalBytes);
     uint64_t doneBytes = 0;
     for (const TDbxFolderInfo& entry : work) {
         if (run.stopRequested) break;

@@ -2,6 +2,7 @@
 // mailbox in one byte-by-byte pass.
 #include <algorithm>
 
+#include "sources/boundary_line.h"
 #include "sources/mailbox.h"
 
 namespace tessaly {
@@ -11,17 +12,6 @@ namespace {
 // The line [start, lf) without a carriage return before its line feed.
 const char* lineEndBefore(const char* start, const char* lf) {
     return lf > start && lf[-1] == '\r' ? lf - 1 : lf;
-}
-
-TMarker makeMarker(const char* start, const char* lf, uint32_t lineNumber) {
-    const char* lineEnd = lineEndBefore(start, lf);
-    TMarker marker;
-    marker.position = start;
-    marker.lineNumber = lineNumber;
-    // Closing when it ends in "--" with at least one byte between the pairs.
-    marker.closing = lineEnd - start >= 5 && lineEnd[-1] == '-' && lineEnd[-2] == '-';
-    marker.boundary.assign(start + 2, marker.closing ? lineEnd - 2 : lineEnd);
-    return marker;
 }
 
 }  // namespace
@@ -87,7 +77,7 @@ void scanMailbox(const char* begin, const char* end, const MailboxScanEvents& ev
             }
             state = 0;
         } else if (state == 16) {
-            markers.push_back(makeMarker(mark, p, lineFeeds));
+            markers.push_back(boundaryMarker(mark, p, lineFeeds));
             state = 1;
         }
 

@@ -1,0 +1,52 @@
+// scan_pass.cpp - the scanning pass shared by the mailbox and DBX jobs.
+#include "sources/scan_pass.h"
+
+#include "message/text.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+
+namespace tessaly {
+
+const char kCannotOpenLine[] = "Error: <a href=\"help:err_openfile.html\">cannot open file</a> - ";
+
+std::string entryPath(const TDbxFolderInfo& entry) { return entry.directory + "/" + entry.fileName; }
+
+void logFileProblem(ArchiveRun& run, const char* literal, const std::string& path,
+                    bool withSystemError) {
+    std::string line = literal + htmlEscape(path);
+    if (withSystemError) line += " - " + htmlEscape(systemErrorText());
+    run.logProblem(line);
+}
+
+std::vector<TDbxFolderInfo> scanSourceFiles(ArchiveRun& run,
+                                            const std::vector<TDbxFolderInfo>& entries,
+                                            const std::function<bool(const std::string&)>& isValid,
+                                            const char* notValidLiteral, uint64_t& totalBytes) {
+    const char kScanning[] = "Scanning folders...";
+    std::vector<TDbxFolderInfo> work;
+    run.setProgress(kScanning, 0, "", 0);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const TDbxFolderInfo& entry = entries[i];
+        run.setProgress(kScanning, ratio(static_cast<double>(i + 1), static_cast<double>(entries.size())),
+                        entry.name, 0);
+        const std::string path = entryPath(entry);
+        uint64_t size = 0;
+        if (!readableFileSize(path, size)) {
+            logFileProblem(run, kCannotOpenLine, path, true);
+        } else if (size >= (uint64_t{1} << 32)) {
+            logFileProblem(run, "Error: file <a href=\"help:err_toobig.html\">is too big to process</a> - ",
+                           path, false);
+        } else if (size == 0) {
+            logFileProblem(run, "Error: file <a href=\"help:err_notbmf.html\">is empty</a> - ", path, false);
+        } else if (!isValid(path)) {
+            logFileProblem(run, notValidLiteral, path, false);
+        } else {
+            totalBytes += size;
+            work.push_back(entry);
+            work.back().size = static_cast<uint32_t>(size);
+        }
+    }
+    return work;
+}
+
+}  // namespace tessaly

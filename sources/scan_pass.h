@@ -1,0 +1,34 @@
+// scan_pass.h - the first pass of the file jobs: which chosen files can be
+// archived, and how many bytes they hold together.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/run.h"
+#include "sources/folder_info.h"
+
+namespace tessaly {
+
+// directory + "/" + fileName
+std::string entryPath(const TDbxFolderInfo& entry);
+
+// Logs `literal` + the escaped path, and " - " + the system error text when
+// asked for.
+void logFileProblem(ArchiveRun& run, const char* literal, const std::string& path,
+                    bool withSystemError);
+
+extern const char kCannotOpenLine[];
+
+// Shows "Scanning folders..." progress and keeps, in order, the entries
+// whose file opens, is below 4 GiB, is not empty and passes `isValid`, with
+// their sizes; every other file gets a problem line (`notValidLiteral` for
+// one that fails the test). Adds the sizes to `totalBytes`.
+std::vector<TDbxFolderInfo> scanSourceFiles(ArchiveRun& run,
+                                            const std::vector<TDbxFolderInfo>& entries,
+                                            const std::function<bool(const std::string&)>& isValid,
+                                            const char* notValidLiteral, uint64_t& totalBytes);
+
+}  // namespace tessaly
