@@ -133,7 +133,9 @@ private:
         size_t i = 1;  // past the opening quote
         while (i < s.size() && s[i] != '"') {
             if (s[i] == '\\') {
-                if (i + 1 >= s.size() || (s[i + 1] != '\\' && s[i + 1] != '"')) return fail("bad escape");
+                if (i + 1 >= s.size() || (s[i + 1] != '\\' && s[i + 1] != '"')) {
+                    return fail("bad escape");
+                }
                 ++i;
             }
             out += s[i++];
@@ -177,7 +179,8 @@ private:
         value.type = REG_BINARY;
         if (!s.empty() && s.front() == '(') {
             const size_t close = s.find(')');
-            if (close == std::string_view::npos || !parseHexNumber(s.substr(1, close - 1), 8, value.type)) {
+            if (close == std::string_view::npos ||
+                !parseHexNumber(s.substr(1, close - 1), 8, value.type)) {
                 return fail("bad value type");
             }
             s.remove_prefix(close + 1);
@@ -276,7 +279,9 @@ void appendValue(std::string& out, const NamedValue& item) {
         appendQuoted(out, value.data);
     } else if (value.type == REG_DWORD && value.data.size() == 4) {
         uint32_t number = 0;
-        for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(value.data[i]);
+        for (int i = 3; i >= 0; --i) {
+            number = (number << 8) | static_cast<unsigned char>(value.data[i]);
+        }
         out += "dword:";
         appendHexNumber(out, number, 8);
     } else if (value.type == REG_SZ || value.type == REG_EXPAND_SZ) {
@@ -297,7 +302,9 @@ void appendKey(std::string& out, const RegistryKey& key, const std::string& path
         for (const NamedValue& item : key.values()) appendValue(out, item);
         out += '\n';
     }
-    for (const RegistryKey& sub : key.subkeys()) appendKey(out, sub, path + "\\" + sub.name(), false);
+    for (const RegistryKey& sub : key.subkeys()) {
+        appendKey(out, sub, path + "\\" + sub.name(), false);
+    }
 }
 
 }  // namespace

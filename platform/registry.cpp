@@ -161,8 +161,10 @@ LoadState load(RegistryHive which, Hive& h, int& error) {
     const std::string aside = path + ".bad";
     if (::rename(path.c_str(), aside.c_str()) != 0) {
         error = errno;
-        std::fprintf(stderr, "tessaly: registry file %s does not parse (line %zu: %s) and cannot be set aside\n",
-                     path.c_str(), fault.line, fault.reason.c_str());
+        std::fprintf(
+            stderr,
+            "tessaly: registry file %s does not parse (line %zu: %s) and cannot be set aside\n",
+            path.c_str(), fault.line, fault.reason.c_str());
         return LoadState::Unreadable;
     }
     std::fprintf(stderr, "tessaly: registry file %s does not parse (line %zu: %s); kept as %s\n",
@@ -415,7 +417,9 @@ bool registryDeleteKey(RegistryHive hive, const std::string& key) {
     }
     return changeHive(hive, [&](RegistryKey& root, bool& changed) {
         RegistryKey* parent = &root;
-        for (size_t i = 0; i + 1 < names.size() && parent; ++i) parent = parent->findSubkey(names[i]);
+        for (size_t i = 0; i + 1 < names.size() && parent; ++i) {
+            parent = parent->findSubkey(names[i]);
+        }
         changed = parent && parent->removeSubkey(names.back());
         if (!changed) setLastSystemError(ENOENT);
         return changed;

@@ -45,7 +45,8 @@ bool registrySubkeys(RegistryHive hive, const std::string& key, std::vector<std:
 // `name` "" is the key's default value. False when the key or value is missing.
 bool registryReadValue(RegistryHive hive, const std::string& key, const std::string& name,
                        RegistryValue& value);
-// REG_SZ, or REG_EXPAND_SZ with its %VAR% references expanded.
+// REG_SZ, or REG_EXPAND_SZ with its %VAR% references expanded; the text ends
+// at the first NUL, as a C string read from the value would.
 bool registryReadString(RegistryHive hive, const std::string& key, const std::string& name,
                         std::string& text);
 bool registryReadDword(RegistryHive hive, const std::string& key, const std::string& name,

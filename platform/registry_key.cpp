@@ -27,8 +27,8 @@ bool splitKeyPath(std::string_view path, std::vector<std::string_view>& names) {
     size_t start = 0;
     while (true) {
         const size_t end = path.find('\\', start);
-        const std::string_view name =
-            path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        const std::string_view name = path.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (name.empty() || !isStorableName(name) || names.size() == kMaxKeyDepth) return false;
         names.push_back(name);
         if (end == std::string_view::npos) return true;

@@ -37,19 +37,13 @@ TEST(PathExists, PatternsAndPlainPaths) {
         bool exists;
     };
     const Row rows[] = {
-        {t + "/empty/*", false},        // only "." and ".."
-        {t + "/withfile/*", true},
-        {t + "/withfolder/*", true},    // a subfolder counts as an entry
-        {t + "/hidden/*", true},        // so does a dot file
-        {t + "/withfile\\*", true},     // backslash before the star
-        {t + "/missing/*", false},
-        {t + "/file.txt/*", false},     // a file is not a folder
-        {t + "/file.txt", true},
-        {t + "/empty", true},
-        {t + "/empty/", true},
-        {t + "/missing", false},
-        {t + "/withfile/a.eml", true},
-        {"", false},
+        {t + "/empty/*", false},                                  // only "." and ".."
+        {t + "/withfile/*", true},  {t + "/withfolder/*", true},  // a subfolder counts as an entry
+        {t + "/hidden/*", true},                                  // so does a dot file
+        {t + "/withfile\\*", true},                               // backslash before the star
+        {t + "/missing/*", false},  {t + "/file.txt/*", false},   // a file is not a folder
+        {t + "/file.txt", true},    {t + "/empty", true},          {t + "/empty/", true},
+        {t + "/missing", false},    {t + "/withfile/a.eml", true}, {"", false},
     };
     for (const Row& row : rows) EXPECT_EQ(pathExists(row.pattern), row.exists) << row.pattern;
     setLastSystemError(0);
@@ -62,7 +56,7 @@ TEST(CreateFolderPath, CreatesEveryMissingLevel) {
     const std::string deep = temp.file("a/b/c/d");
     EXPECT_TRUE(createFolderPath(deep));
     EXPECT_TRUE(isFolder(deep));
-    EXPECT_TRUE(createFolderPath(deep));            // already there
+    EXPECT_TRUE(createFolderPath(deep));                 // already there
     EXPECT_TRUE(createFolderPath(temp.file("a/b/e/")));  // trailing slash
     EXPECT_TRUE(isFolder(temp.file("a/b/e")));
     writeFile(temp.file("a/file"), "x");
@@ -151,7 +145,8 @@ TEST(OutputFile, SetTimeGivesTheWantedModificationTime) {
     EXPECT_EQ(entries[0].name, "dated.eml");
     EXPECT_EQ(entries[0].size, 4u);
     EXPECT_FALSE(entries[0].isFolder);
-    EXPECT_EQ(fileTimeValue(entries[0].lastWriteTime), fileTimeValue(unixToFileTime(-86400 * 365, 500'000'000)));
+    EXPECT_EQ(fileTimeValue(entries[0].lastWriteTime),
+              fileTimeValue(unixToFileTime(-86400 * 365, 500'000'000)));
 }
 
 TEST(MappedFile, MapsAWholeFile) {

@@ -44,7 +44,9 @@ protected:
 
     std::vector<std::string> folderEntries() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder())) names.push_back(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(folder())) {
+            names.push_back(entry.path().filename());
+        }
         return names;
     }
 
@@ -61,7 +63,8 @@ protected:
 RegistryKey parseFile(const std::string& path, const char* root = "HKEY_CURRENT_USER") {
     RegistryKey tree;
     RegeditError error;
-    EXPECT_TRUE(parseRegedit(readFile(path), root, tree, error)) << path << ":" << error.line << ": " << error.reason;
+    EXPECT_TRUE(parseRegedit(readFile(path), root, tree, error))
+        << path << ":" << error.line << ": " << error.reason;
     return tree;
 }
 
@@ -80,11 +83,13 @@ TEST_F(Registry, EveryKindOfValueComesBackAsWritten) {
     const Row rows[] = {
         {"plain", makeStringValue("C:\\archive")},
         {"empty", makeStringValue("")},
-        {"quotes \"and\" \\slashes\\", makeStringValue("\"\\\"\\\\\"")},  // escapes in name and text
-        {"utf8", makeStringValue("Gr\xC3\xBC\xC3\x9F" "e \xE2\x98\x83")},  // non-ASCII passes through
-        {"raw high bytes", makeStringValue("\x80\xFF\xE9")},              // not even valid UTF-8
-        {"lines", makeStringValue("one\ntwo\r\n")},                        // cannot sit in quotes
-        {"embedded nul", makeStringValue(std::string("a\0b\0", 4))},       // trailing NUL is data
+        {"quotes \"and\" \\slashes\\",
+         makeStringValue("\"\\\"\\\\\"")},  // escapes in name and text
+        {"utf8", makeStringValue("Gr\xC3\xBC\xC3\x9F"
+                                 "e \xE2\x98\x83")},                  // non-ASCII passes through
+        {"raw high bytes", makeStringValue("\x80\xFF\xE9")},          // not even valid UTF-8
+        {"lines", makeStringValue("one\ntwo\r\n")},                   // cannot sit in quotes
+        {"embedded nul", makeStringValue(std::string("a\0b\0", 4))},  // trailing NUL is data
         {"expand", makeStringValue("%HOME%\\x", REG_EXPAND_SZ)},
         {"empty expand", makeStringValue("", REG_EXPAND_SZ)},
         {"zero", makeDwordValue(0)},
@@ -99,15 +104,20 @@ TEST_F(Registry, EveryKindOfValueComesBackAsWritten) {
         {"", makeStringValue("the default")},
         {"@", makeStringValue("not the default")},
     };
-    for (const Row& row : rows) ASSERT_TRUE(registryWriteValue(HKCU, "Software\\Velmo\\Folvane", row.name, row.value)) << row.name;
+    for (const Row& row : rows) {
+        ASSERT_TRUE(registryWriteValue(HKCU, "Software\\Velmo\\Folvane", row.name, row.value))
+            << row.name;
+    }
 
     const RegistryKey file = parseFile(hivePath(HKCU));
-    const RegistryKey* key = file.findSubkey("Software")->findSubkey("Velmo")->findSubkey("Folvane");
+    const RegistryKey* key =
+        file.findSubkey("Software")->findSubkey("Velmo")->findSubkey("Folvane");
     ASSERT_NE(key, nullptr);
     ASSERT_EQ(key->values().size(), std::size(rows));
     for (const Row& row : rows) {
         RegistryValue back;
-        ASSERT_TRUE(registryReadValue(HKCU, "Software\\Velmo\\Folvane", row.name, back)) << row.name;
+        ASSERT_TRUE(registryReadValue(HKCU, "Software\\Velmo\\Folvane", row.name, back))
+            << row.name;
         EXPECT_EQ(back.type, row.value.type) << row.name;
         EXPECT_EQ(back.data, row.value.data) << row.name;
         const RegistryValue* inFile = key->findValue(row.name);
@@ -128,10 +138,11 @@ TEST_F(Registry, EveryKindOfValueComesBackAsWritten) {
 }
 
 TEST_F(Registry, TypedReadsRefuseOtherTypesAndMissingValues) {
-    ASSERT_TRUE(registryWriteValues(HKCU, "K", {{"s", makeStringValue("5")},
-                                                {"d", makeDwordValue(5)},
-                                                {"odd", makeStringValue("\x05\x00", REG_DWORD)},
-                                                {"b", makeStringValue("x", REG_BINARY)}}));
+    ASSERT_TRUE(registryWriteValues(HKCU, "K",
+                                    {{"s", makeStringValue("5")},
+                                     {"d", makeDwordValue(5)},
+                                     {"odd", makeStringValue("\x05\x00", REG_DWORD)},
+                                     {"b", makeStringValue("x", REG_BINARY)}}));
     std::string text = "unchanged";
     uint32_t number = 77;
     EXPECT_FALSE(registryReadString(HKCU, "K", "d", text));
@@ -156,7 +167,9 @@ TEST_F(Registry, KeysAndValueNamesIgnoreCaseAndKeepTheirFirstSpelling) {
     ASSERT_TRUE(registryReadString(HKCU, "Software\\Velmo\\Folvane", "savedir", text));
     EXPECT_EQ(text, "/b");
     const std::string file = readFile(hivePath(HKCU));
-    EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\Velmo\\Folvane]\n\"SaveDir\"=\"/b\"\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\Velmo\\Folvane]\n\"SaveDir\"=\"/b\"\n"),
+              std::string::npos)
+        << file;
     // Only ASCII letters fold: other bytes must match exactly.
     ASSERT_TRUE(registryCreateKey(HKCU, "\xC3\x84"));
     EXPECT_FALSE(registryKeyExists(HKCU, "\xC3\xA4"));
@@ -164,13 +177,14 @@ TEST_F(Registry, KeysAndValueNamesIgnoreCaseAndKeepTheirFirstSpelling) {
 
 TEST_F(Registry, SubkeysComeInFileOrder) {
     fs::create_directories(folder());
-    writeFile(hivePath(HKCU),
-              "REGEDIT4\n\n"
-              "[HKEY_CURRENT_USER\\Identities\\{B}\\Software]\n"  // {B} exists only through its child
-              "[HKEY_CURRENT_USER\\Identities\\{A}]\n"
-              "\"Username\"=\"Main Identity\"\n"
-              "[HKEY_CURRENT_USER\\Identities]\n"
-              "\"Default User ID\"=\"{A}\"\n");
+    writeFile(
+        hivePath(HKCU),
+        "REGEDIT4\n\n"
+        "[HKEY_CURRENT_USER\\Identities\\{B}\\Software]\n"  // {B} exists only through its child
+        "[HKEY_CURRENT_USER\\Identities\\{A}]\n"
+        "\"Username\"=\"Main Identity\"\n"
+        "[HKEY_CURRENT_USER\\Identities]\n"
+        "\"Default User ID\"=\"{A}\"\n");
     EXPECT_EQ(subkeys(HKCU, ""), std::vector<std::string>{"Identities"});
     EXPECT_EQ(subkeys(HKCU, "identities"), (std::vector<std::string>{"{B}", "{A}"}));
     // A write keeps the order, and a new key goes last.
@@ -196,8 +210,8 @@ TEST_F(Registry, DeletingAKeyTakesItsWholeSubtree) {
 
     EXPECT_FALSE(registryDeleteKey(HKCU, "A\\B"));  // already gone
     EXPECT_EQ(lastSystemError(), ENOENT);
-    EXPECT_FALSE(registryDeleteKey(HKCU, "X\\Y"));   // parent missing too
-    EXPECT_FALSE(registryDeleteKey(HKCU, ""));       // the hive root stays
+    EXPECT_FALSE(registryDeleteKey(HKCU, "X\\Y"));  // parent missing too
+    EXPECT_FALSE(registryDeleteKey(HKCU, ""));      // the hive root stays
     EXPECT_TRUE(registryKeyExists(HKCU, ""));
 
     ASSERT_TRUE(registryDeleteValue(HKCU, "A\\D", "V"));
@@ -250,24 +264,25 @@ TEST(ExpandEnvironmentStrings, ReplacesSetVariablesAndKeepsTheRest) {
         {"no references", "no references"},
         {"%TESSALY_X%", "val"},
         {"a%TESSALY_X%b%TESSALY_X%c", "avalbvalc"},
-        {"%tessaly_x%", "val"},                          // names match without case, as on Windows
-        {"%TESSALY_EMPTY%|", "|"},                       // set but empty
-        {"%TESSALY_UNSET%", "%TESSALY_UNSET%"},          // unset stays as written
+        {"%tessaly_x%", "val"},                  // names match without case, as on Windows
+        {"%TESSALY_EMPTY%|", "|"},               // set but empty
+        {"%TESSALY_UNSET%", "%TESSALY_UNSET%"},  // unset stays as written
         {"%TESSALY_UNSET%TESSALY_X%", "%TESSALY_UNSET%TESSALY_X%"},  // scan goes on after the pair
         {"%TESSALY_UNSET%%TESSALY_X%", "%TESSALY_UNSET%val"},
-        {"100%", "100%"},                                // a lone percent sign
-        {"%TESSALY_X", "%TESSALY_X"},                    // unterminated
-        {"%TESSALY_X%%TESSALY_X", "val%TESSALY_X"},      // unterminated after a good one
-        {"%%", "%%"},                                    // empty name
-        {"%A=B%", "%A=B%"},                              // "=" cannot be in a name
-        {"%TESSALY_PCT%", "%TESSALY_X%"},                // values are not expanded again
+        {"100%", "100%"},                            // a lone percent sign
+        {"%TESSALY_X", "%TESSALY_X"},                // unterminated
+        {"%TESSALY_X%%TESSALY_X", "val%TESSALY_X"},  // unterminated after a good one
+        {"%%", "%%"},                                // empty name
+        {"%A=B%", "%A=B%"},                          // "=" cannot be in a name
+        {"%TESSALY_PCT%", "%TESSALY_X%"},            // values are not expanded again
     };
     for (const Row& row : rows) EXPECT_EQ(expandEnvironmentStrings(row.in), row.out) << row.in;
 }
 
 TEST_F(Registry, ExpandableStringsAreExpandedOnReadingOnly) {
     setenv("TESSALY_STORE", "/srv/mail", 1);
-    ASSERT_TRUE(registryWriteString(HKCU, "OE", "Store Root", "%TESSALY_STORE%\\Store", REG_EXPAND_SZ));
+    ASSERT_TRUE(
+        registryWriteString(HKCU, "OE", "Store Root", "%TESSALY_STORE%\\Store", REG_EXPAND_SZ));
     ASSERT_TRUE(registryWriteString(HKCU, "OE", "Plain", "%TESSALY_STORE%"));
     std::string text;
     ASSERT_TRUE(registryReadString(HKCU, "OE", "Store Root", text));
@@ -285,7 +300,9 @@ TEST_F(Registry, RewritesAtomicallyAndCreatesTheFolder) {
     EXPECT_TRUE(fs::is_regular_file(temp_.path() + "/not/yet/tessaly/user.reg"));
     setenv("XDG_CONFIG_HOME", temp_.path().c_str(), 1);
 
-    for (uint32_t i = 0; i < 20; ++i) ASSERT_TRUE(registryWriteDword(HKCU, "K\\Sub" + std::to_string(i), "n", i));
+    for (uint32_t i = 0; i < 20; ++i) {
+        ASSERT_TRUE(registryWriteDword(HKCU, "K\\Sub" + std::to_string(i), "n", i));
+    }
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"user.reg"});  // no temporary file left
     const std::string text = readFile(hivePath(HKCU));
     EXPECT_EQ(text.rfind("REGEDIT4\n\n", 0), 0u);
@@ -359,11 +376,11 @@ TEST_F(Registry, ChangesByOthersAreSeen) {
 TEST_F(Registry, ACorruptHiveIsSetAsideAndReadsAsEmpty) {
     const std::string path = hivePath(HKCU);
     const char* corrupt[] = {
-        "REGEDIT5\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"x\"\n",          // wrong first line
+        "REGEDIT5\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"x\"\n",           // wrong first line
         "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"x\"\nrubbish\n",  // garbage line
-        "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"x\\q\"\n",       // bad escape
-        "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:0z\n",         // bad hex
-        "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:01,\\\n",      // cut off mid-list
+        "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"x\\q\"\n",        // bad escape
+        "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:0z\n",          // bad hex
+        "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:01,\\\n",       // cut off mid-list
     };
     fs::create_directories(folder());
     for (const char* text : corrupt) {

@@ -11,8 +11,8 @@
 namespace tessaly {
 namespace {
 
-SYSTEMTIME st(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0,
-              int dayOfWeek = 0) {
+SYSTEMTIME st(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+              int ms = 0, int dayOfWeek = 0) {
     SYSTEMTIME t;
     t.wYear = static_cast<uint16_t>(year);
     t.wMonth = static_cast<uint16_t>(month);
@@ -27,8 +27,8 @@ SYSTEMTIME st(int year, int month, int day, int hour = 0, int minute = 0, int se
 
 std::string show(const SYSTEMTIME& t) {
     char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u dow %u", t.wYear, t.wMonth, t.wDay,
-                  t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, t.wDayOfWeek);
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u dow %u", t.wYear, t.wMonth,
+                  t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, t.wDayOfWeek);
     return text;
 }
 
@@ -38,15 +38,15 @@ TEST(FileTime, KnownInstantsBothWays) {
         uint64_t value;
     };
     const Row rows[] = {
-        {st(1601, 1, 1, 0, 0, 0, 0, 1), 0},                                    // the epoch, a Monday
-        {st(1601, 12, 31, 0, 0, 0, 0, 1), 314496000000000},                    // end of the first year
-        {st(1604, 2, 29, 0, 0, 0, 0, 0), 997056000000000},                     // first leap day
-        {st(1900, 3, 1, 0, 0, 0, 0, 4), 94405824000000000},                    // 1900 had no Feb 29
-        {st(1970, 1, 1, 0, 0, 0, 0, 4), 116444736000000000},                   // the Unix epoch
-        {st(2000, 2, 29, 12, 34, 56, 789, 2), 125963012967890000},             // 2000 did: divisible by 400
-        {st(2038, 1, 19, 3, 14, 8, 0, 2), 137919572480000000},                 // past 32-bit time_t
-        {st(2400, 2, 29, 23, 59, 59, 999, 2), 252191231999990000},             // last moment of a leap day
-        {st(30827, 12, 31, 23, 59, 59, 999, 5), 9223149887999990000u},         // last accepted moment
+        {st(1601, 1, 1, 0, 0, 0, 0, 1), 0},                         // the epoch, a Monday
+        {st(1601, 12, 31, 0, 0, 0, 0, 1), 314496000000000},         // end of the first year
+        {st(1604, 2, 29, 0, 0, 0, 0, 0), 997056000000000},          // first leap day
+        {st(1900, 3, 1, 0, 0, 0, 0, 4), 94405824000000000},         // 1900 had no Feb 29
+        {st(1970, 1, 1, 0, 0, 0, 0, 4), 116444736000000000},        // the Unix epoch
+        {st(2000, 2, 29, 12, 34, 56, 789, 2), 125963012967890000},  // 2000 did: divisible by 400
+        {st(2038, 1, 19, 3, 14, 8, 0, 2), 137919572480000000},      // past 32-bit time_t
+        {st(2400, 2, 29, 23, 59, 59, 999, 2), 252191231999990000},  // last moment of a leap day
+        {st(30827, 12, 31, 23, 59, 59, 999, 5), 9223149887999990000u},  // last accepted moment
     };
     for (const Row& row : rows) {
         FILETIME ft;
@@ -62,21 +62,21 @@ TEST(FileTime, KnownInstantsBothWays) {
 
 TEST(FileTime, ImpossibleDatesAreRefusedAndLeaveTheOutputAlone) {
     const SYSTEMTIME rows[] = {
-        st(2001, 2, 29),            // no leap year
-        st(1900, 2, 29),            // century, not divisible by 400
-        st(2000, 2, 30),            // even a leap February ends at 29
-        st(2021, 4, 31),            // April has 30 days
-        st(2021, 13, 1),            // month 13
-        st(2021, 0, 1),             // month 0
-        st(2021, 1, 0),             // day 0
-        st(2021, 1, 32),            // day 32
-        st(2021, 1, 1, 24),         // hour 24
-        st(2021, 1, 1, 0, 60),      // minute 60
-        st(2021, 1, 1, 0, 0, 60),   // no leap seconds
+        st(2001, 2, 29),                // no leap year
+        st(1900, 2, 29),                // century, not divisible by 400
+        st(2000, 2, 30),                // even a leap February ends at 29
+        st(2021, 4, 31),                // April has 30 days
+        st(2021, 13, 1),                // month 13
+        st(2021, 0, 1),                 // month 0
+        st(2021, 1, 0),                 // day 0
+        st(2021, 1, 32),                // day 32
+        st(2021, 1, 1, 24),             // hour 24
+        st(2021, 1, 1, 0, 60),          // minute 60
+        st(2021, 1, 1, 0, 0, 60),       // no leap seconds
         st(2021, 1, 1, 0, 0, 0, 1000),  // milliseconds 1000
-        st(1600, 12, 31),           // before the epoch
-        st(30828, 1, 1),            // after the last accepted year
-        st(0, 0, 0),                // all zero
+        st(1600, 12, 31),               // before the epoch
+        st(30828, 1, 1),                // after the last accepted year
+        st(0, 0, 0),                    // all zero
     };
     for (const SYSTEMTIME& in : rows) {
         FILETIME out = makeFileTime(12345);
@@ -140,7 +140,8 @@ TEST(UnixTime, ConvertsBothWays) {
     const uint64_t latest = (uint64_t{1} << 63) - 1;
     EXPECT_EQ(fileTimeValue(unixToFileTime(std::numeric_limits<int64_t>::max())), latest);
     EXPECT_EQ(fileTimeValue(unixToFileTime(int64_t{1} << 40)), latest);
-    EXPECT_EQ(fileTimeValue(unixToFileTime(910692730085, 999'999'999)), latest);  // last whole second
+    EXPECT_EQ(fileTimeValue(unixToFileTime(910692730085, 999'999'999)),
+              latest);  // last whole second
 }
 
 TEST(Clock, SystemTimeIsNowAndValid) {
@@ -218,7 +219,8 @@ TEST_F(ZoneTest, BiasIsMinutesWestOfGreenwich) {
 TEST(TickCount, FollowsTheMonotonicClockModuloTwoToThe32) {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    const uint32_t expected = static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000);
+    const uint32_t expected =
+        static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000);
     const uint32_t tick = tickCount();
     // Elapsed time is the unsigned difference, right across a wrap as well.
     EXPECT_LT(static_cast<uint32_t>(tick - expected), 60'000u);
