@@ -15,6 +15,7 @@
 #include "sources/dbx.h"
 #include "sources/dbx_job.h"
 #include "sources/eml_to_mailbox.h"
+#include "sources/oestore.h"
 #include "sources/folder_info.h"
 #include "sources/mailbox.h"
 
@@ -104,9 +105,76 @@ int archiveFiles(const Options& options) {
     });
 }
 
+// The folder list of the store the options name: a store folder, an
+// identity's store, or the first store of the default identity.
+bool storeFolders(const Options& options, std::vector<TDbxFolderInfo>& folders, std::string& error) {
+    if (!options.storeDir.empty()) {
+        folders = loadDbxFoldersFromRoot(absolutePath(options.storeDir));
+        if (folders.empty()) error = "no Outlook Express folders found in " + options.storeDir;
+        return !folders.empty();
+    }
+    const std::vector<TDbxStore>& stores = loadDbxStores(options.identity);
+    const TDbxStore* store = nullptr;
+    for (const TDbxStore& s : stores) {
+        if (options.identity.empty() || s.userName == options.identity) {
+            store = &s;
+            break;
+        }
+    }
+    if (!store) {
+        error = options.identity.empty() ? "no Outlook Express identity with a store was found"
+                                         : "no Outlook Express store for the identity " + options.identity;
+        return false;
+    }
+    folders = loadDbxFolders(store->userName, store->versionKey);
+    if (folders.empty()) error = "no Outlook Express folders found in " + store->storeRoot;
+    return !folders.empty();
+}
+
+int listStore(const Options& options) {
+    std::vector<TDbxFolderInfo> folders;
+    std::string error;
+    if (!storeFolders(options, folders, error)) return usageError(error);
+    for (const TDbxFolderInfo& f : folders) {
+        std::printf("%s%s\n", std::string(static_cast<size_t>(std::max(f.depth, 0)) * 2, ' ').c_str(),
+                    f.name.c_str());
+    }
+    return kExitFinished;
+}
+
+int archiveStore(const Options& options) {
+    std::vector<TDbxFolderInfo> folders;
+    std::string error;
+    if (!storeFolders(options, folders, error)) return usageError(error);
+    std::vector<TDbxFolderInfo> entries;
+    if (options.folders.empty()) {
+        for (const TDbxFolderInfo& f : folders) {
+            if (isTickedByDefault(f)) entries.push_back(f);
+        }
+    } else {
+        for (const std::string& wanted : options.folders) {
+            if (std::none_of(folders.begin(), folders.end(),
+                             [&](const TDbxFolderInfo& f) { return f.name == wanted; })) {
+                return usageError("the store has no folder named " + wanted);
+            }
+        }
+        // In list order, once for every time a folder is named.
+        for (const TDbxFolderInfo& f : folders) {
+            for (const std::string& wanted : options.folders) {
+                if (f.name == wanted) entries.push_back(f);
+            }
+        }
+    }
+    return runJob(options.to, options.format != "eml", [&](ArchiveRun& run, const std::string& archiveFolder) {
+        archiveDbxFolders(run, entries, archiveFolder, !options.flat);
+    });
+}
+
 }  // namespace
 
 int runCommand(const Options& options) {
+    if (options.command == "list-oe") return listStore(options);
+    if (options.command == "archive-oe") return archiveStore(options);
     if (options.command == "archive") return archiveFiles(options);
     if (options.command == "eml2mbox") {
         if (!isFolder(options.files[0])) return usageError("no such folder: " + options.files[0]);
@@ -115,7 +183,7 @@ int runCommand(const Options& options) {
             convertEmlFolders(run, root);
         });
     }
-    return usageError("the command '" + options.command + "' is not available in this build yet");
+    return usageError("unknown command " + options.command);
 }
 
 }  // namespace tessaly::cli

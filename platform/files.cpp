@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <cerrno>
 
 #include "platform/errors.h"
@@ -55,6 +57,23 @@ bool pathExists(const std::string& pattern) {
 bool isFolder(const std::string& path) {
     struct stat st{};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string findNameIgnoringCase(const std::string& folder, const std::string& name) {
+    const std::string exact = folder + "/" + name;
+    struct stat st{};
+    if (stat(exact.c_str(), &st) == 0) return exact;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return exact;
+    std::string found = exact;
+    while (dirent* entry = readdir(dir)) {
+        if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+            found = folder + "/" + entry->d_name;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
 }
 
 bool createFolder(const std::string& path) {

@@ -17,6 +17,11 @@ namespace tessaly {
 bool pathExists(const std::string& pattern);
 bool isFolder(const std::string& path);
 
+// folder + "/" + name, spelled as the folder spells it when only the letter
+// case differs (files copied from Windows keep any case); as given when no
+// such entry exists.
+std::string findNameIgnoringCase(const std::string& folder, const std::string& name);
+
 // Creates a folder with all missing parents; true when it exists afterwards.
 bool createFolderPath(const std::string& path);
 // Creates one folder level.
