@@ -17,7 +17,12 @@ struct BlockHead {
 };
 
 // Reads the 16-byte head at `offset`; the position is then at the text.
+// Reads are checked before they are tried, so that a broken chain leaves the
+// file good for the caller's next message.
 BlockHead readHead(imemfile& file, uint32_t offset) {
+    if (!file.good() || !file.view().contains(offset, kDbxBlockHeadSize)) {
+        throw DbxException(kDbxErrorReading);
+    }
     char raw[kDbxBlockHeadSize];
     file.seek(offset);
     file.read(raw, sizeof raw);
@@ -64,7 +69,8 @@ DbxMessage::DbxMessage(imemfile& file, uint32_t start) : start_(start) {
     uint32_t offset = start;
     for (uint64_t block = 0; block < blocks && offset != 0; ++block) {
         const BlockHead head = readHead(file, offset);
-        if (head.marker != offset || head.length > total - filled) {
+        if (head.marker != offset || head.length > total - filled ||
+            !file.view().contains(file.position(), head.length)) {
             throw DbxException(kDbxErrorReading);
         }
         file.read(text_.get() + filled, head.length);

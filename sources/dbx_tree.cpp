@@ -55,6 +55,9 @@ void DbxTree::read(imemfile& file) {
 
     auto enter = [&](uint32_t node, uint32_t parent, uint64_t first, uint64_t expected) {
         if (first + expected > count_) throw DbxException(kDbxTooManyToRead);
+        // Checked before reading, so that a bad link leaves the file good for
+        // the caller's next read.
+        if (!file.good() || !view.contains(node, kDbxNodeSize)) throw DbxException(kDbxErrorReadingNode);
         unsigned char head[kDbxNodeSize];
         file.seek(node);
         file.read(head, kDbxNodeSize);

@@ -82,6 +82,18 @@ TEST(DbxMessage, ABrokenChainNamesWhatIsWrong) {
     }
 }
 
+// The job goes on with the next message after a damaged one, on the same file.
+TEST(DbxMessage, ABrokenChainLeavesTheFileReadable) {
+    DbxWriter writer;
+    const uint32_t sound = writer.addText("still readable", 4);
+    const uint32_t broken = writer.addBlock(4, 0x7FFFFFF0, "lost");
+    imemfile file(writer.bytes().data(), writer.bytes().size());
+    EXPECT_EQ(dbxError([&] { DbxMessage message(file, broken); }), "Error reading from input stream !");
+    EXPECT_EQ(dbxError([&] { DbxMessage message(file, writer.size() - 4); }), "Error reading from input stream !");
+    EXPECT_TRUE(file.good());
+    EXPECT_EQ(DbxMessage(file, sound).view(), "still readable");
+}
+
 TEST(DbxMessage, ChainsThatRunInACircleEnd) {
     struct Row {
         const char* why;
