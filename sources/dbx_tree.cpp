@@ -28,10 +28,6 @@ DbxTree::DbxTree(imemfile& file, uint32_t root, uint32_t count) : root_(root), c
     // more than size / 12; a larger count fails below as a wrong count.
     try {
         values_.reserve(std::min<uint64_t>(count, file.size() / kDbxNodeEntrySize));
-    } catch (const std::bad_alloc&) {
-        throw DbxException(kDbxErrorAllocating);
-    }
-    try {
         read(file);
     } catch (const std::bad_alloc&) {
         throw DbxException(kDbxErrorAllocating);
