@@ -73,7 +73,9 @@ HeaderBlock scanHeaderBlock(const char* text, const char* end, const HeaderField
                 } else {
                     emit(p);
                     fieldStart = p;
-                    state = c == '\r' ? State::LineCR : c == '\n' ? State::Done : State::LineStart;
+                    // The current byte already belongs to the next line: a
+                    // name's first byte, so that one-letter names still work.
+                    state = c == '\r' ? State::LineCR : c == '\n' ? State::Done : State::Name;
                 }
                 break;
             case State::Malformed:

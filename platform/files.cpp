@@ -22,6 +22,23 @@ bool fail() {
     return false;
 }
 
+// Opens a regular file for reading; -1 (with the error recorded) for
+// anything else. Non-blocking, so that a FIFO in place of a mail file
+// cannot hang the open; a folder fails as EISDIR.
+int openRegularFile(const std::string& path, struct stat& st) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return fail(), -1;
+    if (fstat(fd, &st) != 0) {
+        fail();
+    } else if (!S_ISREG(st.st_mode)) {
+        setLastSystemError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    } else {
+        return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 timespec toTimespec(const FILETIME& time) {
@@ -164,25 +181,19 @@ bool OutputFile::close() {
 }
 
 bool readableFileSize(const std::string& path, uint64_t& size) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fail();
     struct stat st{};
-    const bool ok = fstat(fd, &st) == 0 || fail();
+    const int fd = openRegularFile(path, st);
+    if (fd < 0) return false;
     ::close(fd);
-    if (ok) size = static_cast<uint64_t>(st.st_size);
-    return ok;
+    size = static_cast<uint64_t>(st.st_size);
+    return true;
 }
 
 bool readFileStart(const std::string& path, size_t maxBytes, std::string& bytes, uint64_t& size) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fail();
     struct stat st{};
-    if (fstat(fd, &st) != 0) {
-        fail();
-        ::close(fd);
-        return false;
-    }
+    const int fd = openRegularFile(path, st);
+    if (fd < 0) return false;
     size = static_cast<uint64_t>(st.st_size);
     bytes.resize(maxBytes);
     size_t got = 0;
@@ -211,24 +222,9 @@ MappedFile::~MappedFile() { close(); }
 
 MappedFile::Status MappedFile::open(const std::string& path) {
     close();
-    // Non-blocking, so that a FIFO in place of a file cannot hang the open;
-    // anything but a regular file is refused as not openable.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        fail();
-        return Status::CannotOpen;
-    }
     struct stat st{};
-    if (fstat(fd, &st) != 0) {
-        fail();
-        ::close(fd);
-        return Status::CannotOpen;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        setLastSystemError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-        ::close(fd);
-        return Status::CannotOpen;
-    }
+    const int fd = openRegularFile(path, st);
+    if (fd < 0) return Status::CannotOpen;
     if (st.st_size == 0) {
         ::close(fd);
         return Status::Empty;

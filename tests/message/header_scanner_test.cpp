@@ -70,9 +70,10 @@ TEST(HeaderScanner, Table) {
         {"a colon inside the value", "Subject: a:b\n\n", {{"Subject", "a:b"}}, "", false},
         {"a line without colon runs on into the next name", "garbage\r\nTo: x\r\n\r\nbody",
          {{"garbage\r\nTo", "x"}}, "body", false},
-        {"after a value the next line's first byte is consumed at line start, so a one-letter "
-         "name runs on into the next line",
-         "A: 1\nB: 2\nCc: 3\n\nbody", {{"A", "1"}, {"B: 2\nCc", "3"}}, "body", false},
+        {"the byte that ends a value starts the next name, so one-letter names work",
+         "A: 1\nB: 2\nCc: 3\n\nbody", {{"A", "1"}, {"B", "2"}, {"Cc", "3"}}, "body", false},
+        {"a one-letter last field does not swallow the body", "Subject: s\nX: 1\n\nbody",
+         {{"Subject", "s"}, {"X", "1"}}, "body", false},
         {"empty text", "", {}, "", false},
         {"blank first line: no headers", "\r\nbody", {}, "body", false},
         {"bare LF first line: no headers", "\nbody", {}, "body", false},
