@@ -131,6 +131,7 @@ void parseHeaders(ArchiveRun& run, TMessageInfo* info, tagMessagePart* part, con
         run.logProblem("Error: <a href=\"help:err_smtpheaders.html\">incorrect headers</a> - " +
                        htmlEscape(malformedExcerpt(text, end, block.malformedAt)) + " (" +
                        run.currentFolderName + run.currentMessageText + ")");
+        run.messageHadProblem = true;
     }
 
     if (info) finishMessageHeaders(run, *info);

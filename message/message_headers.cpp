@@ -17,6 +17,8 @@ void warnDate(ArchiveRun& run, const std::string& text) {
     run.logProblem("Warning: <a href=\"help:err_date.html\">malformed date</a> \"" +
                    htmlEscape(text) + "\" (" + run.currentFolderName + run.currentMessageText +
                    ")");
+    // Whoever reports a problem about a message marks it as having one.
+    run.messageHadProblem = true;
 }
 
 // The local clock as written, with no zone shift: the fall-back moment.

@@ -180,6 +180,7 @@ TEST(ParseHeaders, MalformedBlockGoesOnUnlessQuiet) {
     TMessageInfo info;
     parse(log, info, text);
     EXPECT_EQ(log.lines.size(), 1u);
+    EXPECT_TRUE(log.run.messageHadProblem);
     EXPECT_EQ(info.subject, "Hi");  // decoded: parsing went on
     EXPECT_EQ(info.to, "");         // nothing after the bad line is read
     EXPECT_NE(fileTimeValue(info.fileTime), 0u);
@@ -269,6 +270,7 @@ TEST(ParseHeaders, MessageDatesAndWarnings) {
         for (const std::string& text : row.warned)
             expected.push_back(kMalformed + text + "\" (Inbox/msg)");
         EXPECT_EQ(log.lines, expected);
+        EXPECT_EQ(log.run.messageHadProblem, !expected.empty());  // a reported message counts
         EXPECT_EQ(info.sentTime, row.sentTime);
         if (row.fileTime == kNow) {
             EXPECT_GE(fileTimeValue(info.fileTime), before);
