@@ -1,0 +1,104 @@
+// golden_test.cpp - every raw message under tests/data/archive/ is archived
+// as a page (with its attachment files) and as an EML file, and the result is
+// compared byte for byte with <case>.expected/. UPDATE_GOLDEN=1 rewrites the
+// expected files instead, for review in the diff.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "archive/raw_message.h"
+#include "sources/mailbox.h"
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kDataDir = fs::path(TESSALY_TEST_DATA_DIR) / "archive";
+
+std::vector<std::string> caseNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(kDataDir)) {
+        if (entry.path().extension() == ".eml") names.push_back(entry.path().stem().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every file below `root`, by relative path.
+std::map<std::string, std::string> readTree(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    if (!fs::exists(root)) return files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            files[fs::relative(entry.path(), root).string()] = test::readFile(entry.path().string());
+        }
+    }
+    return files;
+}
+
+// Archives `text` as the mailbox job would hand it on, markers included.
+std::string archive(const std::string& text, const fs::path& out, bool html) {
+    const std::string box = "From golden@example.com Thu Sep  5 14:30:07 2002\n" + text;
+    std::string problems;
+    ArchiveRun run;
+    run.beginRun(nullptr, nullptr, [&](const std::string& line) { problems += line + "\n"; },
+                 out.string(), html);
+    run.startFolder("Inbox/");
+    if (html) fs::create_directories(out / "attachments");
+    MailboxScanEvents events;
+    events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
+        const char* body = std::find(start, end, '\n') + 1;
+        run.startMessage();
+        archiveRawMessage(run, body, static_cast<size_t>(end - body), markers, out.string(), "Inbox",
+                          "", false, true);
+        run.finishMessage();
+    };
+    scanMailbox(box.data(), box.data() + box.size(), events);
+    run.endRun();
+    if (html && fs::is_empty(out / "attachments")) fs::remove(out / "attachments");
+    return problems;
+}
+
+class Golden : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Golden, ArchivedFilesMatch) {
+    const std::string name = GetParam();
+    const std::string text = test::readFile((kDataDir / (name + ".eml")).string());
+    test::TempDir dir;
+    const fs::path actual = dir.path();
+    std::string problems = archive(text, actual / "html", true);
+    problems += archive(text, actual / "eml", false);
+    test::writeFile((actual / "problems.txt").string(), problems);
+
+    const fs::path expected = kDataDir / (name + ".expected");
+    if (std::getenv("UPDATE_GOLDEN")) {
+        fs::remove_all(expected);
+        fs::copy(actual, expected, fs::copy_options::recursive);
+        return;
+    }
+    const auto want = readTree(expected);
+    const auto got = readTree(actual);
+    ASSERT_FALSE(want.empty()) << "no expected files: run the tests with UPDATE_GOLDEN=1 and review";
+    std::vector<std::string> wantNames, gotNames;
+    for (const auto& [path, bytes] : want) wantNames.push_back(path);
+    for (const auto& [path, bytes] : got) gotNames.push_back(path);
+    ASSERT_EQ(gotNames, wantNames);
+    for (const auto& [path, bytes] : want) EXPECT_EQ(got.at(path), bytes) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, Golden, ::testing::ValuesIn(caseNames()),
+                         [](const auto& testParam) {
+                             std::string id = testParam.param;
+                             std::replace(id.begin(), id.end(), '-', '_');
+                             return id;
+                         });
+
+}  // namespace
+}  // namespace tessaly
