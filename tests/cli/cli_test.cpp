@@ -1,0 +1,155 @@
+// cli_test.cpp - tessaly-cli as scripts use it: exit codes, the statistics
+// on stdout, problem lines on stderr, stopping on Ctrl+C.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;  // exit code, or -1 when killed by a signal
+    std::string out;
+    std::string err;
+};
+
+// Starts the program with `args`; `whileRunning` may act on it before it is
+// waited for.
+Outcome runCli(const std::vector<std::string>& args, const test::TempDir& dir,
+               const std::function<void(pid_t)>& whileRunning = nullptr) {
+    const std::string outPath = dir.file("stdout.txt");
+    const std::string errPath = dir.file("stderr.txt");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        freopen(outPath.c_str(), "w", stdout);
+        freopen(errPath.c_str(), "w", stderr);
+        std::vector<char*> argv{const_cast<char*>(TESSALY_CLI)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(TESSALY_CLI, argv.data());
+        _exit(127);
+    }
+    if (whileRunning) whileRunning(pid);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Outcome o;
+    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    o.out = test::readFile(outPath);
+    o.err = test::readFile(errPath);
+    return o;
+}
+
+// The statistics without the size and timing lines, which vary.
+std::string countLines(const std::string& out) {
+    static const std::regex sizeLine(R"(\n[0-9.]+( bytes|k|Mb) in [0-9])");
+    std::smatch found;
+    return std::regex_search(out, found, sizeLine) ? out.substr(0, found.position(0) + 1) : out;
+}
+
+TEST(Cli, UsageErrorsExitWithTwo) {
+    test::TempDir dir;
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"archive", "--to"},
+        {"archive", "x.bmf"},
+        {"archive", "--format", "pdf", "--to", "d", "x.bmf"},
+        {"list-oe", "--identity", "a", "--store-dir", "b"},
+        {"eml2mbox"},
+    };
+    for (const auto& args : bad) {
+        const Outcome o = runCli(args, dir);
+        EXPECT_EQ(o.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_NE(o.err.find("Usage:"), std::string::npos);
+        EXPECT_TRUE(o.out.empty());
+    }
+}
+
+TEST(Cli, ArchivesTheSamplesThenFindsThemArchived) {
+    test::TempDir dir;
+    const std::string archive = dir.file("archive");
+    const std::vector<std::string> args = {"archive", "--to", archive,
+                                           std::string(TESSALY_SAMPLES_DIR) + "/Inbox.bmf",
+                                           std::string(TESSALY_SAMPLES_DIR) + "/Sent.bmf"};
+    const Outcome first = runCli(args, dir);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(countLines(first.out),
+              "Archiving is finished.\n2 folders\n11 messages total, of which\n1 was a duplicate\n");
+    // Problem lines reach stderr as text: no tags, entities decoded.
+    EXPECT_NE(first.err.find("Warning: This email is a duplicate (Inbox/"), std::string::npos);
+    EXPECT_EQ(first.err.find('<'), std::string::npos);
+    EXPECT_TRUE(fs::exists(archive + "/folvane.css"));
+    EXPECT_TRUE(fs::is_directory(archive + "/Inbox/attachments"));
+    EXPECT_FALSE(fs::exists(archive + "/Sent/attachments"));  // nothing saved there
+
+    const Outcome second = runCli(args, dir);
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(countLines(second.out),
+              "Archiving is finished.\n2 folders\n11 messages total, of which\n"
+              "11 were already in the archive\n");
+}
+
+TEST(Cli, FlatEmlArchive) {
+    test::TempDir dir;
+    const std::string archive = dir.file("flat");
+    const Outcome o = runCli({"archive", "--format", "eml", "--flat", "--to", archive,
+                              std::string(TESSALY_SAMPLES_DIR) + "/Sent.bmf"},
+                             dir);
+    ASSERT_EQ(o.status, 0);
+    size_t emlFiles = 0;
+    for (const auto& e : fs::directory_iterator(archive)) emlFiles += e.path().extension() == ".eml";
+    EXPECT_EQ(emlFiles, 1u);
+    EXPECT_FALSE(fs::exists(archive + "/folvane.css"));  // no stylesheet for EML
+}
+
+TEST(Cli, CtrlCStopsAfterTheCurrentMessage) {
+    test::TempDir dir;
+    std::string box;
+    for (int i = 0; i < 20000; ++i) {
+        box += "From a@example.org Thu Sep  5 14:30:07 2002\nFrom: a@example.org\nSubject: Message " +
+               std::to_string(i) + "\nDate: Thu, 5 Sep 2002 14:30:07 +0200\n\nBody " +
+               std::to_string(i) + "\n\n";
+    }
+    test::writeFile(dir.file("big.bmf"), box);
+    const std::string archive = dir.file("archive");
+    const Outcome o = runCli({"archive", "--to", archive, dir.file("big.bmf")}, dir, [&](pid_t pid) {
+        // Wait for the first page, so that the program is surely past start-up.
+        for (int i = 0; i < 2000 && !fs::exists(archive + "/big"); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        kill(pid, SIGINT);
+    });
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out.rfind("Archiving was terminated.\n", 0), 0u);
+    size_t pages = 0;
+    for (const auto& e : fs::directory_iterator(archive + "/big")) pages += e.path().extension() == ".html";
+    EXPECT_GT(pages, 0u);
+    EXPECT_LT(pages, 20000u);
+}
+
+TEST(Cli, EmlToMailbox) {
+    test::TempDir dir;
+    fs::create_directories(dir.file("mail/Old"));
+    test::writeFile(dir.file("mail/Old/one.eml"), "From: a@b.org\nSubject: one\n\nbody\n");
+    const Outcome o = runCli({"eml2mbox", dir.file("mail")}, dir);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(countLines(o.out), "Archiving is finished.\n1 folder\n1 message total\n");
+    EXPECT_EQ(test::readFile(dir.file("mail/Old.bmf")).rfind("From a@b.org ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tessaly
