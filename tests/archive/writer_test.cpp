@@ -1,0 +1,123 @@
+// writer_test.cpp - what the writers do around the page itself: file
+// times, an archive folder that cannot take files, duplicates in one run,
+// and the checksum key of messages without a text part.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "archive/raw_message.h"
+#include "platform/time.h"
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kMessage =
+    "Received: from a by b; Fri, 6 Sep 2002 09:15:00 +0100\r\n"
+    "From: Alice <alice@example.org>\r\nTo: bob@example.com\r\nSubject: Times\r\n"
+    "Date: Thu, 5 Sep 2002 14:30:07 +0200\r\n"
+    "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+    "--b\r\nContent-Type: text/plain\r\n\r\nHello\r\n"
+    "--b\r\nContent-Type: application/octet-stream; name=\"data.bin\"\r\n"
+    "Content-Disposition: attachment\r\n\r\nxyz\r\n--b--\r\n";
+
+struct Archiver {
+    ArchiveRun run;
+    std::vector<std::string> lines;
+    std::string folder;
+
+    Archiver(const std::string& archiveFolder, bool html) : folder(archiveFolder) {
+        run.beginRun(nullptr, nullptr, [this](const std::string& l) { lines.push_back(l); }, folder,
+                     html);
+        run.startFolder("Inbox/");
+    }
+    void archive(const std::string& text) {
+        // The markers a scanner would find in kMessage.
+        std::vector<TMarker> markers;
+        for (size_t at = text.find("\r\n--b"); at != std::string::npos; at = text.find("\r\n--b", at + 1)) {
+            TMarker m;
+            m.position = text.data() + at + 2;
+            m.closing = text.compare(at + 2, 5, "--b--") == 0;
+            m.boundary = "b";
+            markers.push_back(m);
+        }
+        run.startMessage();
+        archiveRawMessage(run, text.data(), text.size(), markers, folder, "Inbox", "", false, true);
+        run.finishMessage();
+    }
+};
+
+int64_t modifiedAt(const fs::path& path) {
+    struct stat st{};
+    stat(path.c_str(), &st);
+    return st.st_mtim.tv_sec;
+}
+
+TEST(Writers, FilesCarryTheReceivedTime) {
+    test::TempDir dir;
+    Archiver html(dir.file("html"), true);
+    fs::create_directories(dir.file("html/attachments"));
+    html.archive(kMessage);
+    Archiver eml(dir.file("eml"), false);
+    eml.archive(kMessage);
+
+    // 6 Sep 2002 09:15:00 as written, no zone applied.
+    SYSTEMTIME received{2002, 9, 5, 6, 9, 15, 0, 0};
+    FILETIME expected;
+    ASSERT_TRUE(systemTimeToFileTime(received, expected));
+    size_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dir.path())) {
+        if (!e.is_regular_file()) continue;
+        ++files;
+        EXPECT_EQ(modifiedAt(e.path()), fileTimeToUnix(expected)) << e.path();
+    }
+    EXPECT_EQ(files, 3u);  // page, attachment, EML file
+    EXPECT_TRUE(html.lines.empty());
+}
+
+TEST(Writers, ArchiveFolderThatCannotTakeFilesIsAProblemAndTheRunGoesOn) {
+    test::TempDir dir;
+    test::writeFile(dir.file("taken"), "a file where the archive folder should be");
+    Archiver a(dir.file("taken"), false);
+    a.archive(kMessage);
+    a.archive(kMessage + "more");
+    EXPECT_EQ(a.run.problemCount, 2u);
+    ASSERT_EQ(a.lines.size(), 2u);
+    EXPECT_EQ(a.lines[0].rfind("Error: <a href=\"help:err_create.html\">unable to create file</a> "
+                               "Alice - Times - 05092002'143007'",
+                               0),
+              0u);
+    EXPECT_NE(a.lines[0].find(".eml - Not a directory (Inbox/Fri, 6 Sep 2002 09:15:00 Alice - Times - )"),
+              std::string::npos);
+}
+
+TEST(Writers, SameMessageTwiceInOneRunIsWrittenOnce) {
+    test::TempDir dir;
+    Archiver a(dir.file("archive"), false);
+    a.archive(kMessage);
+    a.archive(kMessage);
+    EXPECT_EQ(a.run.duplicateCount, 1u);
+    EXPECT_EQ(a.run.problemCount, 0u);
+    ASSERT_EQ(a.lines.size(), 1u);
+    EXPECT_NE(a.lines[0].find("previously found in ."), std::string::npos);  // the archive root
+}
+
+TEST(Writers, ChecksumKeyFollowsTheTextPartNotTheHeaders) {
+    test::TempDir dir;
+    Archiver a(dir.file("archive"), false);
+    a.archive(kMessage);
+    std::string otherHeaders = kMessage;
+    otherHeaders.replace(otherHeaders.find("To: bob"), 7, "To: ann");
+    a.archive(otherHeaders);
+    // Same body, same date and subject, another recipient: the same key, so
+    // it counts as a duplicate of the first.
+    EXPECT_EQ(a.run.duplicateCount, 1u);
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,106 @@
+// mailbox_job_test.cpp - the mailbox job over real files: what is skipped,
+// what each unusable file reports, and where the pages go.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "sources/mailbox.h"
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string message(const std::string& from, const std::string& subject) {
+    return "From " + from + " Thu Sep  5 14:30:07 2002\nFrom: " + from + "\nSubject: " + subject +
+           "\nDate: Thu, 5 Sep 2002 14:30:07 +0200\n\nBody of " + subject + "\n\n";
+}
+
+TDbxFolderInfo entryFor(const std::string& directory, const std::string& fileName,
+                        const std::string& name) {
+    TDbxFolderInfo e;
+    e.directory = directory;
+    e.fileName = fileName;
+    e.name = e.folderPath = name;
+    return e;
+}
+
+struct JobRun {
+    ArchiveRun run;
+    std::vector<std::string> lines;
+    void go(const std::vector<TDbxFolderInfo>& entries, const std::string& archive, bool html,
+            bool subfolders = true) {
+        run.beginRun(nullptr, nullptr, [this](const std::string& l) { lines.push_back(l); }, archive, html);
+        archiveMailboxes(run, entries, archive, subfolders);
+        run.endRun();
+    }
+};
+
+TEST(MailboxJob, MailSystemMessagesAreSkippedAndNotCounted) {
+    test::TempDir dir;
+    test::writeFile(dir.file("box"), message("a@x.org", "one") + message("MAILER-DAEMON", "bounce") +
+                                         message("b@x.org", "two"));
+    JobRun job;
+    job.go({entryFor(dir.path(), "box", "Box")}, dir.file("archive"), false);
+    EXPECT_EQ(job.run.messageCount, 2u);
+    EXPECT_EQ(job.run.folderCount, 1u);
+    size_t files = 0;
+    for (const auto& e : fs::directory_iterator(dir.file("archive/Box"))) files += e.is_regular_file();
+    EXPECT_EQ(files, 2u);
+}
+
+TEST(MailboxJob, UnusableFilesAreReportedAndTheOthersArchived) {
+    test::TempDir dir;
+    test::writeFile(dir.file("empty"), "");
+    test::writeFile(dir.file("notes.txt"), "Dear diary,\nnothing happened.\n");
+    test::writeFile(dir.file("good"), message("a@x.org", "hello"));
+    fs::create_directories(dir.file("folder"));
+    JobRun job;
+    job.go({entryFor(dir.path(), "missing", "M"), entryFor(dir.path(), "empty", "E"),
+            entryFor(dir.path(), "notes.txt", "N"), entryFor(dir.path(), "folder", "F"),
+            entryFor(dir.path(), "good", "G")},
+           dir.file("archive"), true);
+    ASSERT_EQ(job.lines.size(), 4u);
+    EXPECT_EQ(job.lines[0], "Error: <a href=\"help:err_openfile.html\">cannot open file</a> - " +
+                                dir.file("missing") + " - No such file or directory");
+    EXPECT_EQ(job.lines[1], "Error: file <a href=\"help:err_notbmf.html\">is empty</a> - " + dir.file("empty"));
+    EXPECT_EQ(job.lines[2],
+              "Error: file <a href=\"help:err_notbmf.html\">is not a valid bmf</a> - " + dir.file("notes.txt"));
+    EXPECT_EQ(job.lines[3], "Error: <a href=\"help:err_openfile.html\">cannot open file</a> - " +
+                                dir.file("folder") + " - Is a directory");
+    EXPECT_EQ(job.run.folderCount, 1u);
+    EXPECT_EQ(job.run.messageCount, 1u);
+    // Nothing was saved beside the page: the attachments folder is gone again.
+    EXPECT_FALSE(fs::exists(dir.file("archive/G/attachments")));
+}
+
+TEST(MailboxJob, FolderNamesCannotLeaveTheArchive) {
+    test::TempDir dir;
+    test::writeFile(dir.file("box"), message("a@x.org", "hello"));
+    JobRun job;
+    job.go({entryFor(dir.path(), "box", "..")}, dir.file("archive"), false);
+    EXPECT_TRUE(fs::is_directory(dir.file("archive/__")));
+    EXPECT_EQ(job.run.messageCount, 1u);
+}
+
+TEST(MailboxJob, FlatArchiveStillNamesTheFolder) {
+    test::TempDir dir;
+    test::writeFile(dir.file("box"), message("a@x.org", "hello"));
+    JobRun job;
+    job.go({entryFor(dir.path(), "box", "Old/Inbox")}, dir.file("archive"), true, false);
+    size_t pages = 0;
+    for (const auto& e : fs::directory_iterator(dir.file("archive"))) pages += e.path().extension() == ".html";
+    EXPECT_EQ(pages, 1u);
+    for (const auto& e : fs::directory_iterator(dir.file("archive"))) {
+        if (e.path().extension() == ".html") {
+            EXPECT_NE(test::readFile(e.path().string()).find("<span class=\"value\">Old/Inbox</span>"),
+                      std::string::npos);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessaly
