@@ -9,7 +9,9 @@ WERROR     := $(if $(CI),ON,OFF)
 
 CONFIGURE = cmake -S . $(GENERATOR) -DTESSALY_WERROR=$(WERROR)
 
-.PHONY: all deps build asan test test-release test-asan demo clean
+FUZZ_BUILD ?= fuzz-build
+
+.PHONY: all deps build asan test test-release test-asan demo fuzz clean
 
 all: build
 
@@ -40,5 +42,14 @@ test: test-release test-asan
 demo: build
 	@scripts/demo $(BUILD)
 
+# The libFuzzer programs (clang); scripts/fuzz-all SECONDS runs them.
+$(FUZZ_BUILD)/CMakeCache.txt:
+	@scripts/install-deps fuzz
+	CC=clang-14 CXX=clang++-14 cmake -S . $(GENERATOR) -B $(FUZZ_BUILD) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALY_FUZZ=ON -DTESSALY_GUI=OFF
+
+fuzz: $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

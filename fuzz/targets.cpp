@@ -1,0 +1,41 @@
+// targets.cpp - the table of fuzz targets and the property failure stop.
+#include "fuzz/targets.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace tessaly::fuzz {
+
+namespace {
+
+const NamedTarget kTargets[] = {
+    {"headers", fuzzHeaders},
+    {"decoders", fuzzDecoders},
+    {"converters", fuzzConverters},
+    {"dates", fuzzDates},
+    {"addresses", fuzzAddresses},
+    {"references", fuzzReferences},
+    {"mailbox", fuzzMailbox},
+    {"dbx", fuzzDbx},
+    {"folders_dbx", fuzzFoldersDbx},
+    {"regedit", fuzzRegedit},
+    {{}, nullptr},
+};
+
+}  // namespace
+
+const NamedTarget* allTargets() { return kTargets; }
+
+const NamedTarget* findTarget(std::string_view name) {
+    for (const NamedTarget* t = kTargets; t->function; ++t) {
+        if (t->name == name) return t;
+    }
+    return nullptr;
+}
+
+void propertyFailed(const char* what) {
+    std::fprintf(stderr, "fuzz property failed: %s\n", what);
+    std::abort();
+}
+
+}  // namespace tessaly::fuzz
