@@ -1,0 +1,122 @@
+// page_frame.cpp - the common head and end of every page, the toolbar and
+// the table of page generators.
+#include "app/page_frame.h"
+
+#include <string_view>
+
+#include "app/help_loader.h"
+#include "app/pages.h"
+#include "platform/folders.h"
+
+namespace tessaly {
+
+namespace {
+
+using PageGenerator = void (*)(Wizard&, std::string&, const std::string&);
+
+struct PageEntry {
+    std::string_view prefix;
+    PageGenerator generate;
+};
+
+// Tested in this order; the first prefix the URL begins with wins, so
+// "webf:emlbmf.html" and URLs with a query find their pages.
+constexpr PageEntry kPages[] = {
+    {"help:", writeHelpPage},
+    {"webf:intro", writeIntroPage},
+    {"webf:mapi_folders", writeMapiFoldersPage},
+    {"webf:mapi_choose", writeMapiChoosePage},
+    {"webf:save", writeSavePage},
+    {"webf:go", writeArchivingPage},
+    {"webf:done", writeFinishPage},
+    {"webf:dbx_choose", writeDbxChoosePage},
+    {"webf:dbx_folders", writeDbxFoldersPage},
+    {"webf:bmf_choose", writeBmfChoosePage},
+    {"webf:emlbmf", writeEmlBmfPage},
+};
+
+bool beginsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool keptInUri(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
+           c == '-' || c == '_' || c == '.' || c == '~';
+}
+
+}  // namespace
+
+void writePage(Wizard& wizard, std::string& page, const std::string& url) {
+    page += "<html><head>\r\n<meta http-equiv=\"MSThemeCompatible\" content=\"Yes\">\r\n"
+            "<link rel=stylesheet type=\"text/css\" href=\"dialog.css\" title=\"webform dialog\">\r\n"
+            "</head><body>\r\n\r\n";
+    for (const PageEntry& entry : kPages) {
+        if (beginsWith(url, entry.prefix)) {
+            entry.generate(wizard, page, url);
+            break;
+        }
+    }
+    page += "\r\n</body></html>\r\n";
+}
+
+void writeToolbar(Wizard& wizard, std::string& page, const std::string& helpUrl, bool isWizardPage) {
+    const Navigation& nav = wizard.nav;
+    page += "<table class=\"top\" style=\"width: 100%;\" cellspacing=0>\r\n<tr>\r\n";
+    // The archiving page: no way away from it while the run works.
+    const bool noHelpWizardPage = isWizardPage && helpUrl.empty();
+    if (nav.history.empty() || noHelpWizardPage) {
+        page += "<td style=\"width: 15px;\"><img src=\"back_dis.gif\" width=15 height=15></td>\r\n";
+    } else {
+        page += "<td style=\"width: 15px;\"><a href=\"history:\"><img src=\"back.gif\" width=15 height=15></td>\r\n";
+    }
+    if (nav.future.empty() || noHelpWizardPage) {
+        page += "<td style=\"width: 15px;\"><img src=\"for_dis.gif\" width=15 height=15></td>\r\n";
+    } else {
+        page += "<td style=\"width: 15px;\"><a href=\"future:\"><img src=\"for.gif\" width=15 height=15></td>\r\n";
+    }
+    page += "<td style=\"font-size: 13px;\"></td>\r\n";
+    if (isWizardPage) {
+        page += "<td style=\"width: 15px;\">";
+        if (!helpUrl.empty()) {
+            page += "<a href=\"";
+            page += helpUrl;
+            page += "\"><img src=\"help.gif\" width=15 height=15></a></td>\r\n";
+        } else {
+            page += "<img src=\"help_dis.gif\" width=15 height=15></td>\r\n";
+        }
+    } else {
+        page += "<td style=\"width: 15px;\"><a href=\"help:index.html\"><img src=\"index.gif\" width=15 height=15></a></td>\r\n"
+                "<td style=\"width: 15px;\">";
+        if (!nav.returnTarget.empty()) {
+            page += "<a href=\"return:\"><img src=\"return.gif\" width=15 height=15></a></td>\r\n";
+        } else {
+            page += "<img src=\"return_dis.gif\" width=15 height=15></td>\r\n";
+        }
+    }
+    page += "</table>\r\n\r\n";
+}
+
+bool showPage(Wizard& wizard, const std::string& url) {
+    std::string page;
+    writePage(wizard, page, url);
+    return wizard.shell.showPage(page);
+}
+
+std::string pageBaseUri() {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (const char c : dataFolder()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (keptInUri(byte)) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 15];
+        }
+    }
+    if (uri.back() != '/') uri += '/';
+    return uri;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,42 @@
+// pages.h - the generators of the wizard's pages. Each appends its toolbar
+// and body to `page`; the framing (head and end) is writePage's.
+#pragma once
+
+#include <string>
+
+#include "app/wizard.h"
+
+namespace tessaly {
+
+// Source choice.
+void writeIntroPage(Wizard& wizard, std::string& page, const std::string& url);
+void writeMapiChoosePage(Wizard& wizard, std::string& page, const std::string& url);
+void writeDbxChoosePage(Wizard& wizard, std::string& page, const std::string& url);
+void writeBmfChoosePage(Wizard& wizard, std::string& page, const std::string& url);
+
+// Folder selection and archive location.
+void writeDbxFoldersPage(Wizard& wizard, std::string& page, const std::string& url);
+void writeMapiFoldersPage(Wizard& wizard, std::string& page, const std::string& url);
+void writeSavePage(Wizard& wizard, std::string& page, const std::string& url);
+void writeEmlBmfPage(Wizard& wizard, std::string& page, const std::string& url);
+
+// The run: the archiving page (empties the problem log) and the finish page.
+void writeArchivingPage(Wizard& wizard, std::string& page, const std::string& url);
+void writeFinishPage(Wizard& wizard, std::string& page, const std::string& url);
+
+// Shared pieces.
+// The chosen mail client's name: the listed library whose dllPath is
+// `mapilib`, "MS Outlook" for "mapi32.dll" in any case, else empty.
+std::string libraryDisplayName(const Settings& settings);
+// The indentation of a folder line at `level`: 1.4 em per level, "2.8".
+std::string indentationText(int level);
+// The bullet that begins the start page's choices.
+inline constexpr const char* kBullet = "<span style=\"text-decoration: none;\">&bull; </span>";
+// Text for a double-quoted attribute value: htmlEscape, and a double quote
+// as "&quot;" so that a path holding one cannot end the attribute.
+std::string attributeValue(const std::string& text);
+// The text input "savedir" with the folder's shown form, and the link that
+// chooses another folder.
+void writeSaveDirInput(Wizard& wizard, std::string& page);
+
+}  // namespace tessaly
