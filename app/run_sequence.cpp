@@ -34,6 +34,16 @@ ArchiveRun::LogSink archivingPageLog(Wizard& wizard) {
     };
 }
 
+// The shell's progress display, followed by the event pumping that keeps
+// the window alive while the job works (not when the display is hidden).
+ArchiveRun::ProgressSink pumpingProgress(Wizard& wizard) {
+    return [&run = wizard.run, show = wizard.shell.progressSink()](const std::string& text1, double fraction1,
+                                                                   const std::string& text2, double fraction2) {
+        if (show) show(text1, fraction1, text2, fraction2);
+        if (fraction1 != -1) run.pumpMessages();
+    };
+}
+
 // The store's folders in list order, each once for every time its name
 // was ticked.
 std::vector<TDbxFolderInfo> tickedDbxFolders(const Settings& settings) {
@@ -81,7 +91,7 @@ void runArchiving(Wizard& wizard) {
     const bool html = settings.saveformat != "eml";
     WizardShell& shell = wizard.shell;
     run.messagePump = [&shell] { return shell.pumpEvents(); };
-    run.beginRun(shell.mainWindow(), shell.progressSink(), archivingPageLog(wizard), settings.savedir, html);
+    run.beginRun(shell.mainWindow(), pumpingProgress(wizard), archivingPageLog(wizard), settings.savedir, html);
     // Never overwrites a stylesheet the user may have edited; failures are
     // ignored, the pages refer to it all the same.
     if (html) writeStylesheet(settings.savedir);

@@ -58,7 +58,9 @@ public:
 
     // The owner of dialogs the run or a provider shows (may be null).
     virtual void* mainWindow() = 0;
-    // The progress-window updater given to each run.
+    // The progress window's updater for each run: shows the window (centred
+    // over the main window when it appears) with its two texts and bars, or
+    // hides it for a first fraction of -1. The run pumps events after it.
     virtual ArchiveRun::ProgressSink progressSink() = 0;
     // Handles pending events; false when the program was asked to quit.
     virtual bool pumpEvents() = 0;
