@@ -10,6 +10,7 @@
 #include "app/run.h"
 #include "archive/stylesheet.h"
 #include "cli/console.h"
+#include "cli/pst_commands.h"
 #include "message/text.h"
 #include "platform/files.h"
 #include "sources/dbx.h"
@@ -83,7 +84,7 @@ int archiveFiles(const Options& options) {
         (ext == ".pst" ? pst : ext == ".dbx" ? dbx : mailboxes).push_back(file);
     }
     // Only one kind of file is taken: .pst before .dbx before mailboxes.
-    if (!pst.empty()) return usageError("this build cannot read .pst files");
+    if (!pst.empty()) return archivePst(options, pst);
     if (!dbx.empty()) {
         std::vector<TDbxFolderInfo> entries;
         for (const std::string& file : dbx) {
@@ -174,6 +175,7 @@ int archiveStore(const Options& options) {
 
 int runCommand(const Options& options) {
     if (options.command == "list-oe") return listStore(options);
+    if (options.command == "list-pst") return listPst(options);
     if (options.command == "archive-oe") return archiveStore(options);
     if (options.command == "archive") return archiveFiles(options);
     if (options.command == "eml2mbox") {

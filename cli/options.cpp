@@ -1,19 +1,37 @@
 // options.cpp - parsing and checking the command line of tessaly-cli.
 #include "cli/options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <set>
 
 namespace tessaly::cli {
+
+namespace {
+
+bool isPstFile(const std::string& file) {
+    if (file.size() < 4) return false;
+    std::string ext = file.substr(file.size() - 4);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".pst";
+}
+
+}  // namespace
 
 const char* usageText() {
     return "Usage:\n"
            "  tessaly-cli archive [--format html|eml] [--flat] --to DIR FILE...\n"
            "      Archive mailbox files or Outlook Express .dbx files (one kind per run).\n"
+           "  tessaly-cli archive --to DIR [--flat] [--folder NAME]... FILE.pst\n"
+           "      Archive the mail folders of an Outlook .pst file as HTML pages (without\n"
+           "      --folder: every folder except one named Drafts).\n"
            "  tessaly-cli archive-oe [--format html|eml] [--flat] --to DIR\n"
            "                         [--identity NAME | --store-dir DIR] [--folder NAME]...\n"
            "      Archive an Outlook Express store.\n"
            "  tessaly-cli list-oe [--identity NAME | --store-dir DIR]\n"
            "      List the folders of an Outlook Express store.\n"
+           "  tessaly-cli list-pst FILE.pst\n"
+           "      List the mail folders of an Outlook .pst file.\n"
            "  tessaly-cli eml2mbox DIR\n"
            "      Pack each folder of .eml files below DIR into one mailbox file.\n"
            "\n"
@@ -28,7 +46,8 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     }
     Options options;
     options.command = argv[1];
-    static const std::set<std::string> kCommands = {"archive", "archive-oe", "list-oe", "eml2mbox"};
+    static const std::set<std::string> kCommands = {"archive", "archive-oe", "list-oe", "list-pst",
+                                                      "eml2mbox"};
     if (!kCommands.count(options.command)) {
         error = "unknown command '" + options.command + "'";
         return std::nullopt;
@@ -87,14 +106,17 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         error = "give --identity or --store-dir, not both";
     } else if ((c == "archive-oe" || c == "list-oe") && !options.files.empty()) {
         error = c + " takes no FILE arguments";
-    } else if (c == "list-oe" && !options.folders.empty()) {
-        error = "list-oe takes no --folder";
+    } else if ((c == "list-oe" || c == "list-pst") && !options.folders.empty()) {
+        error = c + " takes no --folder";
+    } else if (c == "list-pst" && options.files.size() != 1) {
+        error = "list-pst needs exactly one FILE.pst";
     } else if (c == "eml2mbox" && options.files.size() != 1) {
         error = "eml2mbox needs exactly one DIR";
     } else if (c != "archive-oe" && c != "list-oe" && (!options.identity.empty() || !options.storeDir.empty())) {
         error = c + " takes no --identity or --store-dir";
-    } else if (c == "archive" && !options.folders.empty()) {
-        error = "archive takes no --folder";
+    } else if (c == "archive" && !options.folders.empty() &&
+               std::none_of(options.files.begin(), options.files.end(), isPstFile)) {
+        error = "archive takes --folder only with a .pst file";
     }
     if (!error.empty()) return std::nullopt;
     return options;

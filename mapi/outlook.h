@@ -55,8 +55,12 @@ void EnsureStores(const std::string& dllPath);
 void EnsureFolders(void* window, const std::string& profile, const std::string& store);
 // Mounts a .pst file through the temporary profile and lists its folders.
 void EnsureFoldersFn(void* window, const std::string& pstPath);
-// Logs off, deletes the temporary profile, unloads the library.
+// Logs off, deletes the temporary profile, unloads the library. Call it at
+// exit too, so that no temporary profile is left behind.
 void CloseMapi();
+// Whether a store is open (the last EnsureFolders or EnsureFoldersFn got as
+// far as opening it).
+bool mapiStoreOpen();
 
 // The Outlook archiving job over the open store: the ticked folders by
 // display name, in the order given. Refuses EML output with a problem line.

@@ -1,0 +1,117 @@
+// pst_commands.cpp - archiving and listing Outlook .pst files through the
+// program's MAPI provider.
+#include "cli/pst_commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/run.h"
+#include "archive/stylesheet.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "mapi/outlook.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+
+namespace tessaly::cli {
+
+namespace {
+
+// The library name that loads the program's own provider.
+const char kProviderLibrary[] = "mapi32.dll";
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ignored;
+    std::string full = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    while (full.size() > 1 && full.back() == '/') full.pop_back();
+    return full.empty() ? path : full;
+}
+
+int problem(const std::string& message) {
+    std::fprintf(stderr, "tessaly-cli: %s\n", message.c_str());
+    return kExitUsage;
+}
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "tessaly-cli: %s\n%s", message.c_str(), usageText());
+    return kExitUsage;
+}
+
+// Mounts the file as the wizard does for a picked .pst; on failure says why
+// on stderr and gives the exit status.
+bool mount(const std::string& file, int& status) {
+    const std::string path = absolutePath(file);
+    uint64_t size = 0;
+    if (!readableFileSize(path, size)) {
+        status = problem("cannot open " + file + " - " + systemErrorText());
+        return false;
+    }
+    EnsureStores(kProviderLibrary);
+    EnsureFoldersFn(nullptr, path);
+    if (!mapiStoreOpen()) {
+        status = problem(file + " cannot be read as an Outlook store: it is damaged or not a .pst file");
+    } else if (mapiFolders().empty()) {
+        status = problem("no mail folders could be loaded from " + file);
+    } else {
+        return true;
+    }
+    CloseMapi();
+    return false;
+}
+
+}  // namespace
+
+int archivePst(const Options& options, const std::vector<std::string>& pstFiles) {
+    if (pstFiles.size() != 1 || pstFiles.size() != options.files.size()) {
+        return usageError("archive takes one .pst file at a time, and nothing else with it");
+    }
+    int status = kExitFinished;
+    if (!mount(pstFiles[0], status)) return status;
+
+    const std::vector<mapi_TFolderInfo>& folders = mapiFolders();
+    std::vector<std::string> ticked;
+    if (options.folders.empty()) {
+        for (const mapi_TFolderInfo& folder : folders) {
+            if (folder.name != "Drafts") ticked.push_back(folder.name);
+        }
+    } else {
+        for (const std::string& wanted : options.folders) {
+            if (std::none_of(folders.begin(), folders.end(),
+                             [&](const mapi_TFolderInfo& f) { return f.name == wanted; })) {
+                CloseMapi();
+                return usageError("the store has no folder named " + wanted);
+            }
+        }
+        ticked = options.folders;
+    }
+
+    // One run as the wizard's run sequence makes it.
+    const bool html = options.format != "eml";
+    const std::string archiveFolder = absolutePath(options.to);
+    Console console;
+    ArchiveRun& run = theRun();
+    run.messagePump = console.messagePump();
+    run.beginRun(nullptr, console.progressSink(), console.logSink(), archiveFolder, html);
+    if (html) writeStylesheet(archiveFolder);
+    RunMapiJob(run, ticked, archiveFolder, html, !options.flat);
+    run.endRun();
+    run.messagePump = nullptr;
+    console.finishProgress();
+    printSummary(run);
+    CloseMapi();
+    return run.stopRequested ? kExitStopped : kExitFinished;
+}
+
+int listPst(const Options& options) {
+    int status = kExitFinished;
+    if (!mount(options.files[0], status)) return status;
+    for (const mapi_TFolderInfo& folder : mapiFolders()) {
+        std::printf("%s%s\n", std::string(static_cast<size_t>(std::max(folder.depth, 0)) * 2, ' ').c_str(),
+                    folder.name.c_str());
+    }
+    CloseMapi();
+    return kExitFinished;
+}
+
+}  // namespace tessaly::cli

@@ -1,0 +1,147 @@
+// mapi_job.cpp - the Outlook archiving job: the ticked folders of the open
+// store, message by message.
+#include <algorithm>
+
+#include "mapi/convert_message.h"
+#include "mapi/mapi_dates.h"
+#include "mapi/mapi_state.h"
+#include "message/text.h"
+#include "platform/files.h"
+
+namespace tessaly {
+
+namespace {
+
+const char kOverall[] = "Overall";
+const char kScanning[] = "Scanning folders...";
+
+// A folder name made file-name-safe; a name of dots only would climb out of
+// the archive ("..") or vanish ("."), so each dot becomes "_".
+std::string safeComponent(std::string_view component) {
+    std::string safe = safeFileText(component);
+    if (!safe.empty() && safe.find_first_not_of('.') == std::string::npos) safe.assign(safe.size(), '_');
+    return safe;
+}
+
+// The folder's path below the archive root, split at "/" or backslash,
+// each name cleaned; ends in "/" unless empty.
+std::string subfolderOf(const std::string& path) {
+    std::string relative;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t stop = path.find_first_of("/\\", start);
+        if (stop == std::string::npos) stop = path.size();
+        const std::string safe = safeComponent(std::string_view(path).substr(start, stop - start));
+        if (!safe.empty()) relative += safe + "/";
+        start = stop + 1;
+    }
+    return relative;
+}
+
+std::string displayPath(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+std::shared_ptr<IMAPIFolder> openFolder(IMsgStore& store, const mapi_TFolderInfo& info) {
+    uint32_t type = 0;
+    std::shared_ptr<IMAPIProp> object;
+    if (mapiFailed(store.OpenEntry(info.entryId.bytes, type, object)) || type != MAPI_FOLDER) return nullptr;
+    return std::dynamic_pointer_cast<IMAPIFolder>(object);
+}
+
+// "date - sender - subject", each part made safe for HTML.
+std::string progressLabel(const PropRow& row) {
+    const PropValue* delivered = findProp(row, PR_MESSAGE_DELIVERY_TIME);
+    std::string sender = propBytes(row, PR_SENDER_NAME);
+    if (sender.empty()) sender = propBytes(row, PR_SENT_REPRESENTING_NAME);
+    return htmlEscape(delivered ? localDateText(delivered->time) : std::string()) + " - " +
+           htmlEscape(sender) + " - " + htmlEscape(propBytes(row, PR_SUBJECT));
+}
+
+void archiveOneFolder(ArchiveRun& run, IMsgStore& store, MapiLibrary& library,
+                      const mapi_TFolderInfo& info, const std::string& archiveFolder,
+                      bool useSubfolders, uint32_t& done, uint32_t total) {
+    run.startFolder(htmlEscape(displayPath(info.path) + "/"));
+    MapiTarget target{archiveFolder, subfolderOf(info.path), useSubfolders};
+    const std::string folder = archiveFolder + "/" + (useSubfolders ? target.subfolderPath : std::string());
+    if (!pathExists(folder)) createFolderPath(folder);
+    const std::string attachments = folder + "attachments";
+    if (!pathExists(attachments)) createFolder(attachments);
+    run.setProgress(kOverall, ratio(done, total), info.name, 0);
+
+    std::shared_ptr<IMAPITable> table;
+    RowSet rows;
+    const std::shared_ptr<IMAPIFolder> source = openFolder(store, info);
+    if (source && !mapiFailed(source->GetContentsTable(0, table)) && table &&
+        !mapiFailed(table->QueryAllRows({}, rows))) {
+        for (const PropRow& row : rows) {
+            if (run.stopRequested) break;
+            run.startMessage();
+            const std::string label = progressLabel(row);
+            run.setProgress(kOverall, ratio(done, total), label,
+                            ratio(run.folderMessageCount - 1, static_cast<double>(rows.size())));
+            uint32_t type = 0;
+            std::shared_ptr<IMAPIProp> object;
+            const MapiResult opened = source->OpenEntry(propBytes(row, PR_ENTRYID), type, object);
+            const std::shared_ptr<IMessage> message = std::dynamic_pointer_cast<IMessage>(object);
+            if (mapiFailed(opened) || type != MAPI_MESSAGE || !message) {
+                logUnreadableMessage(run, opened);
+            } else {
+                ConvertMapiMessage(run, library, *message, info.name, label, target, kSkipRtfSync);
+            }
+            run.finishMessage();
+            ++done;
+        }
+    }
+    if (!pathExists(attachments + "/*")) removeFolder(attachments);
+}
+
+}  // namespace
+
+void RunMapiJob(ArchiveRun& run, const std::vector<std::string>& tickedFolders,
+                const std::string& archiveFolder, bool html, bool useSubfolders) {
+    if (!html) {
+        run.logProblem("Error: <a href=\"help:err_psteml.html\">Cannot save from Outlook to EML</a>.");
+        return;
+    }
+    run.setProgress(kScanning, 0, "", 0);
+    MapiState& state = mapiState();
+    if (!state.store || !state.library) return;
+
+    // Held here: pages shown while the run pumps messages may reload the
+    // state's lists.
+    const std::shared_ptr<IMsgStore> store = state.store;
+    MapiLibrary& library = *state.library;
+
+    // The ticked names select the first folder of each name, once each.
+    std::vector<size_t> indexes;
+    for (const std::string& name : tickedFolders) {
+        for (size_t i = 0; i < state.folders.size(); ++i) {
+            if (state.folders[i].name != name) continue;
+            if (std::find(indexes.begin(), indexes.end(), i) == indexes.end()) indexes.push_back(i);
+            break;
+        }
+    }
+    std::vector<mapi_TFolderInfo> chosen;
+    for (const size_t i : indexes) chosen.push_back(state.folders[i]);
+
+    uint32_t total = 0;
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        run.setProgress(kScanning, ratio(static_cast<double>(i + 1), static_cast<double>(chosen.size())),
+                        chosen[i].name, 0);
+        PropRow values;
+        const std::shared_ptr<IMAPIFolder> folder = openFolder(*store, chosen[i]);
+        if (folder && !mapiFailed(folder->GetProps({PR_CONTENT_COUNT}, values))) {
+            total += propNumber(values, PR_CONTENT_COUNT);
+        }
+    }
+
+    uint32_t done = 0;
+    for (const mapi_TFolderInfo& info : chosen) {
+        if (run.stopRequested) break;
+        archiveOneFolder(run, *store, library, info, archiveFolder, useSubfolders, done, total);
+    }
+}
+
+}  // namespace tessaly
