@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "message/attribute_text.h"
 #include "message/body_html.h"
@@ -135,7 +136,7 @@ void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name
 }
 
 void writeAttachmentFiles(ArchiveRun& run, TMessageInfo& info, const SavedParts& saved,
-                          const std::string& attachmentDirectory) {
+                          const std::string& attachmentDirectory, MessageFiles& files) {
     TPartIterator parts(&info.rootPart);
     while (tagMessagePart* part = parts.next()) {
         if (!isSaved(part->kind)) continue;
@@ -163,16 +164,23 @@ void writeAttachmentFiles(ArchiveRun& run, TMessageInfo& info, const SavedParts&
             end = start + rewritten.size();
         }
 
-        OutputFile file;
-        if (!file.create(attachmentDirectory + part->fileName, CreateMode::Always)) {
+        auto file = std::make_unique<OutputFile>();
+        const bool created = file->createStaged(attachmentDirectory + part->fileName);
+        if (created) {
+            if (start) file->write(start, static_cast<size_t>(end - start));
+            file->setTime(info.fileTime);
+        }
+        if (!created || !file->complete()) {
+            const int error = lastSystemError();
             run.logProblem("Error: <a href=\"help:err_createattach.html\">unable to create</a> " +
                            htmlEscape(part->fileName) + " - " + htmlEscape(systemErrorText()) +
                            " (" + run.currentFolderName + run.currentMessageText + ")");
+            // A half-written file, or a full disk: a later run should find
+            // the message not yet archived and write it whole.
+            if (created || isOutOfSpace(error)) files.markIncomplete(error);
             continue;
         }
-        if (start) file.write(start, static_cast<size_t>(end - start));
-        file.setTime(info.fileTime);
-        file.close();
+        files.keepAttachment(std::move(file));
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/run.h"
 #include "archive/naming.h"
+#include "archive/staged_files.h"
 #include "message/model.h"
 
 namespace tessaly {
@@ -34,9 +35,12 @@ struct SavedParts {
 void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name,
                   const std::string& attachmentDirectory);
 
-// Decodes and writes the files of the prepared parts.
+// Decodes and writes the files of the prepared parts, staged with the
+// message's other files. A file that cannot be created is logged and left
+// out (the page keeps its link); one that cannot be written whole, or not
+// created for lack of space, makes the whole message fail.
 void writeAttachmentFiles(ArchiveRun& run, TMessageInfo& info, const SavedParts& saved,
-                          const std::string& attachmentDirectory);
+                          const std::string& attachmentDirectory, MessageFiles& files);
 
 // A saved HTML body with CR LF line ends, leading blank lines dropped, and
 // every quoted attribute value that names a content id replaced by the

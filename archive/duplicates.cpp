@@ -76,13 +76,12 @@ void reportCreateFailure(ArchiveRun& run, const std::string& path) {
     run.messageHadProblem = true;
 }
 
-void finishArchiveFile(ArchiveRun& run, OutputFile& file, const FILETIME& time,
-                       const std::string& path) {
-    if (!file.setTime(time)) {
+void finishArchiveFile(ArchiveRun& run, MessageFiles& files, const FILETIME& time) {
+    if (!files.main().setTime(time)) {
         run.logProblem("Warning: <a href=\"help:err_filetime.html\">unable to set filetime</a> - " +
-                       htmlEscape(systemErrorText()) + " - " + path + messageSuffix(run));
+                       htmlEscape(systemErrorText()) + " - " + files.mainPath() + messageSuffix(run));
     }
-    file.close();
+    if (files.commit() == MessageFiles::Outcome::Failed) reportCreateFailure(run, files.mainPath());
 }
 
 }  // namespace tessaly

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/run.h"
-#include "platform/files.h"
+#include "archive/staged_files.h"
 #include "platform/time.h"
 
 namespace tessaly {
@@ -24,9 +24,10 @@ void reportOffline(ArchiveRun& run);
 // The line logged when an archive file cannot be created.
 void reportCreateFailure(ArchiveRun& run, const std::string& path);
 
-// Gives a finished archive file the message's time and closes it; a failure
-// to set the time is a warning naming `path`.
-void finishArchiveFile(ArchiveRun& run, OutputFile& file, const FILETIME& time,
-                       const std::string& path);
+// Gives the finished page or EML file the message's time (a failure is a
+// warning naming its path) and puts the message's files in place. When
+// they cannot be, the create failure is logged; when the source file shrank
+// meanwhile, nothing (the job reports the file).
+void finishArchiveFile(ArchiveRun& run, MessageFiles& files, const FILETIME& time);
 
 }  // namespace tessaly

@@ -4,7 +4,6 @@
 #include "archive/duplicates.h"
 #include "archive/naming.h"
 #include "message/decoding.h"
-#include "platform/files.h"
 
 namespace tessaly {
 
@@ -19,11 +18,12 @@ void writeEmlMessage(ArchiveRun& run, const char* text, const char* textEnd,
     if (checkAlreadyArchived(run, path)) return;
     recordArchivedPath(run, path, subfolderPath);
 
-    OutputFile file;
-    if (!file.create(path, CreateMode::Always)) {
+    MessageFiles files(path);
+    if (!files.createMain()) {
         reportCreateFailure(run, path);
         return;
     }
+    OutputFile& file = files.main();
 
     const char* start = text;
     const char* end = textEnd;
@@ -45,7 +45,7 @@ void writeEmlMessage(ArchiveRun& run, const char* text, const char* textEnd,
     const bool endsInCrLf = textEnd - text >= 2 && textEnd[-2] == '\r' && textEnd[-1] == '\n';
     if (!endsInCrLf) file.write("\r\n\r\n", 4);
 
-    finishArchiveFile(run, file, info.fileTime, path);
+    finishArchiveFile(run, files, info.fileTime);
 }
 
 }  // namespace tessaly

@@ -153,20 +153,21 @@ void writeHtmlMessage(ArchiveRun& run, TMessageInfo& info, const std::string& ar
     SavedParts saved;
     prepareParts(saved, info, name, attachmentDirectory);
 
-    OutputFile page;
-    if (!page.create(pagePath, CreateMode::Always)) {
+    MessageFiles files(pagePath);
+    if (!files.createMain()) {
         reportCreateFailure(run, pagePath);
         return;
     }
+    OutputFile& page = files.main();
     const std::string head = headBuffer(info, useSubfolders ? subfolderPath : std::string());
     const std::string foot = footBuffer(info);
     page.write(head);
-    writeAttachmentFiles(run, info, saved, attachmentDirectory);
+    writeAttachmentFiles(run, info, saved, attachmentDirectory, files);
     writeAttachmentBlock(page, info);
     writeTextBlock(page, info);
     writeImageBlock(page, info);
     page.write(foot);
-    finishArchiveFile(run, page, info.fileTime, pagePath);
+    finishArchiveFile(run, files, info.fileTime);
 }
 
 }  // namespace tessaly

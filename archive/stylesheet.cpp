@@ -33,10 +33,15 @@ std::string_view defaultStylesheet() {
 }
 
 void writeStylesheet(const std::string& archiveFolder) {
+    // Written whole under a temporary name first: a run cut short must not
+    // leave half a stylesheet that no later run would replace.
+    removeStaleTemporaries(archiveFolder);
+    const std::string path = archiveFolder + "/folvane.css";
+    if (pathExists(path)) return;
     OutputFile file;
-    if (!file.create(archiveFolder + "/folvane.css", CreateMode::New)) return;
+    if (!file.createStaged(path)) return;
     file.write(defaultStylesheet());
-    file.close();
+    file.commit(CreateMode::New);
 }
 
 }  // namespace tessaly

@@ -2,6 +2,8 @@
 #include "platform/files.h"
 
 #include <dirent.h>
+#include <signal.h>
+#include <stdio.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -9,9 +11,13 @@
 
 #include <strings.h>
 
+#include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <random>
 
 #include "platform/errors.h"
+#include "platform/read_faults.h"
 
 namespace tessaly {
 
@@ -40,6 +46,17 @@ int openRegularFile(const std::string& path, struct stat& st) {
 }
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+constexpr std::string_view kTemporaryPrefix = ".tessaly-";
+
+// A fresh name for a staged file beside `path`.
+std::string temporaryPathFor(const std::string& path) {
+    static std::atomic<uint32_t> counter{std::random_device{}()};
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return folder + std::string(kTemporaryPrefix) + std::to_string(getpid()) + "-" +
+           std::to_string(counter.fetch_add(1)) + ".tmp";
+}
 
 timespec toTimespec(const FILETIME& time) {
     const uint64_t value = fileTimeValue(time);
@@ -143,15 +160,31 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     return true;
 }
 
-OutputFile::~OutputFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
+OutputFile::~OutputFile() { close(); }
 
 bool OutputFile::create(const std::string& path, CreateMode mode) {
-    if (fd_ >= 0) close();
+    if (fd_ >= 0 || !temporary_.empty()) close();
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == CreateMode::New ? O_EXCL : O_TRUNC);
     fd_ = ::open(path.c_str(), flags, 0644);
+    path_ = path;
     return fd_ >= 0 || fail();
+}
+
+bool OutputFile::createStaged(const std::string& path) {
+    if (fd_ >= 0 || !temporary_.empty()) close();
+    path_ = path;
+    writeError_ = 0;
+    // A name left by an earlier process of the same id is simply skipped.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temporary = temporaryPathFor(path);
+        fd_ = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd_ >= 0) {
+            temporary_ = std::move(temporary);
+            return true;
+        }
+        if (errno != EEXIST) break;
+    }
+    return fail();
 }
 
 bool OutputFile::write(const void* data, size_t length) {
@@ -160,6 +193,7 @@ bool OutputFile::write(const void* data, size_t length) {
         const ssize_t done = ::write(fd_, p, length);
         if (done < 0) {
             if (errno == EINTR) continue;
+            if (writeError_ == 0) writeError_ = errno;
             return fail();
         }
         p += done;
@@ -174,10 +208,85 @@ bool OutputFile::setTime(const FILETIME& time) {
 }
 
 bool OutputFile::close() {
+    if (!temporary_.empty()) {
+        discard();
+        return true;
+    }
     if (fd_ < 0) return true;
     const int result = ::close(fd_);
     fd_ = -1;
     return result == 0 || fail();
+}
+
+bool OutputFile::complete() {
+    if (temporary_.empty()) return false;
+    if (fd_ < 0) return true;
+    int error = writeError_;
+    // On disk before the rename, so that even a power cut cannot leave the
+    // final name with less than the whole file.
+    if (error == 0 && fdatasync(fd_) != 0) error = errno;
+    if (::close(fd_) != 0 && error == 0) error = errno;
+    fd_ = -1;
+    if (error != 0) {
+        discard();
+        setLastSystemError(error);
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::putInPlace(CreateMode mode) {
+    if (temporary_.empty() || fd_ >= 0) return false;
+    int result = 0;
+    if (mode == CreateMode::Always) {
+        result = ::rename(temporary_.c_str(), path_.c_str());
+    } else {
+        result = renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE);
+        // File systems without that flag: a hard link also fails on an
+        // existing name.
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            result = ::link(temporary_.c_str(), path_.c_str());
+            if (result == 0) ::unlink(temporary_.c_str());
+        }
+    }
+    if (result != 0) {
+        const int error = errno;
+        discard();
+        setLastSystemError(error);
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
+void OutputFile::discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+bool isStaleTemporaryName(std::string_view name, std::string_view suffix) {
+    if (name.size() <= kTemporaryPrefix.size() + suffix.size() ||
+        name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix ||
+        name.substr(name.size() - suffix.size()) != suffix) {
+        return false;
+    }
+    const char* digits = name.data() + kTemporaryPrefix.size();
+    const char* stop = name.data() + name.size() - suffix.size();
+    long pid = 0;
+    const auto [rest, ec] = std::from_chars(digits, stop, pid);
+    if (ec != std::errc() || rest == stop || *rest != '-' || pid <= 0) return false;
+    if (pid == getpid()) return true;
+    return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+void removeStaleTemporaries(const std::string& folder) {
+    std::vector<FolderEntry> entries;
+    if (!listFolder(folder, entries)) return;
+    for (const FolderEntry& entry : entries) {
+        if (!entry.isFolder && isStaleTemporaryName(entry.name)) ::unlink((folder + "/" + entry.name).c_str());
+    }
 }
 
 bool readableFileSize(const std::string& path, uint64_t& size) {
@@ -239,16 +348,24 @@ MappedFile::Status MappedFile::open(const std::string& path) {
         ::close(fd);
         return Status::CannotMap;
     }
-    ::close(fd);
+    // Kept open while mapped, so that a shrinking file shows in its size.
+    fd_ = fd;
     data_ = static_cast<const char*>(map);
     size_ = static_cast<size_t>(st.st_size);
+    guard_ = guardMappedRegion(data_, size_, fd_);
     return Status::Ok;
 }
 
 void MappedFile::close() {
+    unguardMappedRegion(guard_);
+    guard_ = -1;
     if (data_) munmap(const_cast<char*>(data_), size_);
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     data_ = nullptr;
     size_ = 0;
 }
+
+bool MappedFile::truncatedWhileMapped() const { return mappedFileShrunk(guard_); }
 
 }  // namespace tessaly

@@ -50,6 +50,12 @@ enum class CreateMode {
 };
 
 // A file being written. Failures record the system error (errors.h).
+//
+// A staged file (createStaged) is written under a temporary name in the
+// folder of its final path and gets that path only through commit (or
+// complete and putInPlace), once every byte is on disk. One that is closed
+// or destroyed before is removed, so a failed or interrupted write never
+// leaves a partial file under the final name.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -58,20 +64,48 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     bool create(const std::string& path, CreateMode mode);
+    bool createStaged(const std::string& path);
     bool isOpen() const { return fd_ >= 0; }
-    // Writes all bytes, however many calls it takes.
+    // Writes all bytes, however many calls it takes. A staged file that
+    // failed a write will not complete.
     bool write(const void* data, size_t length);
     bool write(std::string_view text) { return write(text.data(), text.size()); }
     // Sets the last-write time; the access time is left alone. Linux keeps
     // no creation time that a program could set.
     bool setTime(const FILETIME& time);
     // False when the system reports a failure on closing (a full disk may
-    // only show here).
+    // only show here). Closing a staged file that is not in place removes it.
     bool close();
+
+    // Staged files: flushes the bytes to disk and closes the file, keeping
+    // its temporary name. False (and the file removed) when a write failed;
+    // the error is that write's.
+    bool complete();
+    // Renames a completed staged file to its final path: replacing a file
+    // there (Always), or only when there is none (New).
+    bool putInPlace(CreateMode mode);
+    bool commit(CreateMode mode) { return complete() && putInPlace(mode); }
+    // Removes a staged file that is not in place.
+    void discard();
+    const std::string& path() const { return path_; }
+    const std::string& temporaryPath() const { return temporary_; }
 
 private:
     int fd_ = -1;
+    std::string path_;
+    std::string temporary_;  // staged and not in place
+    int writeError_ = 0;     // the first failed write of a staged file
 };
+
+// Staged files are named ".tessaly-<process id>-<number>.tmp". No archive
+// file name has that form: those all carry the date stamp's apostrophes.
+// True for such a name with `suffix` in place of ".tmp" whose process is
+// this one or no longer runs.
+bool isStaleTemporaryName(std::string_view name, std::string_view suffix = ".tmp");
+// Removes the temporary files of staged writes that were interrupted from
+// a folder: those of this process (call it when no staged file of this
+// process is open there) and of processes that no longer run.
+void removeStaleTemporaries(const std::string& folder);
 
 // The size of an existing file (opened for reading, so an unreadable file
 // fails as it would when read).
@@ -83,7 +117,8 @@ bool readFileStart(const std::string& path, size_t maxBytes, std::string& bytes,
 // Sets the last-write time of an existing file.
 bool setFileTime(const std::string& path, const FILETIME& time);
 
-// A whole file mapped read-only.
+// A whole file mapped read-only. Reads past an end that another program
+// cut off while it was mapped give zeros rather than ending the process.
 class MappedFile {
 public:
     enum class Status { Ok, CannotOpen, Empty, TooBig, CannotMap };
@@ -99,10 +134,15 @@ public:
     const char* data() const { return data_; }
     size_t size() const { return size_; }
     const char* end() const { return data_ + size_; }
+    // True when someone else shrank the file since it was mapped: the lost
+    // bytes read as zeros (read_faults.h).
+    bool truncatedWhileMapped() const;
 
 private:
     const char* data_ = nullptr;
     size_t size_ = 0;
+    int fd_ = -1;
+    int guard_ = -1;
 };
 
 }  // namespace tessaly

@@ -73,21 +73,26 @@ void archiveDbxFile(ArchiveRun& run, const TDbxFolderInfo& entry, const TargetFo
     // only its own message.
     try {
         const DbxTree tree(file, header.messageRoot, header.messageCount);
-        for (uint32_t i = 0; i < header.messageCount && !run.stopRequested; ++i) {
+        for (uint32_t i = 0; i < header.messageCount && !run.stopRequested && !file.truncatedWhileMapped();
+             ++i) {
             run.startMessage();
             try {
                 archiveDbxMessage(run, file, tree, i, entry, target, archiveFolder, useSubfolders,
                                   startFraction, totalBytes);
             } catch (const DbxException& e) {
-                logDamage(run, e);
+                if (!file.truncatedWhileMapped()) logDamage(run, e);
             }
             run.finishMessage();
         }
     } catch (const DbxException& e) {
         run.currentMessageText.clear();
-        run.logProblem("Error: <a href=\"help:err_dbxfile.html\">damaged dbx file</a> - " +
-                       htmlEscape(e.message()) + " (" + run.currentFolderName + ")");
+        // Zeros read past a cut-off end look like damage; the cut is the news.
+        if (!file.truncatedWhileMapped()) {
+            run.logProblem("Error: <a href=\"help:err_dbxfile.html\">damaged dbx file</a> - " +
+                           htmlEscape(e.message()) + " (" + run.currentFolderName + ")");
+        }
     }
+    if (file.truncatedWhileMapped()) logFileProblem(run, kTruncatedLine, entryPath(entry), false);
 }
 
 }  // namespace

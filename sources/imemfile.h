@@ -29,6 +29,9 @@ public:
     bool good() const { return good_; }
 
     uint32_t size() const { return size_; }
+    // True when someone else shrank the file since it was mapped; the lost
+    // bytes read as zeros.
+    bool truncatedWhileMapped() const { return mapping_.truncatedWhileMapped(); }
     uint32_t position() const { return position_; }
     // The whole file, also once the object is not good (empty when the file
     // was never mapped).

@@ -45,7 +45,8 @@ struct TargetFolder {
 };
 
 // Creates the target folder (and for HTML runs its attachments folder) of
-// `entry` and returns both paths.
+// `entry`, clears it of what interrupted runs left there, and returns both
+// paths.
 TargetFolder prepareTargetFolder(const ArchiveRun& run, const TDbxFolderInfo& entry,
                                  const std::string& archiveFolder, bool useSubfolders);
 // Removes the attachments folder again when nothing was saved into it.

@@ -40,7 +40,9 @@ void archiveFile(ArchiveRun& run, const TDbxFolderInfo& entry, const TargetFolde
     events.chunk = showProgress;
     events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
         const size_t length = static_cast<size_t>(end - start);
-        if ((length >= 18 && std::memcmp(start, "From MAILER-DAEMON", 18) == 0) || run.stopRequested) {
+        // Past a cut-off end the scanner reads zeros, not messages.
+        if ((length >= 18 && std::memcmp(start, "From MAILER-DAEMON", 18) == 0) || run.stopRequested ||
+            file.truncatedWhileMapped()) {
             return;
         }
         run.startMessage();
@@ -53,6 +55,7 @@ void archiveFile(ArchiveRun& run, const TDbxFolderInfo& entry, const TargetFolde
         run.finishMessage();
     };
     scanMailbox(file.data(), file.end(), events);
+    if (file.truncatedWhileMapped()) logFileProblem(run, kTruncatedLine, path, false);
 }
 
 }  // namespace

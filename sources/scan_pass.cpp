@@ -8,6 +8,8 @@
 namespace tessaly {
 
 const char kCannotOpenLine[] = "Error: <a href=\"help:err_openfile.html\">cannot open file</a> - ";
+const char kTruncatedLine[] =
+    "Error: file <a href=\"help:err_mapfile.html\">was truncated while being read</a> - ";
 
 std::string entryPath(const TDbxFolderInfo& entry) { return entry.directory + "/" + entry.fileName; }
 

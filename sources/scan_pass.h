@@ -21,6 +21,8 @@ void logFileProblem(ArchiveRun& run, const char* literal, const std::string& pat
                     bool withSystemError);
 
 extern const char kCannotOpenLine[];
+// Logged, with the path, for a file that shrank while a job read it.
+extern const char kTruncatedLine[];
 
 // Shows "Scanning folders..." progress and keeps, in order, the entries
 // whose file opens, is below 4 GiB, is not empty and passes `isValid`, with

@@ -1,5 +1,6 @@
 // target_folder.cpp - the archive subfolder and attachments folder of one
 // source folder.
+#include "archive/staged_files.h"
 #include "message/text.h"
 #include "platform/files.h"
 #include "sources/mailbox.h"
@@ -50,6 +51,7 @@ TargetFolder prepareTargetFolder(const ArchiveRun& run, const TDbxFolderInfo& en
         target.attachmentsFolder = folder + "/attachments";
         if (!pathExists(target.attachmentsFolder)) createFolder(target.attachmentsFolder);
     }
+    removeStaleArchiveFiles(folder);
     return target;
 }
 

@@ -1,0 +1,132 @@
+// output_file_test.cpp - staged output files: nothing under the final name
+// until the whole file is on disk, nothing left behind by a failed or
+// abandoned write, and the clearing of temporaries that interrupted runs
+// left.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "support/file_size_limit.h"
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The id of a process that has ended.
+pid_t endedProcess() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST(StagedFile, TheFinalNameAppearsOnlyWithTheWholeFile) {
+    test::TempDir temp;
+    const std::string path = temp.file("page.html");
+    OutputFile file;
+    ASSERT_TRUE(file.createStaged(path));
+    ASSERT_TRUE(file.write("first half, "));
+    EXPECT_FALSE(fs::exists(path));
+    ASSERT_EQ(entries(temp.path()).size(), 1u);
+    EXPECT_TRUE(isStaleTemporaryName(entries(temp.path())[0]));  // ours, by its name
+    ASSERT_TRUE(file.write("second half"));
+    ASSERT_TRUE(file.commit(CreateMode::Always));
+    EXPECT_EQ(test::readFile(path), "first half, second half");
+    EXPECT_EQ(entries(temp.path()), std::vector<std::string>{"page.html"});
+}
+
+TEST(StagedFile, AnAbandonedOrFailedWriteLeavesNothing) {
+    test::TempDir temp;
+    const std::string path = temp.file("page.html");
+    {
+        OutputFile file;
+        ASSERT_TRUE(file.createStaged(path));
+        file.write("never finished");
+    }
+    EXPECT_TRUE(entries(temp.path()).empty());
+
+    // A full disk: the write fails half-way and the file never gets its name.
+    OutputFile file;
+    ASSERT_TRUE(file.createStaged(path));
+    {
+        test::FileSizeLimit full(1000);
+        EXPECT_FALSE(file.write(std::string(5000, 'x')));
+    }
+    file.write("more after the failure");
+    EXPECT_FALSE(file.complete());
+    EXPECT_EQ(lastSystemError(), EFBIG);  // the first failure, not a later one
+    EXPECT_FALSE(file.putInPlace(CreateMode::Always));
+    EXPECT_TRUE(entries(temp.path()).empty());
+}
+
+TEST(StagedFile, CreateNewKeepsAnExistingFile) {
+    test::TempDir temp;
+    const std::string path = temp.file("folvane.css");
+    test::writeFile(path, "edited by the user");
+    OutputFile file;
+    ASSERT_TRUE(file.createStaged(path));
+    file.write("default");
+    EXPECT_FALSE(file.commit(CreateMode::New));
+    EXPECT_EQ(lastSystemError(), EEXIST);
+    EXPECT_EQ(test::readFile(path), "edited by the user");
+    EXPECT_EQ(entries(temp.path()), std::vector<std::string>{"folvane.css"});
+
+    fs::remove(path);
+    ASSERT_TRUE(file.createStaged(path));
+    file.write("default");
+    EXPECT_TRUE(file.commit(CreateMode::New));
+    EXPECT_EQ(test::readFile(path), "default");
+}
+
+TEST(StagedFile, CreatingInAMissingFolderFails) {
+    test::TempDir temp;
+    test::writeFile(temp.file("file"), "");
+    OutputFile file;
+    EXPECT_FALSE(file.createStaged(temp.file("missing/page.html")));
+    EXPECT_EQ(lastSystemError(), ENOENT);
+    EXPECT_FALSE(file.createStaged(temp.file("file/page.html")));  // a file where a folder should be
+    EXPECT_EQ(lastSystemError(), ENOTDIR);
+}
+
+TEST(StaleTemporaries, OnlyThoseOfEndedProcessesAndOurOwnAreRemoved) {
+    test::TempDir temp;
+    const std::string ended = std::to_string(endedProcess());
+    const std::string own = std::to_string(getpid());
+    struct Row {
+        std::string name;
+        bool removed;
+    };
+    const Row rows[] = {
+        {".tessaly-" + ended + "-17.tmp", true},     // its run was killed
+        {".tessaly-" + own + "-3.tmp", true},        // this process holds none open here
+        {".tessaly-1-5.tmp", false},                 // process 1 still runs
+        {".tessaly-" + ended + "-17.journal", false},  // journals are the archive's to clear
+        {".tessaly-" + ended + ".tmp", false},        // not our pattern
+        {".tessaly-x-1.tmp", false},
+        {"Ann - Hi - 05092002'143007'k3p0qa.html", false},
+        {"notes.tmp", false},
+    };
+    for (const Row& row : rows) test::writeFile(temp.file(row.name), "x");
+    removeStaleTemporaries(temp.path());
+    for (const Row& row : rows) EXPECT_EQ(fs::exists(temp.file(row.name)), !row.removed) << row.name;
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,310 @@
+// job_faults_test.cpp - the mailbox and DBX jobs under faults: an archive
+// folder that cannot be written, a disk that fills up, a source file cut
+// short while mapped, a mailbox of 4 GiB and more, DBX trees that point
+// outside the file. The run always goes on, and whatever it could not
+// finish it leaves for a later run to write whole.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "archive/stylesheet.h"
+#include "sources/dbx_job.h"
+#include "sources/mailbox.h"
+#include "support/dbx_writer.h"
+#include "support/file_size_limit.h"
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+using Tree = std::map<std::string, std::string>;
+
+// A message from Ann to Bob; `attachmentBytes` > 0 adds a base64 part that
+// decodes to that many bytes (rounded to whole lines).
+std::string message(const std::string& subject, size_t attachmentBytes = 0, size_t bodyLines = 3) {
+    std::string m = "From ann@example.org Thu Sep  5 14:30:07 2002\nFrom: Ann <ann@example.org>\n"
+                    "To: Bob <bob@example.com>\nSubject: " + subject +
+                    "\nDate: Thu, 5 Sep 2002 14:30:07 +0200\nMIME-Version: 1.0\n"
+                    "Content-Type: multipart/mixed; boundary=\"b\"\n\n--b\nContent-Type: text/plain\n\n";
+    for (size_t i = 0; i < bodyLines; ++i) m += "Line " + std::to_string(i) + " of " + subject + ".\n";
+    if (attachmentBytes > 0) {
+        m += "--b\nContent-Type: application/octet-stream; name=\"" + subject +
+             ".bin\"\nContent-Transfer-Encoding: base64\n\n";
+        std::string line;
+        for (int i = 0; i < 19; ++i) line += "QUFB";  // 57 bytes of "A"
+        for (size_t done = 0; done < attachmentBytes; done += 57) m += line + "\n";
+    }
+    return m + "--b--\n\n";
+}
+
+TDbxFolderInfo entryFor(const std::string& directory, const std::string& fileName,
+                        const std::string& name) {
+    TDbxFolderInfo e;
+    e.directory = directory;
+    e.fileName = fileName;
+    e.name = e.folderPath = name;
+    return e;
+}
+
+// Every file below `root` by relative path; temporaries and journals too.
+Tree readTree(const std::string& root) {
+    Tree files;
+    if (!fs::exists(root)) return files;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = test::readFile(e.path().string());
+    }
+    return files;
+}
+
+std::vector<std::string> leftovers(const Tree& tree) {
+    std::vector<std::string> names;
+    for (const auto& [path, bytes] : tree) {
+        if (fs::path(path).filename().string().rfind(".tessaly-", 0) == 0) names.push_back(path);
+    }
+    return names;
+}
+
+size_t countContaining(const std::vector<std::string>& lines, const std::string& text) {
+    return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.find(text) != std::string::npos;
+    }));
+}
+
+struct Job {
+    ArchiveRun run;
+    std::vector<std::string> lines;
+    ArchiveRun::ProgressSink progress;
+
+    void mailboxes(const std::vector<TDbxFolderInfo>& entries, const std::string& archive, bool html) {
+        run.beginRun(nullptr, progress, [this](const std::string& l) { lines.push_back(l); }, archive, html);
+        if (html) writeStylesheet(archive);
+        archiveMailboxes(run, entries, archive, true);
+        run.endRun();
+    }
+    void dbx(const std::vector<TDbxFolderInfo>& entries, const std::string& archive) {
+        run.beginRun(nullptr, progress, [this](const std::string& l) { lines.push_back(l); }, archive, true);
+        archiveDbxFolders(run, entries, archive, true);
+        run.endRun();
+    }
+};
+
+TEST(JobFaults, AnArchiveFolderThatCannotBeWrittenFailsEachMessageAndTheRunGoesOn) {
+    // Permissions do not bind root; a file where the folder should be does.
+    test::TempDir dir;
+    test::writeFile(dir.file("box"), message("one") + message("two"));
+    test::writeFile(dir.file("other"), message("three"));
+    fs::create_directories(dir.file("archive"));
+    test::writeFile(dir.file("archive/Box"), "in the way");
+    for (const bool html : {true, false}) {
+        SCOPED_TRACE(html ? "pages" : "EML files");
+        Job job;
+        job.mailboxes({entryFor(dir.path(), "box", "Box"), entryFor(dir.path(), "other", "Other")},
+                      dir.file("archive"), html);
+        EXPECT_EQ(job.run.messageCount, 3u);
+        EXPECT_EQ(job.run.problemCount, 2u);
+        ASSERT_EQ(job.lines.size(), 2u);
+        for (const std::string& line : job.lines) {
+            EXPECT_EQ(line.rfind("Error: <a href=\"help:err_create.html\">unable to create file</a> Bob (to) - ", 0), 0u)
+                << line;
+            EXPECT_NE(line.find(" - Not a directory (Box/"), std::string::npos) << line;
+        }
+        const Tree tree = readTree(dir.file("archive"));
+        EXPECT_EQ(tree.at("Box"), "in the way");
+        EXPECT_EQ(std::count_if(tree.begin(), tree.end(), [](const auto& f) { return f.first.rfind("Other/", 0) == 0; }),
+                  1);
+        EXPECT_TRUE(leftovers(tree).empty());
+        fs::remove_all(dir.file("archive/Other"));
+    }
+}
+
+// The disk fills up with the second message: it is reported and left out
+// whole, and a later run with room writes exactly what one run would have.
+TEST(JobFaults, AMessageCutShortByAFullDiskIsWrittenWholeByTheNextRun) {
+    for (const bool html : {true, false}) {
+        SCOPED_TRACE(html ? "pages" : "EML files");
+        test::TempDir dir;
+        // Small pages and files fit under the limit; the second message's
+        // attachment (pages) or text (EML) does not.
+        test::writeFile(dir.file("box"), message("one", 1000) + message("two", 120000) + message("three", 1000));
+        const std::vector<TDbxFolderInfo> entries{entryFor(dir.path(), "box", "Box")};
+
+        Job full;
+        {
+            test::FileSizeLimit limit(64 * 1024);
+            full.mailboxes(entries, dir.file("archive"), html);
+        }
+        EXPECT_EQ(full.run.messageCount, 3u);
+        EXPECT_EQ(full.run.problemCount, 1u);
+        EXPECT_EQ(countContaining(full.lines, "File too large"), html ? 2u : 1u);
+        ASSERT_FALSE(full.lines.empty());
+        EXPECT_EQ(full.lines.back().rfind("Error: <a href=\"help:err_create.html\">unable to create file</a> Bob (to) - two - ", 0),
+                  0u);
+        Tree tree = readTree(dir.file("archive"));
+        EXPECT_TRUE(leftovers(tree).empty());
+        for (const auto& [path, bytes] : tree) EXPECT_EQ(path.find("two"), std::string::npos) << path;
+
+        Job again;
+        again.mailboxes(entries, dir.file("archive"), html);
+        EXPECT_EQ(again.run.alreadyArchivedCount, 2u);
+        EXPECT_EQ(again.run.problemCount, 0u);
+
+        Job whole;
+        whole.mailboxes(entries, dir.file("whole"), html);
+        EXPECT_EQ(readTree(dir.file("archive")), readTree(dir.file("whole")));
+    }
+}
+
+// Another program cuts the mailbox short while the job has it mapped: the
+// file gets one problem line, nothing of it is half-written, and the run
+// goes on with the next file. A later run over the shorter file archives
+// what is left.
+TEST(JobFaults, AMailboxCutShortWhileMappedIsReportedAndTheRunGoesOn) {
+    const std::string first = message("one", 0, 200);
+    const std::string second = message("two", 0, 200);
+    const std::string third = message("three", 0, 200);
+    struct Row {
+        const char* what;
+        size_t cutTo;
+    };
+    const Row rows[] = {
+        {"cut to nothing: the first message faults while it is written", 0},
+        {"cut after the first message: the scanner faults on the second", first.size()},
+        {"a few bytes cut: no read faults, only the size shows", first.size() + second.size() + third.size() - 5},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::TempDir dir;
+        const std::string box = dir.file("box");
+        test::writeFile(box, first + second + third);
+        test::writeFile(dir.file("other"), message("four"));
+        Job job;
+        bool cut = false;
+        job.progress = [&](const std::string& text1, double, const std::string&, double fraction2) {
+            // The first message is about to be archived.
+            if (!cut && text1 == "Overall" && fraction2 > 0) {
+                cut = true;
+                ASSERT_EQ(truncate(box.c_str(), static_cast<off_t>(row.cutTo)), 0);
+            }
+        };
+        job.mailboxes({entryFor(dir.path(), "box", "Box"), entryFor(dir.path(), "other", "Other")},
+                      dir.file("archive"), true);
+        ASSERT_TRUE(cut);
+        EXPECT_EQ(std::count(job.lines.begin(), job.lines.end(),
+                             "Error: file <a href=\"help:err_mapfile.html\">was truncated while being read</a> - " + box),
+                  1);
+        const Tree tree = readTree(dir.file("archive"));
+        EXPECT_TRUE(leftovers(tree).empty());
+        for (const auto& [path, bytes] : tree) EXPECT_NE(path.rfind("Box/", 0), 0u) << path;
+        EXPECT_EQ(std::count_if(tree.begin(), tree.end(), [](const auto& f) { return f.first.rfind("Other/", 0) == 0; }),
+                  1);
+        if (row.cutTo > 0) {
+            Job later;
+            later.mailboxes({entryFor(dir.path(), "box", "Box")}, dir.file("archive"), true);
+            EXPECT_TRUE(later.lines.empty());
+            EXPECT_GE(later.run.messageCount, 1u);
+        }
+    }
+}
+
+TEST(JobFaults, ADbxFileCutShortWhileMappedIsReportedAndTheRunGoesOn) {
+    test::TempDir dir;
+    std::vector<test::DbxTestMessage> messages(3);
+    for (size_t i = 0; i < messages.size(); ++i) {
+        messages[i].text = test::sampleMessageText("message " + std::to_string(i), 3000);
+    }
+    const std::string path = dir.file("Inbox.dbx");
+    test::writeFile(path, test::makeDbxMailFile(messages).bytes);
+    test::writeFile(dir.file("Other.dbx"), test::makeDbxMailFile({messages[0]}).bytes);
+    Job job;
+    bool cut = false;
+    job.progress = [&](const std::string& text1, double, const std::string&, double fraction2) {
+        if (!cut && text1 == "Overall" && fraction2 > 0) {
+            cut = true;
+            ASSERT_EQ(truncate(path.c_str(), 0x3000), 0);
+        }
+    };
+    job.dbx({entryFor(dir.path(), "Inbox.dbx", "Inbox"), entryFor(dir.path(), "Other.dbx", "Other")},
+            dir.file("archive"));
+    ASSERT_TRUE(cut);
+    ASSERT_EQ(job.lines.size(), 1u);
+    EXPECT_EQ(job.lines[0], "Error: file <a href=\"help:err_mapfile.html\">was truncated while being read</a> - " + path);
+    const Tree tree = readTree(dir.file("archive"));
+    EXPECT_TRUE(leftovers(tree).empty());
+    for (const auto& [name, bytes] : tree) EXPECT_NE(name.rfind("Inbox/", 0), 0u) << name;
+    EXPECT_EQ(std::count_if(tree.begin(), tree.end(), [](const auto& f) { return f.first.rfind("Other/", 0) == 0; }), 1);
+}
+
+TEST(JobFaults, AMailboxOf4GiBOrMoreIsRefusedAndTheRunGoesOn) {
+    test::TempDir dir;
+    const int fd = ::open(dir.file("huge").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    const std::string start = message("huge");
+    ASSERT_EQ(::write(fd, start.data(), start.size()), static_cast<ssize_t>(start.size()));
+    const bool sparse = ftruncate(fd, (off_t{1} << 32) + 1) == 0;  // no disk space used
+    ::close(fd);
+    if (!sparse) GTEST_SKIP() << "this file system cannot hold a file of 4 GiB";
+    test::writeFile(dir.file("small"), message("small"));
+    Job job;
+    job.mailboxes({entryFor(dir.path(), "huge", "Huge"), entryFor(dir.path(), "small", "Small")},
+                  dir.file("archive"), false);
+    ASSERT_EQ(job.lines.size(), 1u);
+    EXPECT_EQ(job.lines[0], "Error: file <a href=\"help:err_toobig.html\">is too big to process</a> - " + dir.file("huge"));
+    EXPECT_EQ(job.run.messageCount, 1u);
+}
+
+TEST(JobFaults, DbxTreesPointingOutsideTheFileEndTheirFolderOnly) {
+    std::vector<test::DbxTestMessage> messages(3);
+    for (size_t i = 0; i < messages.size(); ++i) {
+        messages[i].text = test::sampleMessageText("message " + std::to_string(i), 600);
+    }
+    test::DbxMailOptions narrow;
+    narrow.perNode = 1;  // a root with children
+    const test::DbxTestFile good = test::makeDbxMailFile(messages, narrow);
+    struct Row {
+        const char* what;
+        uint32_t offset;
+        uint32_t value;
+        const char* reason;
+    };
+    const uint32_t far = 0x7FFFFFF0;
+    const Row rows[] = {
+        {"root node past the end", test::kHeaderMessageRoot, far, "Error reading node from input stream !"},
+        {"root node straddling the end", test::kHeaderMessageRoot, static_cast<uint32_t>(good.bytes.size()) - 8,
+         "Error reading node from input stream !"},
+        {"child node past the end", good.nodes[0] + test::kNodeChild, far, "Error reading node from input stream !"},
+        {"an entry's child past the end", good.nodes[0] + test::kNodeEntries + 4, far,
+         "Error reading node from input stream !"},
+        {"a record past the end", good.nodes[0] + test::kNodeEntries, far, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::TempDir dir;
+        std::string bytes = good.bytes;
+        test::put32(bytes, row.offset, row.value);
+        test::writeFile(dir.file("Broken.dbx"), bytes);
+        test::writeFile(dir.file("Good.dbx"), good.bytes);
+        Job job;
+        job.dbx({entryFor(dir.path(), "Broken.dbx", "Broken"), entryFor(dir.path(), "Good.dbx", "Good")},
+                dir.file("archive"));
+        ASSERT_FALSE(job.lines.empty());
+        for (const std::string& line : job.lines) {
+            EXPECT_EQ(line.rfind("Error: <a href=\"help:err_dbxfile.html\">damaged dbx file</a> - ", 0), 0u) << line;
+            if (row.reason) {
+                EXPECT_NE(line.find(row.reason), std::string::npos) << line;
+            }
+        }
+        const Tree tree = readTree(dir.file("archive"));
+        EXPECT_EQ(std::count_if(tree.begin(), tree.end(), [](const auto& f) { return f.first.rfind("Good/", 0) == 0; }),
+                  3);
+    }
+}
+
+}  // namespace
+}  // namespace tessaly
