@@ -14,6 +14,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/time.h"
+#include "sources/scan_pass.h"
 
 namespace tessaly {
 
@@ -111,9 +112,10 @@ std::string fromLineDate(const TMessageInfo& info) {
 }
 
 void writeFolder(ArchiveRun& run, const TEmlDirInfo& dir, uint32_t total) {
+    // Staged: a run cut short keeps the mailbox of the last complete run.
     OutputFile mailbox;
     const std::string mailboxPath = dir.path + ".bmf";
-    if (!mailbox.create(mailboxPath, CreateMode::Always)) {
+    if (!mailbox.createStaged(mailboxPath)) {
         logPathProblem(run, "Error: <a href=\"help:err_createhtml\">cannot create bmf file</a> - ",
                        mailboxPath);
         return;
@@ -144,7 +146,9 @@ void writeFolder(ArchiveRun& run, const TEmlDirInfo& dir, uint32_t total) {
             case MappedFile::Status::Ok: {
                 run.byteCount += static_cast<uint32_t>(text.size());
                 const std::string message = mailboxMessage(run, text.data(), text.end());
-                if (!message.empty()) {
+                if (text.truncatedWhileMapped()) {
+                    run.logProblem(kTruncatedLine + htmlEscape(path));
+                } else if (!message.empty()) {
                     mailbox.write(message);
                     run.messageHadProblem = false;
                 }
@@ -160,7 +164,10 @@ void writeFolder(ArchiveRun& run, const TEmlDirInfo& dir, uint32_t total) {
         }
         if (run.messageHadProblem) ++run.problemCount;
     }
-    mailbox.close();
+    if (!mailbox.commit(CreateMode::Always)) {
+        logPathProblem(run, "Error: <a href=\"help:err_createhtml\">cannot create bmf file</a> - ",
+                       mailboxPath);
+    }
 }
 
 }  // namespace
@@ -208,6 +215,8 @@ void convertEmlFolders(ArchiveRun& run, const std::string& root) {
     const std::vector<TEmlDirInfo> folders = scanFolders(run, withoutTrailingSlash(root), total);
     for (const TEmlDirInfo& dir : folders) {
         if (run.stopRequested) break;
+        // Mailboxes of runs cut short left their temporaries beside them.
+        removeStaleTemporaries(dir.path.substr(0, dir.path.find_last_of('/')));
         writeFolder(run, dir, total);
     }
 }
