@@ -2,6 +2,7 @@
 // store, message by message.
 #include <algorithm>
 
+#include "archive/staged_files.h"
 #include "mapi/convert_message.h"
 #include "mapi/mapi_dates.h"
 #include "mapi/mapi_state.h"
@@ -68,6 +69,8 @@ void archiveOneFolder(ArchiveRun& run, IMsgStore& store, MapiLibrary& library,
     if (!pathExists(folder)) createFolderPath(folder);
     const std::string attachments = folder + "attachments";
     if (!pathExists(attachments)) createFolder(attachments);
+    // What a run cut short left here goes before the first message.
+    removeStaleArchiveFiles(folder);
     run.setProgress(kOverall, ratio(done, total), info.name, 0);
 
     std::shared_ptr<IMAPITable> table;
