@@ -1,4 +1,4 @@
-// scratch_folder.cpp - one temporary folder per fuzzing process.
+// scratch_folder.cpp - temporary folders of one fuzzing process.
 #include "fuzz/scratch_folder.h"
 
 #include <stdlib.h>
@@ -15,30 +15,40 @@ namespace {
 
 namespace fs = std::filesystem;
 
+void removeBase();
+
 // Memory-backed when the system has /dev/shm: the targets write files for
 // every input.
-std::string makeFolder() {
-    std::error_code ec;
-    fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path(ec);
-    std::string pattern = (base / "tessaly-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) propertyFailed("cannot create the scratch folder");
-    return pattern;
+// Never freed: the removal at exit still needs the name.
+const std::string& baseFolder() {
+    static const std::string* base = [] {
+        std::error_code ec;
+        const fs::path parent = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path(ec);
+        std::string pattern = (parent / "tessaly-fuzz-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) propertyFailed("cannot create the scratch folder");
+        fs::create_directory(pattern + "/work", ec);
+        fs::create_directory(pattern + "/kept", ec);
+        auto* made = new std::string(pattern);
+        std::atexit(removeBase);
+        return made;
+    }();
+    return *base;
 }
 
-void removeFolder() {
+void removeBase() {
     std::error_code ec;
-    fs::remove_all(scratchFolder(), ec);
+    fs::remove_all(baseFolder(), ec);
 }
 
 }  // namespace
 
 const std::string& scratchFolder() {
-    static const std::string folder = [] {
-        std::string made = makeFolder();
-        return made;
-    }();
-    static const bool cleanup = [] { return std::atexit(removeFolder) == 0; }();
-    (void)cleanup;
+    static const std::string folder = baseFolder() + "/work";
+    return folder;
+}
+
+const std::string& keptFolder() {
+    static const std::string folder = baseFolder() + "/kept";
     return folder;
 }
 

@@ -19,6 +19,8 @@ const NamedTarget kTargets[] = {
     {"dbx", fuzzDbx},
     {"folders_dbx", fuzzFoldersDbx},
     {"regedit", fuzzRegedit},
+    {"pst", fuzzPst},
+    {"rtf_compressed", fuzzRtfCompressed},
     {{}, nullptr},
 };
 

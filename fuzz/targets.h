@@ -35,6 +35,11 @@ void fuzzFoldersDbx(const uint8_t* data, size_t size);
 // The REGEDIT4 hive parser and writer: what parses must write and parse
 // back to the same text.
 void fuzzRegedit(const uint8_t* data, size_t size);
+// A personal-store file mounted through the MAPI provider, its folders
+// listed and its messages archived.
+void fuzzPst(const uint8_t* data, size_t size);
+// Compressed RTF as Outlook stores message bodies.
+void fuzzRtfCompressed(const uint8_t* data, size_t size);
 
 struct NamedTarget {
     std::string_view name;
