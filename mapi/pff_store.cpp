@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 #include "mapi/memory_stream.h"
 #include "mapi/pff_values.h"
@@ -243,6 +244,11 @@ private:
     SharedItem item_;
 };
 
+// Where the rows of a folder's tables found their items: node -> index.
+// Opening a row's entry through its folder then takes the item from the
+// folder, instead of searching the whole store for the node.
+using RowIndex = std::unordered_map<uint32_t, int>;
+
 class Folder : public IMAPIFolder {
 public:
     Folder(std::shared_ptr<File> file, SharedItem item) : file_(std::move(file)), item_(std::move(item)) {}
@@ -254,13 +260,15 @@ public:
     MapiResult GetHierarchyTable(uint32_t, std::shared_ptr<IMAPITable>& table) override {
         std::shared_ptr<File> file = file_;
         SharedItem item = item_;
+        std::shared_ptr<RowIndex> index = folders_;
         table = std::make_shared<RowTable>(
             std::vector<uint32_t>{PR_ENTRYID, PR_DISPLAY_NAME, PR_SUBFOLDERS, PR_CONTAINER_CLASS},
-            [file, item](const std::vector<uint32_t>& columns, RowSet& rows) {
+            [file, item, index](const std::vector<uint32_t>& columns, RowSet& rows) {
                 for (int i = 0, n = subFolderCount(item.get()); i < n; ++i) {
                     const Item sub = subFolder(item.get(), i);
                     rows.emplace_back();
                     if (sub) {
+                        (*index)[itemNid(sub.get())] = i;
                         folderProps(*file, sub.get(), columns, rows.back());
                     } else {
                         rows.back() = selectColumns(columns, {});
@@ -274,15 +282,17 @@ public:
     MapiResult GetContentsTable(uint32_t, std::shared_ptr<IMAPITable>& table) override {
         std::shared_ptr<File> file = file_;
         SharedItem item = item_;
+        std::shared_ptr<RowIndex> index = messages_;
         table = std::make_shared<RowTable>(
             std::vector<uint32_t>{PR_ENTRYID, PR_MESSAGE_CLASS, PR_SUBJECT, PR_SENDER_NAME,
                                   PR_SENT_REPRESENTING_NAME, PR_DISPLAY_TO,
                                   PR_MESSAGE_DELIVERY_TIME, PR_CLIENT_SUBMIT_TIME, PR_MESSAGE_SIZE},
-            [file, item](const std::vector<uint32_t>& columns, RowSet& rows) {
+            [file, item, index](const std::vector<uint32_t>& columns, RowSet& rows) {
                 for (int i = 0, n = subMessageCount(item.get()); i < n; ++i) {
                     const Item sub = subMessage(item.get(), i);
                     rows.emplace_back();
                     if (sub) {
+                        (*index)[itemNid(sub.get())] = i;
                         messageProps(*file, sub.get(), columns, rows.back());
                     } else {
                         // A message libpff cannot read keeps its row, so
@@ -299,6 +309,27 @@ public:
 
     MapiResult OpenEntry(const EntryId& entryId, uint32_t& objectType,
                          std::shared_ptr<IMAPIProp>& object) override {
+        uint32_t nid = 0;
+        if (file_->nodeOf(entryId, nid)) {
+            const auto message = messages_->find(nid);
+            if (message != messages_->end()) {
+                Item sub = subMessage(item_.get(), message->second);
+                if (sub && itemNid(sub.get()) == nid) {
+                    objectType = MAPI_MESSAGE;
+                    object = std::make_shared<Message>(file_, share(std::move(sub)));
+                    return SUCCESS_SUCCESS;
+                }
+            }
+            const auto folder = folders_->find(nid);
+            if (folder != folders_->end()) {
+                Item sub = subFolder(item_.get(), folder->second);
+                if (sub && itemNid(sub.get()) == nid) {
+                    objectType = MAPI_FOLDER;
+                    object = std::make_shared<Folder>(file_, share(std::move(sub)));
+                    return SUCCESS_SUCCESS;
+                }
+            }
+        }
         return openEntry(file_, entryId, objectType, object);
     }
 
@@ -312,6 +343,8 @@ protected:
 private:
     std::shared_ptr<File> file_;
     SharedItem item_;
+    std::shared_ptr<RowIndex> messages_ = std::make_shared<RowIndex>();
+    std::shared_ptr<RowIndex> folders_ = std::make_shared<RowIndex>();
 };
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
