@@ -101,13 +101,18 @@ TEST_F(JobTest, UnreadableMessagesAreProblems) {
     FakeFolder inbox = folder("Inbox", {mail("one"), mail("two"), mail("three")});
     inbox.messages[0].openFails = true;
     inbox.messages[1].isFolder = true;  // opens as something else than a message
+    inbox.messages[2].getPropsResult = MAPI_E_CORRUPT_STORE;
     open(folder("Top", {}, {inbox}));
     runJob({"Inbox"});
     EXPECT_EQ(problems,
               "Error: <a href=\"help:err_mapireadmsg.html\">unable to read a message</a> in Inbox/ - MAPI_E_NOT_FOUND\n"
-              "Error: <a href=\"help:err_mapireadmsg.html\">unable to read a message</a> in Inbox/ - SUCCESS_SUCCESS\n");
-    EXPECT_EQ(run.problemCount, 2u);
+              "Error: <a href=\"help:err_mapireadmsg.html\">unable to read a message</a> in Inbox/ - SUCCESS_SUCCESS\n"
+              "Error: <a href=\"help:err_mapireadmsg.html\">unable to read a message</a> in Inbox/ - "
+              "MAPI_E_CORRUPT_STORE\n");
+    EXPECT_EQ(run.problemCount, 3u);
     EXPECT_EQ(run.messageCount, 3u);
+    // Nothing was saved: the attachments folder does not stay behind.
+    EXPECT_EQ(filesBelow(dir.path()), std::vector<std::string>{"Inbox/"});
 }
 
 TEST_F(JobTest, FolderWithoutContentsIsSkippedQuietly) {
