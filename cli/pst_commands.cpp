@@ -10,6 +10,7 @@
 #include "archive/stylesheet.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "mapi/library_loader.h"
 #include "mapi/outlook.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -41,6 +42,10 @@ int usageError(const std::string& message) {
 // Mounts the file as the wizard does for a picked .pst; on failure says why
 // on stderr and gives the exit status.
 bool mount(const std::string& file, int& status) {
+    if (!loadMapiLibrary(kProviderLibrary)) {
+        status = problem("this build cannot read .pst files");
+        return false;
+    }
     const std::string path = absolutePath(file);
     uint64_t size = 0;
     if (!readableFileSize(path, size)) {

@@ -4,6 +4,8 @@
 // bodies against libpff's own decompression, and damaged copies.
 #include <gtest/gtest.h>
 
+#ifdef TESSALY_HAVE_LIBPFF
+
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -327,3 +329,5 @@ TEST_F(PffTest, CorruptionSweep) {
 
 }  // namespace
 }  // namespace tessaly::test
+
+#endif

@@ -3,6 +3,8 @@
 // the temporary profile, and what administration refuses.
 #include <gtest/gtest.h>
 
+#ifdef TESSALY_HAVE_LIBPFF
+
 #include <filesystem>
 
 #include "mapi/library_loader.h"
@@ -133,3 +135,5 @@ TEST_F(ProfilesTest, AdministrationRefusals) {
 
 }  // namespace
 }  // namespace tessaly::test
+
+#endif
