@@ -11,6 +11,7 @@
 #include <map>
 
 #include "mapi/mapi_state.h"
+#include "mapi/memory_stream.h"
 #include "mapi/outlook.h"
 #include "mapi/pff_file.h"
 #include "mapi/pff_store.h"
@@ -227,6 +228,48 @@ TEST_F(PffTest, PlainHtmlAndRtfBodies) {
                                  "Allison, Timothy B.</span></div>"));
     EXPECT_TRUE(contains(*plain, "<div class=\"folder\"><span class=\"title\">Folder:</span> <span class=\"value\">"
                                  "tmp</span></div>"));
+}
+
+// The plain bodies of every message, read through the provider's objects,
+// are the ones pffexport writes (by their cksum sums).
+TEST_F(PffTest, PlainBodiesMatchPffexport) {
+    REQUIRE_FIXTURES();
+    const struct {
+        const char* file;
+        std::vector<uint32_t> sums;
+    } cases[] = {
+        {"pstsdk-sample1.pst", {1941584675u}},
+        {"pstsdk-sample2.pst", {3879506509u}},
+        {"rubymsg-attachAndInline.pst", {1563291359u}},
+        {"tika-testPST_variousBodyTypes.pst", {482299250u, 1879268232u, 2686800438u, 4289990576u}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(mount(fixture(c.file)));
+        std::vector<uint32_t> sums;
+        for (const mapi_TFolderInfo& info : mapiFolders()) {
+            uint32_t type = 0;
+            std::shared_ptr<IMAPIProp> object;
+            ASSERT_EQ(mapiState().store->OpenEntry(info.entryId.bytes, type, object), SUCCESS_SUCCESS);
+            const auto folder = std::dynamic_pointer_cast<IMAPIFolder>(object);
+            ASSERT_NE(folder, nullptr);
+            std::shared_ptr<IMAPITable> table;
+            RowSet rows;
+            ASSERT_EQ(folder->GetContentsTable(0, table), SUCCESS_SUCCESS);
+            ASSERT_EQ(table->QueryAllRows({PR_ENTRYID}, rows), SUCCESS_SUCCESS);
+            for (const PropRow& row : rows) {
+                ASSERT_EQ(folder->OpenEntry(row[0].bytes, type, object), SUCCESS_SUCCESS);
+                ASSERT_EQ(type, MAPI_MESSAGE);
+                std::shared_ptr<IStream> stream;
+                ASSERT_EQ(object->OpenProperty(PR_BODY, stream), SUCCESS_SUCCESS);
+                std::string body;
+                ASSERT_EQ(readWholeStream(*stream, body, 7), SUCCESS_SUCCESS);
+                sums.push_back(cksum(body));
+            }
+        }
+        std::sort(sums.begin(), sums.end());
+        EXPECT_EQ(sums, c.sums) << c.file;
+        CloseMapi();
+    }
 }
 
 // Every message of every fixture with an RTF body: our decompression gives
