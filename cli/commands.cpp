@@ -10,6 +10,7 @@
 #include "app/run.h"
 #include "archive/stylesheet.h"
 #include "cli/console.h"
+#include "cli/page_command.h"
 #include "cli/pst_commands.h"
 #include "message/text.h"
 #include "platform/files.h"
@@ -174,6 +175,7 @@ int archiveStore(const Options& options) {
 }  // namespace
 
 int runCommand(const Options& options) {
+    if (options.command == "page") return runPageCommand(options);
     if (options.command == "list-oe") return listStore(options);
     if (options.command == "list-pst") return listPst(options);
     if (options.command == "archive-oe") return archiveStore(options);

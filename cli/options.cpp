@@ -5,6 +5,8 @@
 #include <cctype>
 #include <set>
 
+#include "cli/page_command.h"
+
 namespace tessaly::cli {
 
 namespace {
@@ -34,6 +36,11 @@ const char* usageText() {
            "      List the mail folders of an Outlook .pst file.\n"
            "  tessaly-cli eml2mbox DIR\n"
            "      Pack each folder of .eml files below DIR into one mailbox file.\n"
+           "  tessaly-cli page [--open FILE...] URL...\n"
+           "      Drive the wizard without a window: start as the program does (with FILE...\n"
+           "      as its command line), follow each URL as a click would (a form as its URL\n"
+           "      with the query), answer dialogs with cancel, perform runs, and print the\n"
+           "      page shown last. Exit status 1 when no page is shown.\n"
            "\n"
            "Exit status: 0 when the run finished (with or without problems), 1 when it was\n"
            "stopped, 2 for a usage error.\n";
@@ -47,7 +54,7 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     Options options;
     options.command = argv[1];
     static const std::set<std::string> kCommands = {"archive", "archive-oe", "list-oe", "list-pst",
-                                                      "eml2mbox"};
+                                                      "eml2mbox", "page"};
     if (!kCommands.count(options.command)) {
         error = "unknown command '" + options.command + "'";
         return std::nullopt;
@@ -83,6 +90,10 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
             std::string folder;
             if (!value(folder)) return std::nullopt;
             options.folders.push_back(folder);
+        } else if (arg == "--open" && options.command == "page") {
+            // Files up to the first URL.
+            options.openGiven = true;
+            while (i + 1 < argc && !isWizardUrl(argv[i + 1])) options.openFiles.push_back(argv[++i]);
         } else if (arg == "--") {
             for (++i; i < argc; ++i) options.files.push_back(argv[i]);
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -114,6 +125,10 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         error = "eml2mbox needs exactly one DIR";
     } else if (c != "archive-oe" && c != "list-oe" && (!options.identity.empty() || !options.storeDir.empty())) {
         error = c + " takes no --identity or --store-dir";
+    } else if (c == "page" && !options.folders.empty()) {
+        error = "page takes no --folder";
+    } else if (c == "page" && options.files.empty() && !options.openGiven) {
+        error = "page needs --open FILE... or at least one URL";
     } else if (c == "archive" && !options.folders.empty() &&
                std::none_of(options.files.begin(), options.files.end(), isPstFile)) {
         error = "archive takes --folder only with a .pst file";

@@ -16,6 +16,8 @@ struct Options {
     std::string storeDir;          // --store-dir DIR
     std::vector<std::string> folders;  // --folder NAME (repeatable)
     std::vector<std::string> files;    // the rest
+    bool openGiven = false;                // page: --open FILE... before the URLs
+    std::vector<std::string> openFiles;
 };
 
 // Parses argv; on a usage error returns nothing and sets `error` to a
