@@ -61,6 +61,8 @@ protected:
 };
 
 TEST_F(OutlookPagesTest, NoStoreMeansNotAvailable) {
+    // A library that is no longer there gives way to the first listed one.
+    registryWriteString(RegistryHive::CurrentUser, kSettingsKey, "mapilib", "C:\\gone\\mapi.dll");
     startWizard(wizard, {});
     EXPECT_EQ(wizard.settings.mapilib, "mapi32.dll");
     EXPECT_EQ(wizard.settings.mapistore, "");
