@@ -99,6 +99,9 @@ void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name
         if (part->fileName.empty() && part->bodyFormat == BodyFormat::BinHex) {
             nameFromBinhexHeader(*part);
         }
+        // A file name ends at a NUL byte, as it would in any C string: the
+        // rest could never reach the file system.
+        part->fileName.resize(std::min(part->fileName.size(), part->fileName.find('\0')));
         if (part->kind == PartKind::Unclassified || part->kind == PartKind::Attachment) {
             part->kind = kindByExtension(part->fileName);
         }

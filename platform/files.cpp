@@ -28,10 +28,19 @@ bool fail() {
     return false;
 }
 
+// A path with a NUL byte would be cut short by every system call; it names
+// nothing.
+bool refuseNul(const std::string& path) {
+    if (path.find('\0') == std::string::npos) return false;
+    setLastSystemError(EINVAL);
+    return true;
+}
+
 // Opens a regular file for reading; -1 (with the error recorded) for
 // anything else. Non-blocking, so that a FIFO in place of a mail file
 // cannot hang the open; a folder fails as EISDIR.
 int openRegularFile(const std::string& path, struct stat& st) {
+    if (refuseNul(path)) return -1;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return fail(), -1;
     if (fstat(fd, &st) != 0) {
@@ -69,6 +78,7 @@ timespec toTimespec(const FILETIME& time) {
 }  // namespace
 
 bool pathExists(const std::string& pattern) {
+    if (refuseNul(pattern)) return false;
     if (pattern.size() >= 2 && pattern.back() == '*' && isSeparator(pattern[pattern.size() - 2])) {
         DIR* dir = opendir(pattern.substr(0, pattern.size() - 2).c_str());
         if (!dir) return fail();
@@ -111,6 +121,7 @@ std::string findNameIgnoringCase(const std::string& folder, const std::string& n
 }
 
 bool createFolder(const std::string& path) {
+    if (refuseNul(path)) return false;
     if (mkdir(path.c_str(), 0755) == 0) return true;
     if (errno == EEXIST && isFolder(path)) return true;
     return fail();
@@ -164,6 +175,7 @@ OutputFile::~OutputFile() { close(); }
 
 bool OutputFile::create(const std::string& path, CreateMode mode) {
     if (fd_ >= 0 || !temporary_.empty()) close();
+    if (refuseNul(path)) return false;
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == CreateMode::New ? O_EXCL : O_TRUNC);
     fd_ = ::open(path.c_str(), flags, 0644);
     path_ = path;
@@ -174,6 +186,7 @@ bool OutputFile::createStaged(const std::string& path) {
     if (fd_ >= 0 || !temporary_.empty()) close();
     path_ = path;
     writeError_ = 0;
+    if (refuseNul(path)) return false;
     // A name left by an earlier process of the same id is simply skipped.
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temporary = temporaryPathFor(path);

@@ -105,6 +105,23 @@ TEST(StagedFile, CreatingInAMissingFolderFails) {
     EXPECT_EQ(lastSystemError(), ENOTDIR);
 }
 
+// A NUL byte would cut the path short in every system call, so that the
+// file would be made under another name: such paths name nothing.
+TEST(StagedFile, APathWithANulByteNamesNothing) {
+    test::TempDir temp;
+    const std::string cut = temp.file("report");
+    test::writeFile(cut, "an older file");
+    const std::string path = cut + std::string("\0.pdf", 5);
+    OutputFile file;
+    EXPECT_FALSE(file.createStaged(path));
+    EXPECT_EQ(lastSystemError(), EINVAL);
+    EXPECT_FALSE(file.create(path, CreateMode::Always));
+    EXPECT_FALSE(pathExists(path));
+    EXPECT_FALSE(createFolder(temp.file(std::string("new\0folder", 10))));
+    EXPECT_EQ(entries(temp.path()), std::vector<std::string>{"report"});
+    EXPECT_EQ(test::readFile(cut), "an older file");
+}
+
 TEST(StaleTemporaries, OnlyThoseOfEndedProcessesAndOurOwnAreRemoved) {
     test::TempDir temp;
     const std::string ended = std::to_string(endedProcess());
