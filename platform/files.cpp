@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <limits>
 #include <random>
 
 #include "platform/errors.h"
@@ -289,7 +290,10 @@ bool isStaleTemporaryName(std::string_view name, std::string_view suffix) {
     const char* stop = name.data() + name.size() - suffix.size();
     long pid = 0;
     const auto [rest, ec] = std::from_chars(digits, stop, pid);
-    if (ec != std::errc() || rest == stop || *rest != '-' || pid <= 0) return false;
+    if (ec != std::errc() || rest == stop || *rest != '-' || pid <= 0 ||
+        pid > std::numeric_limits<pid_t>::max()) {
+        return false;
+    }
     if (pid == getpid()) return true;
     return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }

@@ -137,6 +137,7 @@ TEST(StaleTemporaries, OnlyThoseOfEndedProcessesAndOurOwnAreRemoved) {
         {".tessaly-" + ended + "-17.journal", false},  // journals are the archive's to clear
         {".tessaly-" + ended + ".tmp", false},        // not our pattern
         {".tessaly-x-1.tmp", false},
+        {".tessaly-4294967295-1.tmp", false},  // no process id: never kill(-1, 0)
         {"Ann - Hi - 05092002'143007'k3p0qa.html", false},
         {"notes.tmp", false},
     };
