@@ -1,0 +1,105 @@
+// progress_window.cpp - two labels and two bars, laid out by the window's
+// size, centred over the main window when first shown.
+#include "app/gtk/progress_window.h"
+
+namespace tessaly {
+
+ProgressWindow::ProgressWindow(GtkWindow* owner, std::function<void()> onClose)
+    : owner_(owner), onClose_(std::move(onClose)) {
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    g_object_ref_sink(window_);
+    gtk_window_set_title(GTK_WINDOW(window_), "Progress");
+    gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_UTILITY);
+    gtk_window_set_transient_for(GTK_WINDOW(window_), owner_);
+    gtk_window_set_default_size(GTK_WINDOW(window_), 300, 128);
+    gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_), TRUE);
+    fixed_ = gtk_fixed_new();
+    gtk_container_add(GTK_CONTAINER(window_), fixed_);
+    for (int i = 0; i < 2; ++i) {
+        labels_[i] = gtk_label_new(i == 0 ? "text1" : "text2");
+        gtk_label_set_ellipsize(GTK_LABEL(labels_[i]), PANGO_ELLIPSIZE_END);
+        gtk_label_set_justify(GTK_LABEL(labels_[i]), GTK_JUSTIFY_CENTER);
+        bars_[i] = gtk_progress_bar_new();
+        gtk_fixed_put(GTK_FIXED(fixed_), labels_[i], 5, 5);
+        gtk_fixed_put(GTK_FIXED(fixed_), bars_[i], 5, 5);
+    }
+    g_signal_connect(window_, "size-allocate", G_CALLBACK(onSizeAllocate), this);
+    g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
+    gtk_widget_show_all(fixed_);
+    layout(300, 128);
+}
+
+ProgressWindow::~ProgressWindow() {
+    g_signal_handlers_disconnect_by_data(window_, this);
+    gtk_widget_destroy(window_);
+    g_object_unref(window_);
+}
+
+// With h = H - 10: text 1 on the first fifth, bar 1 on the second, an empty
+// band, text 2 on the fourth fifth and bar 2 on the rest.
+void ProgressWindow::layout(int W, int H) {
+    if (W == laidOutWidth_ && H == laidOutHeight_) return;
+    laidOutWidth_ = W;
+    laidOutHeight_ = H;
+    const int h = H - 10;
+    const int width = W - 10 > 1 ? W - 10 : 1;
+    auto place = [&](GtkWidget* w, int y, int height) {
+        gtk_fixed_move(GTK_FIXED(fixed_), w, 5, y);
+        gtk_widget_set_size_request(w, width, height > 1 ? height : 1);
+    };
+    place(labels_[0], 5, h / 5);
+    place(bars_[0], h / 5 + 5, 2 * h / 5 - h / 5);
+    place(labels_[1], 3 * h / 5 + 5, (4 * h / 5 + 5) - (3 * h / 5 + 5));
+    place(bars_[1], 4 * h / 5 + 5, H - (4 * h / 5 + 5) - 5);
+}
+
+void ProgressWindow::update(const std::string& text1, double fraction1, const std::string& text2,
+                            double fraction2) {
+    if (fraction1 == -1) {
+        if (owner_) gtk_window_present(owner_);
+        gtk_widget_hide(window_);
+        shown_ = false;
+        return;
+    }
+    if (!shown_) {
+        int ox = 0, oy = 0, ow = 0, oh = 0;
+        if (owner_) {
+            gtk_window_get_position(owner_, &ox, &oy);
+            gtk_window_get_size(owner_, &ow, &oh);
+        }
+        int w = 0, h = 0;
+        gtk_window_get_size(GTK_WINDOW(window_), &w, &h);
+        gtk_window_move(GTK_WINDOW(window_), ox + (ow - w) / 2, oy + (oh - h) / 2);
+        gtk_widget_show(window_);
+        shown_ = true;
+    }
+    gtk_label_set_text(GTK_LABEL(labels_[0]), text1.c_str());
+    gtk_label_set_text(GTK_LABEL(labels_[1]), text2.c_str());
+    const double fractions[2] = {fraction1, fraction2};
+    for (int i = 0; i < 2; ++i) {
+        positions_[i] = static_cast<int>(fractions[i] * 100 + 0.4);
+        const int clamped = positions_[i] < 0 ? 0 : positions_[i] > 100 ? 100 : positions_[i];
+        gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bars_[i]), clamped / 100.0);
+    }
+}
+
+std::string ProgressWindow::text(int line) const {
+    return gtk_label_get_text(GTK_LABEL(labels_[line == 1 ? 0 : 1]));
+}
+
+int ProgressWindow::barPosition(int bar) const { return positions_[bar == 1 ? 0 : 1]; }
+
+void ProgressWindow::onSizeAllocate(GtkWidget* widget, GdkRectangle*, gpointer self) {
+    static_cast<ProgressWindow*>(self)->layout(gtk_widget_get_allocated_width(widget),
+                                               gtk_widget_get_allocated_height(widget));
+}
+
+gboolean ProgressWindow::onDelete(GtkWidget*, GdkEvent*, gpointer self) {
+    auto* progress = static_cast<ProgressWindow*>(self);
+    if (progress->onClose_) progress->onClose_();
+    gtk_widget_hide(progress->window_);
+    progress->shown_ = false;
+    return TRUE;  // kept alive for the next run
+}
+
+}  // namespace tessaly

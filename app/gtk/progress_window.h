@@ -1,0 +1,47 @@
+// progress_window.h - the small "Progress" window with two labelled bars
+// that a run shows over the main window.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "app/run.h"
+
+namespace tessaly {
+
+class ProgressWindow {
+public:
+    // `onClose` runs when the user closes the window (a stop request); the
+    // window is hidden, not destroyed, so later runs show it again.
+    ProgressWindow(GtkWindow* owner, std::function<void()> onClose);
+    ~ProgressWindow();
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+    // The progress sink of a run: fraction1 of -1 hides the window.
+    void update(const std::string& text1, double fraction1, const std::string& text2, double fraction2);
+
+    GtkWidget* window() const { return window_; }
+    bool shown() const { return shown_; }
+    std::string text(int line) const;
+    int barPosition(int bar) const;
+
+private:
+    void layout(int width, int height);
+    static void onSizeAllocate(GtkWidget*, GdkRectangle*, gpointer);
+    static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer);
+
+    GtkWindow* owner_;
+    std::function<void()> onClose_;
+    GtkWidget* window_ = nullptr;
+    GtkWidget* fixed_ = nullptr;
+    GtkWidget* labels_[2] = {};
+    GtkWidget* bars_[2] = {};
+    int positions_[2] = {};
+    bool shown_ = false;
+    int laidOutWidth_ = -1;
+    int laidOutHeight_ = -1;
+};
+
+}  // namespace tessaly

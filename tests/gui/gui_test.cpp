@@ -1,0 +1,228 @@
+// gui_test.cpp - the wizard in its real window: links and forms reach the
+// dispatcher, keys navigate, and a run shows progress and ends on the
+// finish page. Runs under a virtual display (xvfb-run).
+#include <gdk/gdkkeysyms.h>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "app/dispatch.h"
+#include "app/gtk/gtk_shell.h"
+#include "support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool displayReady = false;
+
+// Runs the main loop until `done` holds or about ten seconds pass.
+bool spinUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        g_main_context_iteration(nullptr, FALSE);
+        g_usleep(1000);
+    }
+    return true;
+}
+
+// The text of the page shown, read through a script.
+std::string pageText(TWebf& webform) {
+    struct Result {
+        std::string text;
+        bool done = false;
+    } result;
+    WebKitWebView* view = WEBKIT_WEB_VIEW(webform.widget());
+    webkit_web_view_evaluate_javascript(
+        view, "document.body ? document.body.innerText : ''", -1, nullptr, nullptr, nullptr,
+        +[](GObject* source, GAsyncResult* res, gpointer data) {
+            auto* r = static_cast<Result*>(data);
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), res, nullptr)) {
+                gchar* text = jsc_value_to_string(value);
+                r->text = text ? text : "";
+                g_free(text);
+                g_object_unref(value);
+            }
+            r->done = true;
+        },
+        &result);
+    spinUntil([&] { return result.done; });
+    return result.text;
+}
+
+GdkEventKey key(guint keyval, GdkModifierType state = GdkModifierType(0)) {
+    GdkEventKey event{};
+    event.type = GDK_KEY_PRESS;
+    event.keyval = keyval;
+    event.state = state;
+    return event;
+}
+
+class Gui : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!displayReady) GTEST_SKIP() << "no display (run under xvfb-run)";
+        shell = std::make_unique<GtkShell>();
+    }
+    void TearDown() override { shell.reset(); }
+
+    // Shows a page of our own and waits until it has loaded.
+    void show(const std::string& html) {
+        const unsigned before = shell->webform()->loadsFinished();
+        ASSERT_TRUE(shell->showPage(html));
+        ASSERT_TRUE(spinUntil([&] { return shell->webform()->loadsFinished() > before; }));
+    }
+    void startOn(const std::vector<std::string>& files) {
+        const unsigned before = shell->webform()->loadsFinished();
+        ASSERT_TRUE(shell->start(files));
+        ASSERT_TRUE(spinUntil([&] { return shell->webform()->loadsFinished() > before; }));
+    }
+    // Waits for the dispatcher to move to another page.
+    bool waitForPage(const std::string& page) {
+        return spinUntil([&] { return shell->wizard().nav.currentPage == page; });
+    }
+
+    test::TempDir dir;
+    std::unique_ptr<GtkShell> shell;
+};
+
+TEST(PageFiles, NamesCountUpAndWrapAt100000) {
+    std::set<std::string> taken;
+    auto isTaken = [&](const std::string& n) { return taken.count(n) > 0; };
+    EXPECT_EQ(TWebf::pageFileName(123456, isTaken), "wbf1235.html");
+    taken.insert("wbf1235.html");
+    EXPECT_EQ(TWebf::pageFileName(123456, isTaken), "wbf1236.html");  // same tenth of a second
+    EXPECT_EQ(TWebf::pageFileName(9999999, isTaken), "wbf0.html");     // 100000 wraps to 0
+}
+
+TEST_F(Gui, ClickedLinkArrivesWithItsFields) {
+    startOn({});
+    show("<html><head></head><body><a id=\"l\" href=\"webf:intro?x=1&amp;y=a+b%21\">go</a></body></html>");
+    shell->webform()->runScript("document.getElementById('l').click();");
+    ASSERT_TRUE(spinUntil([&] { return !shell->webform()->requestUrl().empty(); }));
+    EXPECT_EQ(shell->webform()->requestUrl(), "webf:intro?x=1&y=a+b%21");
+    const FormFields expected = {{"x", "1"}, {"y", "a b!"}};
+    EXPECT_EQ(shell->webform()->requestFields(), expected);
+    EXPECT_TRUE(waitForPage("webf:intro"));
+}
+
+TEST_F(Gui, SubmittedFormArrivesWithItsFields) {
+    startOn({});
+    show("<html><head></head><body><form id=\"f\" action=\"webf:save\">"
+         "<input type=\"text\" name=\"savedir\" value=\"/tmp/a b\">"
+         "<input type=\"checkbox\" checked name=\"eid3\">"
+         "<input type=\"radio\" name=\"saveformat\" value=\"eml\" checked></form></body></html>");
+    shell->webform()->runScript("document.getElementById('f').submit();");
+    ASSERT_TRUE(spinUntil([&] { return !shell->webform()->requestUrl().empty(); }));
+    EXPECT_EQ(shell->webform()->requestUrl().rfind("webf:save?", 0), 0u);
+    const FormFields expected = {{"savedir", "/tmp/a b"}, {"eid3", "on"}, {"saveformat", "eml"}};
+    EXPECT_EQ(shell->webform()->requestFields(), expected);
+    EXPECT_TRUE(waitForPage("webf:save"));
+    EXPECT_EQ(shell->wizard().settings.saveformat, "eml");
+}
+
+TEST_F(Gui, BackspaceEditsATextFieldAndGoesBackElsewhere) {
+    startOn({});
+    const unsigned before = shell->webform()->loadsFinished();
+    followLink(shell->wizard(), "webf:save", {});
+    ASSERT_TRUE(spinUntil([&] { return shell->webform()->loadsFinished() > before; }));
+    ASSERT_EQ(shell->wizard().nav.currentPage, "webf:save");
+    shell->webform()->runScript("var t = document.querySelector('input[type=text]'); if (t) t.focus();");
+    ASSERT_TRUE(spinUntil([&] { return shell->focusIsTextInput(); }));
+    EXPECT_FALSE(shell->handleKey(key(GDK_KEY_BackSpace)));  // left to the field
+    EXPECT_EQ(shell->wizard().nav.currentPage, "webf:save");
+
+    shell->webform()->runScript("document.activeElement.blur();");
+    ASSERT_TRUE(spinUntil([&] { return !shell->focusIsTextInput(); }));
+    EXPECT_TRUE(shell->handleKey(key(GDK_KEY_BackSpace)));
+    EXPECT_TRUE(waitForPage("webf:intro"));
+}
+
+TEST_F(Gui, CtrlWordsOpenTheEmlPageOnlyWhenTypedWhole) {
+    startOn({});
+    for (guint k : {GDK_KEY_b, GDK_KEY_x, GDK_KEY_m, GDK_KEY_f}) shell->handleKey(key(k, GDK_CONTROL_MASK));
+    for (int i = 0; i < 50; ++i) g_main_context_iteration(nullptr, FALSE);
+    EXPECT_EQ(shell->wizard().nav.currentPage.find("emlbmf"), std::string::npos);
+    for (guint k : {GDK_KEY_b, GDK_KEY_m, GDK_KEY_f}) shell->handleKey(key(k, GDK_CONTROL_MASK));
+    EXPECT_TRUE(spinUntil([&] { return shell->wizard().nav.currentPage.find("emlbmf") != std::string::npos; }));
+}
+
+std::string sampleMailbox(const test::TempDir& dir, int messages) {
+    std::string box;
+    for (int i = 0; i < messages; ++i) {
+        box += "From a@example.org Thu Sep  5 14:30:07 2002\nFrom: a@example.org\nSubject: Note " +
+               std::to_string(i) + "\nDate: Thu, 5 Sep 2002 14:30:07 +0200\n\nBody " + std::to_string(i) + "\n\n";
+    }
+    test::writeFile(dir.file("notes.bmf"), box);
+    return dir.file("notes.bmf");
+}
+
+TEST_F(Gui, RunShowsProgressAndEndsOnTheFinishPage) {
+    startOn({sampleMailbox(dir, 12)});
+    ASSERT_EQ(shell->wizard().nav.currentPage, "webf:save");
+    shell->wizard().settings.viruswarned = true;  // no modal warning after the run
+    struct Watch {
+        GtkShell* shell;
+        bool progressSeen = false;
+    } watching{shell.get()};
+    const guint watch = g_timeout_add(5, 
+        +[](gpointer data) -> gboolean {
+            auto* w = static_cast<Watch*>(data);
+            if (w->shell->progress().shown()) w->progressSeen = true;
+            return G_SOURCE_CONTINUE;
+        },
+        &watching);
+    followLink(shell->wizard(), "webf:go", {{"savedir", dir.file("archive")}, {"saveformat", "html"}, {"usesubfolders", "yes"}});
+    g_source_remove(watch);
+    EXPECT_TRUE(watching.progressSeen);
+    EXPECT_FALSE(shell->progress().shown());
+    EXPECT_EQ(shell->wizard().run.messageCount, 12u);
+    ASSERT_TRUE(waitForPage("webf:done"));
+    ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("12 messages total") != std::string::npos; }))
+        << pageText(*shell->webform());
+    EXPECT_NE(pageText(*shell->webform()).find("Archiving is finished."), std::string::npos);
+}
+
+TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
+    startOn({sampleMailbox(dir, 300)});
+    shell->wizard().settings.viruswarned = true;
+    // Closes the progress window once, as soon as the first message is in.
+    struct Closer {
+        GtkShell* shell;
+        bool closed = false;
+    } closing{shell.get()};
+    const guint closer = g_timeout_add(5, 
+        +[](gpointer data) -> gboolean {
+            auto* c = static_cast<Closer*>(data);
+            if (!c->closed && c->shell->progress().shown() && c->shell->wizard().run.messageCount > 0) {
+                gtk_window_close(GTK_WINDOW(c->shell->progress().window()));
+                c->closed = true;
+            }
+            return G_SOURCE_CONTINUE;
+        },
+        &closing);
+    followLink(shell->wizard(), "webf:go", {{"savedir", dir.file("archive")}, {"saveformat", "eml"}});
+    g_source_remove(closer);
+    EXPECT_TRUE(shell->wizard().run.stopRequested);
+    EXPECT_LT(shell->wizard().run.messageCount, 300u);
+    ASSERT_TRUE(waitForPage("webf:done"));
+    ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Archiving was terminated.") != std::string::npos; }));
+}
+
+}  // namespace
+}  // namespace tessaly
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    tessaly::test::isolateUserEnvironment();
+    tessaly::displayReady = gtk_init_check(&argc, &argv);
+    return RUN_ALL_TESTS();
+}
