@@ -1,8 +1,6 @@
 // run_sequence.cpp - the archiving run started by "webf:go".
 #include "app/run_sequence.h"
 
-#include <algorithm>
-#include <cctype>
 
 #include "app/dispatch.h"
 #include "app/page_frame.h"
@@ -12,16 +10,11 @@
 #include "sources/dbx_job.h"
 #include "sources/eml_to_mailbox.h"
 #include "sources/mailbox.h"
+#include "message/text.h"
 
 namespace tessaly {
 
 namespace {
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // The archiving page's log: each line goes into the problem log, and the
 // whole log is shown in the page's "messages" element when it is there.
@@ -59,7 +52,7 @@ std::vector<TDbxFolderInfo> tickedDbxFolders(const Settings& settings) {
 void runJob(Wizard& wizard, bool html) {
     Settings& settings = wizard.settings;
     ArchiveRun& run = wizard.run;
-    const std::string source = lowerCase(settings.source);
+    const std::string source = asciiLower(settings.source);
     if (source == "mapi") {
         RunMapiJob(run, settings.mapifolders, settings.savedir, html, settings.usesubfolders);
     } else if (source == "bmf") {

@@ -1,7 +1,5 @@
 // source_pages.cpp - the start page and the pages that choose a mail
 // source: Outlook, Outlook Express and mailbox files.
-#include <algorithm>
-#include <cctype>
 
 #include "app/display_path.h"
 #include "app/page_frame.h"
@@ -15,15 +13,9 @@ namespace tessaly {
 
 namespace {
 
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // Only Outlook offers picking its personal-store files.
 bool libraryIsOutlook(const Settings& settings) {
-    return lowerCase(libraryDisplayName(settings)).find("outlook") != std::string::npos;
+    return asciiLower(libraryDisplayName(settings)).find("outlook") != std::string::npos;
 }
 
 void writeOutlookChoice(Wizard& wizard, std::string& page) {
@@ -97,7 +89,7 @@ void writeMailboxChoice(Wizard& wizard, std::string& page) {
 }  // namespace
 
 std::string libraryDisplayName(const Settings& settings) {
-    if (lowerCase(settings.mapilib) == "mapi32.dll") return "MS Outlook";
+    if (asciiLower(settings.mapilib) == "mapi32.dll") return "MS Outlook";
     for (const mapi_TLibraryInfo& library : mapiLibraries()) {
         if (library.dllPath == settings.mapilib) return library.name;
     }

@@ -3,7 +3,6 @@
 #include "archive/attachments.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 
 #include "message/attribute_text.h"
@@ -16,12 +15,6 @@
 namespace tessaly {
 
 namespace {
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool isSaved(PartKind kind) {
     return kind == PartKind::Html || kind == PartKind::Attachment || kind == PartKind::Image;
@@ -47,7 +40,7 @@ void nameFromBinhexHeader(tagMessagePart& part) {
 }
 
 PartKind kindByExtension(const std::string& fileName) {
-    const std::string ext = lowerCase(extensionOf(fileName));
+    const std::string ext = asciiLower(extensionOf(fileName));
     if (ext == ".txt") return PartKind::Text;
     if (ext == ".html" || ext == ".htm") return PartKind::Html;
     if (ext == ".gif" || ext == ".jpg" || ext == ".jpeg") return PartKind::Image;
@@ -119,7 +112,7 @@ void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name
         for (uint32_t n = 1;; ++n) {
             const std::string candidate =
                 n == 1 ? base + extension : base + ";" + std::to_string(n) + extension;
-            const std::string lower = lowerCase(candidate);
+            const std::string lower = asciiLower(candidate);
             if (saved.usedNames.count(lower) || pathExists(attachmentDirectory + candidate)) continue;
             part->fileName = candidate;
             saved.usedNames.insert(lower);

@@ -2,8 +2,6 @@
 // and the file-time rule.
 #include "archive/duplicates.h"
 
-#include <algorithm>
-#include <cctype>
 
 #include "archive/naming.h"
 #include "message/text.h"
@@ -12,12 +10,6 @@
 namespace tessaly {
 
 namespace {
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::string messageSuffix(const ArchiveRun& run) {
     return " (" + run.currentFolderName + run.currentMessageText + ")";
@@ -30,7 +22,7 @@ const char kFurtherErrors[] = " Further errors of this type won't be reported fo
 
 bool checkAlreadyArchived(ArchiveRun& run, const std::string& path) {
     if (!pathExists(path)) return false;
-    const auto found = run.archivedPaths.find(lowerCase(path));
+    const auto found = run.archivedPaths.find(asciiLower(path));
     if (found == run.archivedPaths.end()) {
         ++run.alreadyArchivedCount;
         if (++run.folderAlreadyArchivedCount == 1) {
@@ -54,7 +46,7 @@ bool checkAlreadyArchived(ArchiveRun& run, const std::string& path) {
 }
 
 void recordArchivedPath(ArchiveRun& run, const std::string& path, const std::string& subfolderPath) {
-    run.archivedPaths.emplace(lowerCase(path), subfolderPath);
+    run.archivedPaths.emplace(asciiLower(path), subfolderPath);
 }
 
 void reportOffline(ArchiveRun& run) {
