@@ -1,6 +1,7 @@
 // mailbox_scanner.cpp - finds the messages and MIME boundary lines of a
 // mailbox in one byte-by-byte pass.
 #include <algorithm>
+#include <cstring>
 
 #include "sources/boundary_line.h"
 #include "sources/mailbox.h"
@@ -32,6 +33,13 @@ void scanMailbox(const char* begin, const char* end, const MailboxScanEvents& ev
     const char* chunkEnd = nextChunkEnd(begin);
 
     for (const char* p = begin; p < end;) {
+        // Inside a line nothing matters until its line feed: jump there,
+        // but no further than the next progress report.
+        if (state == 0) {
+            const void* lf = std::memchr(p, '\n', static_cast<size_t>(chunkEnd - p));
+            const char* stop = lf ? static_cast<const char*>(lf) : chunkEnd;
+            if (stop - p > 1) p = stop - 1;
+        }
         const char c = *p;
         switch (state) {
             case 0: state = c == '\n' ? 1 : 0; break;
