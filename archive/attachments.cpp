@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 
 #include "message/attribute_text.h"
 #include "message/body_html.h"
@@ -83,6 +84,43 @@ bool decodeSavedPart(const tagMessagePart& part, const char*& start, const char*
     }
 }
 
+// Linux file systems refuse names longer than 255 bytes (NAME_MAX).
+constexpr size_t kMaxNameBytes = 255;
+// An extension up to this long is never cut; a longer one gives way to the
+// name in front of it.
+constexpr size_t kLongExtension = 32;
+
+// The length of the longest start of `text` within `limit` bytes that does
+// not end inside a UTF-8 sequence. Stray continuation bytes (text that is
+// not UTF-8) are cut where the limit falls.
+size_t characterPrefix(std::string_view text, size_t limit) {
+    if (text.size() <= limit) return text.size();
+    const auto continuation = [text](size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
+    size_t start = limit;
+    while (start > 0 && limit - start < 3 && continuation(start)) --start;
+    return start < limit && static_cast<unsigned char>(text[start]) >= 0xC0 ? start : limit;
+}
+
+// head + tail + extension as a file name the file system takes. A name
+// that fits is kept as it is. Otherwise the head (the part's own name) is
+// cut, and so is an extension longer than kLongExtension as far as the
+// head needs the room; the tail (stamp and number) is never cut.
+std::string fittedName(std::string_view head, const std::string& tail, std::string_view extension) {
+    if (head.size() + tail.size() + extension.size() > kMaxNameBytes) {
+        const size_t room = kMaxNameBytes - std::min(tail.size(), kMaxNameBytes);
+        const size_t afterHead = room - std::min(room, head.size());
+        const size_t extensionRoom = std::min(room, std::max(kLongExtension, afterHead));
+        extension = extension.substr(0, characterPrefix(extension, extensionRoom));
+        head = head.substr(0, characterPrefix(head, room - extension.size()));
+    }
+    std::string fitted(head);
+    fitted += tail;
+    fitted += extension;
+    return fitted;
+}
+
 }  // namespace
 
 void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name,
@@ -101,17 +139,20 @@ void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name
         if (!isSaved(part->kind)) continue;
 
         std::string extension = extensionOf(part->fileName);
-        std::string base = part->fileName.substr(0, part->fileName.size() - extension.size());
+        const std::string own = part->fileName.substr(0, part->fileName.size() - extension.size());
         if (extension.empty()) {
             if (part->kind == PartKind::Html) extension = ".html";
             if (part->kind == PartKind::Attachment) extension = ".txt";
         }
-        base = base.empty() ? name.name + name.stamp + "(" + std::to_string(part->partNumber) + ")"
-                            : base + " - " + name.stamp;
+        // Every saved file carries the message's stamp; an unnamed one is
+        // named after the message and its part number.
+        const std::string tail =
+            own.empty() ? name.name + name.stamp + "(" + std::to_string(part->partNumber) + ")"
+                        : " - " + name.stamp;
 
         for (uint32_t n = 1;; ++n) {
             const std::string candidate =
-                n == 1 ? base + extension : base + ";" + std::to_string(n) + extension;
+                fittedName(own, n == 1 ? tail : tail + ";" + std::to_string(n), extension);
             const std::string lower = asciiLower(candidate);
             if (saved.usedNames.count(lower) || pathExists(attachmentDirectory + candidate)) continue;
             part->fileName = candidate;
