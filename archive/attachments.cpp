@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "archive/commit_batch.h"
 #include "message/attribute_text.h"
 #include "message/body_html.h"
 #include "message/decoding.h"
@@ -154,7 +155,7 @@ void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name
             const std::string candidate =
                 fittedName(own, n == 1 ? tail : tail + ";" + std::to_string(n), extension);
             const std::string lower = asciiLower(candidate);
-            if (saved.usedNames.count(lower) || pathExists(attachmentDirectory + candidate)) continue;
+            if (saved.usedNames.count(lower) || isNameTaken(attachmentDirectory + candidate)) continue;
             part->fileName = candidate;
             saved.usedNames.insert(lower);
             break;

@@ -3,17 +3,18 @@
 #include "archive/duplicates.h"
 
 
+#include "archive/commit_batch.h"
 #include "archive/naming.h"
 #include "message/text.h"
 #include "platform/errors.h"
 
 namespace tessaly {
 
-namespace {
-
 std::string messageSuffix(const ArchiveRun& run) {
     return " (" + run.currentFolderName + run.currentMessageText + ")";
 }
+
+namespace {
 
 const char kFurtherWarnings[] = " Further warnings of this type won't be reported for this folder.";
 const char kFurtherErrors[] = " Further errors of this type won't be reported for this folder.";
@@ -21,7 +22,7 @@ const char kFurtherErrors[] = " Further errors of this type won't be reported fo
 }  // namespace
 
 bool checkAlreadyArchived(ArchiveRun& run, const std::string& path) {
-    if (!pathExists(path)) return false;
+    if (!isNameTaken(path)) return false;
     const auto found = run.archivedPaths.find(asciiLower(path));
     if (found == run.archivedPaths.end()) {
         ++run.alreadyArchivedCount;
@@ -61,19 +62,29 @@ void reportOffline(ArchiveRun& run) {
     }
 }
 
-void reportCreateFailure(ArchiveRun& run, const std::string& path) {
+void reportCreateFailure(ArchiveRun& run, const std::string& path, const std::string& suffix) {
     run.logProblem("Error: <a href=\"help:err_create.html\">unable to create file</a> " +
-                   escapedFileName(path) + " - " + htmlEscape(systemErrorText()) +
-                   messageSuffix(run));
+                   escapedFileName(path) + " - " + htmlEscape(systemErrorText()) + suffix);
+}
+
+void reportCreateFailure(ArchiveRun& run, const std::string& path) {
+    reportCreateFailure(run, path, messageSuffix(run));
     run.messageHadProblem = true;
 }
 
-void finishArchiveFile(ArchiveRun& run, MessageFiles& files, const FILETIME& time) {
+void finishArchiveFile(ArchiveRun& run, MessageFiles files, const FILETIME& time) {
     if (!files.main().setTime(time)) {
         run.logProblem("Warning: <a href=\"help:err_filetime.html\">unable to set filetime</a> - " +
                        htmlEscape(systemErrorText()) + " - " + files.mainPath() + messageSuffix(run));
     }
-    if (files.commit() == MessageFiles::Outcome::Failed) reportCreateFailure(run, files.mainPath());
+    const std::string path = files.mainPath();
+    switch (files.complete()) {
+        case MessageFiles::Outcome::InPlace:
+            if (!stageMessage(run, std::move(files))) reportCreateFailure(run, path);
+            break;
+        case MessageFiles::Outcome::Failed: reportCreateFailure(run, path); break;
+        case MessageFiles::Outcome::SourceLost: break;
+    }
 }
 
 }  // namespace tessaly

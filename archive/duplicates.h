@@ -21,13 +21,20 @@ void recordArchivedPath(ArchiveRun& run, const std::string& path, const std::str
 // of a folder.
 void reportOffline(ArchiveRun& run);
 
-// The line logged when an archive file cannot be created.
+// " (<folder><message>)": which message a problem line is about.
+std::string messageSuffix(const ArchiveRun& run);
+
+// The line logged when an archive file cannot be created, about the
+// current message (which counts as having a problem) or the message that
+// `suffix` describes.
 void reportCreateFailure(ArchiveRun& run, const std::string& path);
+void reportCreateFailure(ArchiveRun& run, const std::string& path, const std::string& suffix);
 
 // Gives the finished page or EML file the message's time (a failure is a
-// warning naming its path) and puts the message's files in place. When
-// they cannot be, the create failure is logged; when the source file shrank
-// meanwhile, nothing (the job reports the file).
-void finishArchiveFile(ArchiveRun& run, MessageFiles& files, const FILETIME& time);
+// warning naming its path) and hands the message's files over to be put in
+// place (commit_batch.h). When they cannot be completed, the create failure
+// is logged; when the source file shrank meanwhile, nothing (the job
+// reports the file).
+void finishArchiveFile(ArchiveRun& run, MessageFiles files, const FILETIME& time);
 
 }  // namespace tessaly

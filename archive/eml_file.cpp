@@ -1,6 +1,8 @@
 // eml_file.cpp - archiving a raw message as one .eml file.
 #include "archive/eml_file.h"
 
+#include <utility>
+
 #include "archive/duplicates.h"
 #include "archive/naming.h"
 #include "message/decoding.h"
@@ -45,7 +47,7 @@ void writeEmlMessage(ArchiveRun& run, const char* text, const char* textEnd,
     const bool endsInCrLf = textEnd - text >= 2 && textEnd[-2] == '\r' && textEnd[-1] == '\n';
     if (!endsInCrLf) file.write("\r\n\r\n", 4);
 
-    finishArchiveFile(run, files, info.fileTime);
+    finishArchiveFile(run, std::move(files), info.fileTime);
 }
 
 }  // namespace tessaly

@@ -2,6 +2,8 @@
 // links, inline texts and images, footer rows.
 #include "archive/html_page.h"
 
+#include <utility>
+
 #include "archive/attachments.h"
 #include "archive/duplicates.h"
 #include "archive/naming.h"
@@ -167,7 +169,7 @@ void writeHtmlMessage(ArchiveRun& run, TMessageInfo& info, const std::string& ar
     writeTextBlock(page, info);
     writeImageBlock(page, info);
     page.write(foot);
-    finishArchiveFile(run, files, info.fileTime);
+    finishArchiveFile(run, std::move(files), info.fileTime);
 }
 
 }  // namespace tessaly

@@ -3,6 +3,7 @@
 #include "archive/staged_files.h"
 
 #include <cerrno>
+#include <utility>
 #include <string_view>
 
 #include "platform/errors.h"
@@ -60,6 +61,17 @@ void clearJournal(const std::string& folder, const std::string& journal) {
 
 }  // namespace
 
+MessageFiles::MessageFiles(MessageFiles&& other) noexcept
+    : mainPath_(std::move(other.mainPath_)),
+      main_(std::move(other.main_)),
+      attachments_(std::move(other.attachments_)),
+      journal_(std::exchange(other.journal_, std::string())),
+      incompleteError_(other.incompleteError_) {}
+
+MessageFiles::~MessageFiles() {
+    if (!journal_.empty()) removeFile(journal_);
+}
+
 void MessageFiles::keepAttachment(std::unique_ptr<OutputFile> file) {
     attachments_.push_back(std::move(file));
 }
@@ -68,17 +80,20 @@ void MessageFiles::markIncomplete(int error) {
     if (incompleteError_ == 0) incompleteError_ = error ? error : EIO;
 }
 
-MessageFiles::Outcome MessageFiles::commit() {
-    auto discardAll = [&] {
-        main_.discard();
-        attachments_.clear();
-    };
+void MessageFiles::discardAll() {
+    main_->discard();
+    attachments_.clear();
+    if (!journal_.empty()) removeFile(journal_);
+    journal_.clear();
+}
+
+MessageFiles::Outcome MessageFiles::complete() {
     if (incompleteError_ != 0) {
         discardAll();
         setLastSystemError(incompleteError_);
         return Outcome::Failed;
     }
-    if (!main_.complete()) {
+    if (!main_->complete()) {
         attachments_.clear();
         return Outcome::Failed;
     }
@@ -87,50 +102,74 @@ MessageFiles::Outcome MessageFiles::commit() {
         discardAll();
         return Outcome::SourceLost;
     }
+    if (attachments_.empty()) return Outcome::InPlace;
 
-    std::string journal;
-    if (!attachments_.empty()) {
-        std::string list = nameOf(mainPath_);
+    std::string list = nameOf(mainPath_);
+    list += '\0';
+    for (const auto& file : attachments_) {
+        list += std::string(kAttachmentsPrefix) + nameOf(file->path());
         list += '\0';
-        for (const auto& file : attachments_) {
-            list += std::string(kAttachmentsPrefix) + nameOf(file->path());
-            list += '\0';
-        }
-        OutputFile record;
-        if (!record.createStaged(journalPathFor(main_.temporaryPath())) || !record.write(list) ||
-            !record.commit(CreateMode::Always)) {
-            const int error = lastSystemError();
-            discardAll();
-            setLastSystemError(error);
-            return Outcome::Failed;
-        }
-        journal = record.path();
     }
+    OutputFile record;
+    if (!record.createStaged(journalPathFor(main_->temporaryPath())) || !record.write(list) ||
+        !record.complete() || !record.putInPlace(CreateMode::Always)) {
+        const int error = lastSystemError();
+        discardAll();
+        setLastSystemError(error);
+        return Outcome::Failed;
+    }
+    journal_ = record.path();
+    return Outcome::InPlace;
+}
 
+MessageFiles::Outcome MessageFiles::putInPlace() {
     std::vector<std::string> placed;
     for (const auto& file : attachments_) {
         if (!file->putInPlace(CreateMode::Always)) {
-            putBack(placed, journal);
+            putBack(placed);
             return Outcome::Failed;
         }
         placed.push_back(file->path());
     }
-    if (!main_.putInPlace(CreateMode::Always)) {
-        putBack(placed, journal);
+    if (!main_->putInPlace(CreateMode::Always)) {
+        putBack(placed);
         return Outcome::Failed;
     }
-    if (!journal.empty()) removeFile(journal);
+    if (!journal_.empty()) removeFile(journal_);
+    journal_.clear();
     attachments_.clear();
     return Outcome::InPlace;
 }
 
+MessageFiles::Outcome MessageFiles::commit() {
+    const Outcome outcome = complete();
+    if (outcome != Outcome::InPlace) return outcome;
+    if (!syncFileSystem(mainPath_.substr(0, mainPath_.find_last_of('/') + 1) + ".")) {
+        const int error = lastSystemError();
+        discardAll();
+        setLastSystemError(error);
+        return Outcome::Failed;
+    }
+    return putInPlace();
+}
+
+uint64_t MessageFiles::bytesWritten() const {
+    uint64_t bytes = main_->bytesWritten();
+    for (const auto& file : attachments_) bytes += file->bytesWritten();
+    return bytes;
+}
+
+std::vector<std::string> MessageFiles::paths() const {
+    std::vector<std::string> all{mainPath_};
+    for (const auto& file : attachments_) all.push_back(file->path());
+    return all;
+}
+
 // Undoes a commit that failed halfway, keeping the error it failed with.
-void MessageFiles::putBack(const std::vector<std::string>& placed, const std::string& journal) {
+void MessageFiles::putBack(const std::vector<std::string>& placed) {
     const int error = lastSystemError();
     for (const std::string& path : placed) removeFile(path);
-    main_.discard();
-    attachments_.clear();
-    if (!journal.empty()) removeFile(journal);
+    discardAll();
     setLastSystemError(error);
 }
 

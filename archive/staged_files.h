@@ -21,11 +21,16 @@ namespace tessaly {
 class MessageFiles {
 public:
     // `mainPath`: the page or EML file.
-    explicit MessageFiles(std::string mainPath) : mainPath_(std::move(mainPath)) {}
+    explicit MessageFiles(std::string mainPath)
+        : mainPath_(std::move(mainPath)), main_(std::make_unique<OutputFile>()) {}
+    MessageFiles(MessageFiles&& other) noexcept;
+    MessageFiles& operator=(MessageFiles&&) = delete;
+    // Files not put in place are removed, with their journal.
+    ~MessageFiles();
 
     // Creates the page or EML file under a temporary name.
-    bool createMain() { return main_.createStaged(mainPath_); }
-    OutputFile& main() { return main_; }
+    bool createMain() { return main_->createStaged(mainPath_); }
+    OutputFile& main() { return *main_; }
     const std::string& mainPath() const { return mainPath_; }
 
     // A completed staged attachment file, put in place with the page.
@@ -36,19 +41,32 @@ public:
     void markIncomplete(int error);
 
     enum class Outcome {
-        InPlace,
+        InPlace,     // complete: ready to be put in place; putInPlace: done
         Failed,      // nothing in place; the system error is recorded
         SourceLost,  // nothing in place: the mapped source file shrank
     };
-    // Completes the page or EML file and puts every file in place.
+    // Closes every file and writes the journal, nothing in place yet. The
+    // bytes reach the disk with the next syncFileSystem.
+    Outcome complete();
+    // After complete and a sync: puts the attachments in place, then the
+    // page or EML file.
+    Outcome putInPlace();
+    // All three steps for this message alone.
     Outcome commit();
 
+    // Page or EML file and attachments: the bytes written.
+    uint64_t bytesWritten() const;
+    // The final paths of every file, the page or EML file first.
+    std::vector<std::string> paths() const;
+
 private:
-    void putBack(const std::vector<std::string>& placed, const std::string& journal);
+    void discardAll();
+    void putBack(const std::vector<std::string>& placed);
 
     std::string mainPath_;
-    OutputFile main_;
+    std::unique_ptr<OutputFile> main_;
     std::vector<std::unique_ptr<OutputFile>> attachments_;
+    std::string journal_;
     int incompleteError_ = 0;
 };
 

@@ -2,6 +2,7 @@
 // store, message by message.
 #include <algorithm>
 
+#include "archive/commit_batch.h"
 #include "archive/staged_files.h"
 #include "mapi/convert_message.h"
 #include "mapi/mapi_dates.h"
@@ -97,6 +98,7 @@ void archiveOneFolder(ArchiveRun& run, IMsgStore& store, MapiLibrary& library,
             ++done;
         }
     }
+    commitStagedMessages(run);
     if (!pathExists(attachments + "/*")) removeFolder(attachments);
 }
 
@@ -104,6 +106,8 @@ void archiveOneFolder(ArchiveRun& run, IMsgStore& store, MapiLibrary& library,
 
 void RunMapiJob(ArchiveRun& run, const std::vector<std::string>& tickedFolders,
                 const std::string& archiveFolder, bool html, bool useSubfolders) {
+    // Messages reach the disk in batches, not one sync per file.
+    BatchedCommits batching(run);
     if (!html) {
         run.logProblem("Error: <a href=\"help:err_psteml.html\">Cannot save from Outlook to EML</a>.");
         return;

@@ -180,6 +180,7 @@ bool OutputFile::create(const std::string& path, CreateMode mode) {
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == CreateMode::New ? O_EXCL : O_TRUNC);
     fd_ = ::open(path.c_str(), flags, 0644);
     path_ = path;
+    written_ = 0;
     return fd_ >= 0 || fail();
 }
 
@@ -187,6 +188,7 @@ bool OutputFile::createStaged(const std::string& path) {
     if (fd_ >= 0 || !temporary_.empty()) close();
     path_ = path;
     writeError_ = 0;
+    written_ = 0;
     if (refuseNul(path)) return false;
     // A name left by an earlier process of the same id is simply skipped.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -212,6 +214,7 @@ bool OutputFile::write(const void* data, size_t length) {
         }
         p += done;
         length -= static_cast<size_t>(done);
+        written_ += static_cast<uint64_t>(done);
     }
     return true;
 }
@@ -232,13 +235,13 @@ bool OutputFile::close() {
     return result == 0 || fail();
 }
 
-bool OutputFile::complete() {
+bool OutputFile::finish(bool sync) {
     if (temporary_.empty()) return false;
     if (fd_ < 0) return true;
     int error = writeError_;
     // On disk before the rename, so that even a power cut cannot leave the
     // final name with less than the whole file.
-    if (error == 0 && fdatasync(fd_) != 0) error = errno;
+    if (sync && error == 0 && fdatasync(fd_) != 0) error = errno;
     if (::close(fd_) != 0 && error == 0) error = errno;
     fd_ = -1;
     if (error != 0) {
@@ -278,6 +281,18 @@ void OutputFile::discard() {
     fd_ = -1;
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
     temporary_.clear();
+}
+
+bool syncFileSystem(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return fail();
+    const int error = syncfs(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    if (error != 0) {
+        setLastSystemError(error);
+        return false;
+    }
+    return true;
 }
 
 bool isStaleTemporaryName(std::string_view name, std::string_view suffix) {

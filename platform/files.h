@@ -53,9 +53,9 @@ enum class CreateMode {
 //
 // A staged file (createStaged) is written under a temporary name in the
 // folder of its final path and gets that path only through commit (or
-// complete and putInPlace), once every byte is on disk. One that is closed
-// or destroyed before is removed, so a failed or interrupted write never
-// leaves a partial file under the final name.
+// complete, syncFileSystem and putInPlace), once every byte is on disk. One
+// that is closed or destroyed before is removed, so a failed or interrupted
+// write never leaves a partial file under the final name.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -77,25 +77,36 @@ public:
     // only show here). Closing a staged file that is not in place removes it.
     bool close();
 
-    // Staged files: flushes the bytes to disk and closes the file, keeping
-    // its temporary name. False (and the file removed) when a write failed;
-    // the error is that write's.
-    bool complete();
+    // Staged files: closes the file, keeping its temporary name; its bytes
+    // reach the disk with the next syncFileSystem. False (and the file
+    // removed) when a write failed; the error is that write's.
+    bool complete() { return finish(false); }
     // Renames a completed staged file to its final path: replacing a file
     // there (Always), or only when there is none (New).
     bool putInPlace(CreateMode mode);
-    bool commit(CreateMode mode) { return complete() && putInPlace(mode); }
+    // Flushes this file's bytes to disk, closes it and puts it in place.
+    bool commit(CreateMode mode) { return finish(true) && putInPlace(mode); }
     // Removes a staged file that is not in place.
     void discard();
     const std::string& path() const { return path_; }
     const std::string& temporaryPath() const { return temporary_; }
 
+    // Bytes written since the file was created.
+    uint64_t bytesWritten() const { return written_; }
+
 private:
+    bool finish(bool sync);
+
     int fd_ = -1;
+    uint64_t written_ = 0;
     std::string path_;
     std::string temporary_;  // staged and not in place
     int writeError_ = 0;     // the first failed write of a staged file
 };
+
+// Writes every file of the file system that holds `path` to disk: one wait
+// for the bytes of many completed staged files, instead of one per file.
+bool syncFileSystem(const std::string& path);
 
 // Staged files are named ".tessaly-<process id>-<number>.tmp". No archive
 // file name has that form: those all carry the date stamp's apostrophes.

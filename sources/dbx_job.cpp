@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "archive/commit_batch.h"
 #include "archive/duplicates.h"
 #include "archive/raw_message.h"
 #include "message/text.h"
@@ -131,6 +132,8 @@ void scanDbxMessageText(const char* begin, const char* end, std::vector<TMarker>
 
 void archiveDbxFolders(ArchiveRun& run, const std::vector<TDbxFolderInfo>& entries,
                        const std::string& archiveFolder, bool useSubfolders) {
+    // Messages reach the disk in batches, not one sync per file.
+    BatchedCommits batching(run);
     uint64_t totalBytes = 0;
     const std::vector<TDbxFolderInfo> work = scanSourceFiles(
         run, entries, isDbxMailFile,
@@ -143,6 +146,7 @@ void archiveDbxFolders(ArchiveRun& run, const std::vector<TDbxFolderInfo>& entri
         doneBytes += entry.size;
         const TargetFolder target = prepareTargetFolder(run, entry, archiveFolder, useSubfolders);
         archiveDbxFile(run, entry, target, archiveFolder, useSubfolders, startFraction, totalBytes);
+        commitStagedMessages(run);
         removeEmptyAttachmentsFolder(target);
     }
 }

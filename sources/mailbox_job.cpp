@@ -1,6 +1,7 @@
 // mailbox_job.cpp - archives every message of the chosen mailbox files.
 #include <cstring>
 
+#include "archive/commit_batch.h"
 #include "archive/raw_message.h"
 #include "message/text.h"
 #include "platform/files.h"
@@ -62,6 +63,8 @@ void archiveFile(ArchiveRun& run, const TDbxFolderInfo& entry, const TargetFolde
 
 void archiveMailboxes(ArchiveRun& run, const std::vector<TDbxFolderInfo>& entries,
                       const std::string& archiveFolder, bool useSubfolders) {
+    // Messages reach the disk in batches, not one sync per file.
+    BatchedCommits batching(run);
     uint64_t totalBytes = 0;
     const std::vector<TDbxFolderInfo> work = scanSourceFiles(
         run, entries, isMailboxFile,
@@ -75,6 +78,7 @@ void archiveMailboxes(ArchiveRun& run, const std::vector<TDbxFolderInfo>& entrie
         doneBytes += entry.size;
         const TargetFolder target = prepareTargetFolder(run, entry, archiveFolder, useSubfolders);
         archiveFile(run, entry, target, archiveFolder, useSubfolders, doneBefore, totalBytes);
+        commitStagedMessages(run);
         removeEmptyAttachmentsFolder(target);
     }
 }
