@@ -203,8 +203,7 @@ bool OutputFile::createStaged(const std::string& path) {
     return fail();
 }
 
-bool OutputFile::write(const void* data, size_t length) {
-    const char* p = static_cast<const char*>(data);
+bool OutputFile::writeAll(const char* p, size_t length) {
     while (length > 0) {
         const ssize_t done = ::write(fd_, p, length);
         if (done < 0) {
@@ -214,12 +213,37 @@ bool OutputFile::write(const void* data, size_t length) {
         }
         p += done;
         length -= static_cast<size_t>(done);
-        written_ += static_cast<uint64_t>(done);
     }
     return true;
 }
 
+// Pages are written in many small pieces: they are gathered here so that a
+// file takes a write call or two, not one per piece.
+bool OutputFile::write(const void* data, size_t length) {
+    const char* bytes = static_cast<const char*>(data);
+    written_ += length;
+    if (fd_ < 0) return writeAll(bytes, length);  // records why it cannot
+    if (buffer_.size() + length > kWriteBuffer) {
+        if (!flush()) return false;
+        if (length >= kWriteBuffer) return writeAll(bytes, length);
+    }
+    if (buffer_.capacity() < kWriteBuffer) buffer_.reserve(kWriteBuffer);
+    buffer_.append(bytes, length);
+    return true;
+}
+
+bool OutputFile::flush() {
+    if (buffer_.empty()) return true;
+    const bool ok = writeAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return ok;
+}
+
+void OutputFile::dropBuffer() { std::string().swap(buffer_); }
+
 bool OutputFile::setTime(const FILETIME& time) {
+    // Bytes written after the time was set would set it again.
+    flush();
     const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
     return futimens(fd_, times) == 0 || fail();
 }
@@ -230,14 +254,18 @@ bool OutputFile::close() {
         return true;
     }
     if (fd_ < 0) return true;
+    const bool flushed = flush();
+    dropBuffer();
     const int result = ::close(fd_);
     fd_ = -1;
-    return result == 0 || fail();
+    return (result == 0 || fail()) && flushed;
 }
 
 bool OutputFile::finish(bool sync) {
     if (temporary_.empty()) return false;
     if (fd_ < 0) return true;
+    flush();
+    dropBuffer();
     int error = writeError_;
     // On disk before the rename, so that even a power cut cannot leave the
     // final name with less than the whole file.
@@ -277,6 +305,7 @@ bool OutputFile::putInPlace(CreateMode mode) {
 }
 
 void OutputFile::discard() {
+    dropBuffer();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     if (!temporary_.empty()) ::unlink(temporary_.c_str());

@@ -66,8 +66,10 @@ public:
     bool create(const std::string& path, CreateMode mode);
     bool createStaged(const std::string& path);
     bool isOpen() const { return fd_ >= 0; }
-    // Writes all bytes, however many calls it takes. A staged file that
-    // failed a write will not complete.
+    // Writes all bytes, however many calls it takes. Pieces of less than
+    // kWriteBuffer bytes are gathered and reach the file with the next
+    // large piece, setTime, close or complete (which then report a
+    // failure). A staged file that failed a write will not complete.
     bool write(const void* data, size_t length);
     bool write(std::string_view text) { return write(text.data(), text.size()); }
     // Sets the last-write time; the access time is left alone. Linux keeps
@@ -95,10 +97,16 @@ public:
     uint64_t bytesWritten() const { return written_; }
 
 private:
+    static constexpr size_t kWriteBuffer = 4096;
+
     bool finish(bool sync);
+    bool writeAll(const char* bytes, size_t length);
+    bool flush();
+    void dropBuffer();
 
     int fd_ = -1;
     uint64_t written_ = 0;
+    std::string buffer_;  // written, not yet handed to the system
     std::string path_;
     std::string temporary_;  // staged and not in place
     int writeError_ = 0;     // the first failed write of a staged file
