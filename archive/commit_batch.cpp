@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/duplicates.h"
+#include "message/text.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/time.h"
@@ -27,8 +28,10 @@ struct StagedMessage {
 
 struct Batch {
     int scopes = 0;  // live BatchedCommits
+    ArchiveRun* run = nullptr;
     std::vector<StagedMessage> messages;
     std::unordered_set<std::string> names;
+    std::unordered_set<std::string> foldedNames;  // in lower case
     uint64_t bytes = 0;
     uint32_t firstTick = 0;
 };
@@ -53,10 +56,14 @@ void commitStagedMessages(ArchiveRun& run) {
     std::vector<StagedMessage> messages = std::move(waiting.messages);
     waiting.messages.clear();
     waiting.names.clear();
+    waiting.foldedNames.clear();
     waiting.bytes = 0;
 
-    const std::string& first = messages.front().files.mainPath();
-    if (!syncFileSystem(first.substr(0, first.find_last_of('/') + 1) + ".")) {
+    std::vector<std::string> files;
+    for (const StagedMessage& message : messages) {
+        for (std::string& path : message.files.temporaryPaths()) files.push_back(std::move(path));
+    }
+    if (!syncFileSystems(files)) {
         const int error = lastSystemError();
         for (StagedMessage& message : messages) {
             setLastSystemError(error);
@@ -69,18 +76,25 @@ void commitStagedMessages(ArchiveRun& run) {
     }
 }
 
-BatchedCommits::BatchedCommits(ArchiveRun& run) : run_(run) { ++batch().scopes; }
+BatchedCommits::BatchedCommits(ArchiveRun& run) : run_(run) {
+    Batch& waiting = batch();
+    if (waiting.scopes++ == 0) waiting.run = &run;
+}
 
 BatchedCommits::~BatchedCommits() {
-    commitStagedMessages(run_);
-    --batch().scopes;
+    try {
+        commitStagedMessages(run_);
+    } catch (...) {
+        // A problem line that cannot be logged must not end the program.
+    }
+    Batch& waiting = batch();
+    if (--waiting.scopes == 0) waiting.run = nullptr;
 }
 
 bool stageMessage(ArchiveRun& run, MessageFiles files) {
     Batch& waiting = batch();
     if (waiting.scopes == 0) {
-        const std::string& path = files.mainPath();
-        if (!syncFileSystem(path.substr(0, path.find_last_of('/') + 1) + ".")) return false;
+        if (!syncFileSystems(files.temporaryPaths())) return false;
         return files.putInPlace() == MessageFiles::Outcome::InPlace;
     }
     if (!waiting.messages.empty() &&
@@ -89,15 +103,25 @@ bool stageMessage(ArchiveRun& run, MessageFiles files) {
         commitStagedMessages(run);
     }
     if (waiting.messages.empty()) waiting.firstTick = tickCount();
+    const std::vector<std::string> paths = files.paths();
     waiting.bytes += files.bytesWritten();
-    for (std::string& path : files.paths()) waiting.names.insert(std::move(path));
     waiting.messages.push_back({std::move(files), messageSuffix(run), run.messageHadProblem});
+    for (const std::string& path : paths) {
+        waiting.names.insert(path);
+        waiting.foldedNames.insert(asciiLower(path));
+    }
     return true;
 }
 
 bool isNameTaken(const std::string& path) {
-    const Batch& waiting = batch();
-    return (!waiting.names.empty() && waiting.names.count(path) != 0) || pathExists(path);
+    Batch& waiting = batch();
+    if (!waiting.names.empty()) {
+        if (waiting.names.count(path)) return true;
+        // On a file system that ignores case (a FAT stick, say) this name
+        // may be a waiting one: put those in place and ask the disk.
+        if (waiting.run && waiting.foldedNames.count(asciiLower(path))) commitStagedMessages(*waiting.run);
+    }
+    return pathExists(path);
 }
 
 }  // namespace tessaly

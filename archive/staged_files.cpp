@@ -144,7 +144,7 @@ MessageFiles::Outcome MessageFiles::putInPlace() {
 MessageFiles::Outcome MessageFiles::commit() {
     const Outcome outcome = complete();
     if (outcome != Outcome::InPlace) return outcome;
-    if (!syncFileSystem(mainPath_.substr(0, mainPath_.find_last_of('/') + 1) + ".")) {
+    if (!syncFileSystems(temporaryPaths())) {
         const int error = lastSystemError();
         discardAll();
         setLastSystemError(error);
@@ -162,6 +162,12 @@ uint64_t MessageFiles::bytesWritten() const {
 std::vector<std::string> MessageFiles::paths() const {
     std::vector<std::string> all{mainPath_};
     for (const auto& file : attachments_) all.push_back(file->path());
+    return all;
+}
+
+std::vector<std::string> MessageFiles::temporaryPaths() const {
+    std::vector<std::string> all{main_->temporaryPath()};
+    for (const auto& file : attachments_) all.push_back(file->temporaryPath());
     return all;
 }
 

@@ -58,6 +58,8 @@ public:
     uint64_t bytesWritten() const;
     // The final paths of every file, the page or EML file first.
     std::vector<std::string> paths() const;
+    // Where the files lie until they are put in place.
+    std::vector<std::string> temporaryPaths() const;
 
 private:
     void discardAll();

@@ -12,6 +12,7 @@
 #include <strings.h>
 
 #include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <limits>
@@ -312,14 +313,22 @@ void OutputFile::discard() {
     temporary_.clear();
 }
 
-bool syncFileSystem(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return fail();
-    const int error = syncfs(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    if (error != 0) {
-        setLastSystemError(error);
-        return false;
+bool syncFileSystems(const std::vector<std::string>& files) {
+    std::vector<dev_t> synced;
+    for (const std::string& path : files) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) return fail();
+        if (std::find(synced.begin(), synced.end(), info.st_dev) != synced.end()) continue;
+        // A file of our own: readable even where its folder is not.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) return fail();
+        const int error = syncfs(fd) == 0 ? 0 : errno;
+        ::close(fd);
+        if (error != 0) {
+            setLastSystemError(error);
+            return false;
+        }
+        synced.push_back(info.st_dev);
     }
     return true;
 }

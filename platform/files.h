@@ -112,9 +112,9 @@ private:
     int writeError_ = 0;     // the first failed write of a staged file
 };
 
-// Writes every file of the file system that holds `path` to disk: one wait
+// Writes every file of the file systems that hold `files` to disk: one wait
 // for the bytes of many completed staged files, instead of one per file.
-bool syncFileSystem(const std::string& path);
+bool syncFileSystems(const std::vector<std::string>& files);
 
 // Staged files are named ".tessaly-<process id>-<number>.tmp". No archive
 // file name has that form: those all carry the date stamp's apostrophes.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -101,15 +102,39 @@ TEST(BatchedCommits, ManyMessagesDoNotAllWaitForTheEnd) {
     EXPECT_LT(pages, 300u);
 }
 
+// Where the page of a message goes, learnt from a run of its own.
+std::string pageOf(const std::string& scratch, const std::string& subject) {
+    Archive trial(scratch);
+    trial.archive(message(subject));
+    for (const std::string& name : names(trial.folder)) {
+        if (name.find(".html") != std::string::npos) return name;
+    }
+    return std::string();
+}
+
+TEST(BatchedCommits, ANameDifferingOnlyInCaseAsksTheDiskAfterTheWaitingArrive) {
+    test::TempDir dir;
+    const std::string page = pageOf(dir.file("trial"), "First");
+    ASSERT_FALSE(page.empty());
+    Archive archive(dir.file("a"));
+    BatchedCommits batching(archive.run);
+    archive.archive(message("First"));
+    const std::string path = archive.folder + "/" + page;
+    ASSERT_FALSE(fs::exists(path));
+    EXPECT_TRUE(isNameTaken(path));
+
+    // On a file system that ignores case the other spelling is the same
+    // file: the waiting message goes in place and the disk decides.
+    std::string shouted = page;
+    for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    ASSERT_NE(shouted, page);
+    isNameTaken(archive.folder + "/" + shouted);
+    EXPECT_TRUE(fs::exists(path));
+}
+
 TEST(BatchedCommits, AMessageThatCannotBePutInPlaceIsReportedAsItself) {
     test::TempDir dir;
-    // Where the page of "Blocked" goes, learnt from a run of its own.
-    Archive trial(dir.file("trial"));
-    trial.archive(message("Blocked"));
-    std::string page;
-    for (const std::string& name : names(trial.folder)) {
-        if (name.find(".html") != std::string::npos) page = name;
-    }
+    const std::string page = pageOf(dir.file("trial"), "Blocked");
     ASSERT_FALSE(page.empty());
 
     Archive archive(dir.file("a"));
