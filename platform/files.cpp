@@ -315,7 +315,12 @@ void OutputFile::discard() {
 
 bool syncFileSystems(const std::vector<std::string>& files) {
     std::vector<dev_t> synced;
+    std::vector<std::string_view> folders;  // looked at already
     for (const std::string& path : files) {
+        // The files of a batch lie in a folder or two: one look at each.
+        const std::string_view folder = std::string_view(path).substr(0, path.find_last_of('/') + 1);
+        if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+        folders.push_back(folder);
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0) return fail();
         if (std::find(synced.begin(), synced.end(), info.st_dev) != synced.end()) continue;
