@@ -1,4 +1,7 @@
 // line_ends.cpp - turning bare LFs into CR LF.
+#include <algorithm>
+#include <cstring>
+
 #include "message/decode_core.h"
 #include "message/decoding.h"
 
@@ -14,11 +17,20 @@ bool normaliseLineEnds(DecodeContext& context, const char*& start, const char*& 
     ProgressMeter meter(context, length);
     context.setStopped(false);
 
-    for (size_t i = 0; i < length; ++i) {
-        char c = in[i];
-        if (c == '\n' && (i == 0 || in[i - 1] != '\r')) out.put('\r');
-        out.put(c);
-        if (!meter.at(i + 1)) {
+    // Line by line: the bytes up to a line feed go over in one copy.
+    for (size_t i = 0; i < length;) {
+        const void* lf = std::memchr(in.data() + i, '\n', length - i);
+        size_t stop = lf ? static_cast<size_t>(static_cast<const char*>(lf) - in.data()) : length;
+        const size_t fits = std::min(stop - i, static_cast<size_t>(out.limit - out.next));
+        std::memcpy(out.next, in.data() + i, fits);
+        out.next += fits;
+        if (stop < length) {
+            if (stop == 0 || in[stop - 1] != '\r') out.put('\r');
+            out.put('\n');
+            ++stop;
+        }
+        i = stop;
+        if (!meter.at(i)) {
             context.setLastDecodeLength(length);
             context.setStopped(true);
             start = nullptr;
