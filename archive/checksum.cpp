@@ -46,7 +46,14 @@ uint32_t feed(uint32_t crc, const unsigned char* bytes, size_t length) {
     return crc;
 }
 
-constexpr bool isBlank(unsigned char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+// 0 for the blanks the checksum leaves out, 1 for every other byte.
+constexpr std::array<uint8_t, 256> makeKept() {
+    std::array<uint8_t, 256> kept{};
+    for (int c = 0; c < 256; ++c) kept[c] = !(c == ' ' || c == '\n' || c == '\r' || c == '\t');
+    return kept;
+}
+
+constexpr std::array<uint8_t, 256> kKept = makeKept();
 
 }  // namespace
 
@@ -64,7 +71,7 @@ uint32_t messageChecksum(const char* begin, const char* end) {
         for (; p < stop; ++p) {
             const unsigned char c = static_cast<unsigned char>(*p);
             gathered[n] = c;
-            n += !isBlank(c);
+            n += kKept[c];
         }
         crc = feed(crc, gathered, n);
         used += n;
