@@ -3,7 +3,11 @@
 // message to a file of its own (create, write, close). Nothing is parsed,
 // decoded or synced.
 //
-// usage: floor MAILBOX OUT-DIR
+// With --safe it also does what a crash-safe archiver must: each file is
+// written under a temporary name and given a time, and every 256 files
+// one syncfs makes them durable before they are renamed into place.
+//
+// usage: floor [--safe] MAILBOX OUT-DIR
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -12,10 +16,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
-bool writeMessage(const std::string& path, const char* data, size_t size) {
+bool writeMessage(const std::string& path, const char* data, size_t size, bool setTime) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     while (size > 0) {
@@ -27,7 +33,22 @@ bool writeMessage(const std::string& path, const char* data, size_t size) {
         data += n;
         size -= static_cast<size_t>(n);
     }
+    if (setTime) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+        futimens(fd, times);
+    }
     return close(fd) == 0;
+}
+
+// Syncs the written temporaries and renames them into place.
+bool putInPlace(std::vector<std::pair<std::string, std::string>>& waiting, int folder) {
+    if (waiting.empty()) return true;
+    if (syncfs(folder) != 0) return false;
+    for (const auto& [temporary, path] : waiting) {
+        if (rename(temporary.c_str(), path.c_str()) != 0) return false;
+    }
+    waiting.clear();
+    return true;
 }
 
 // The next line that begins with "From " at or after `from`, or `end`.
@@ -40,8 +61,13 @@ const char* nextFromLine(const char* from, const char* end) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool safe = argc == 4 && std::strcmp(argv[1], "--safe") == 0;
+    if (safe) {
+        --argc;
+        ++argv;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: floor MAILBOX OUT-DIR\n");
+        std::fprintf(stderr, "usage: floor [--safe] MAILBOX OUT-DIR\n");
         return 2;
     }
     const int fd = open(argv[1], O_RDONLY | O_CLOEXEC);
@@ -60,6 +86,8 @@ int main(int argc, char** argv) {
     const char* begin = static_cast<const char*>(map);
     const char* end = begin + size;
     const std::string folder = std::string(argv[2]) + "/";
+    const int folderFd = open(argv[2], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::vector<std::pair<std::string, std::string>> waiting;
 
     unsigned long count = 0;
     const char* start = std::strncmp(begin, "From ", 5) == 0 ? begin : nextFromLine(begin, end);
@@ -68,11 +96,22 @@ int main(int argc, char** argv) {
         const char* text = static_cast<const char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
         text = text ? text + 1 : end;
         const char* next = nextFromLine(text > start ? text - 1 : start, end);
-        if (!writeMessage(folder + std::to_string(++count) + ".eml", text, static_cast<size_t>(next - text))) {
+        const std::string path = folder + std::to_string(++count) + ".eml";
+        const std::string name = safe ? folder + ".tmp-" + std::to_string(count) : path;
+        if (!writeMessage(name, text, static_cast<size_t>(next - text), safe)) {
             std::perror("write");
             return 1;
         }
+        if (safe) waiting.emplace_back(name, path);
+        if (waiting.size() >= 256 && !putInPlace(waiting, folderFd)) {
+            std::perror("sync");
+            return 1;
+        }
         start = next;
+    }
+    if (!putInPlace(waiting, folderFd)) {
+        std::perror("sync");
+        return 1;
     }
     std::printf("%lu messages\n", count);
     munmap(map, size);
