@@ -3,7 +3,6 @@
 #include "archive/staged_files.h"
 
 #include <cerrno>
-#include <utility>
 #include <string_view>
 
 #include "platform/errors.h"
@@ -35,42 +34,44 @@ bool isAttachmentEntry(std::string_view entry) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
 }
 
+// One page and its attachments: the attachments go when the page never
+// arrived.
+void clearGroup(const std::string& folder, const std::vector<std::string_view>& group) {
+    const bool pageArrived = !group.empty() && !group[0].empty() &&
+                             group[0].find('/') == std::string_view::npos &&
+                             pathExists(folder + "/" + std::string(group[0]));
+    if (pageArrived) return;
+    for (size_t i = 1; i < group.size(); ++i) {
+        if (isAttachmentEntry(group[i])) removeFile(folder + "/" + std::string(group[i]));
+    }
+}
+
 void clearJournal(const std::string& folder, const std::string& journal) {
     std::string text;
     uint64_t size = 0;
     if (!readFileStart(journal, kMaxJournal, text, size)) return;
-    // NUL-separated: the page's name, then "attachments/<name>" for each
-    // attachment.
-    std::vector<std::string_view> entries;
+    // NUL-separated: a page's name, then "attachments/<name>" for each of
+    // its attachments; an empty entry ends the group of one page.
+    std::vector<std::string_view> group;
     std::string_view rest = text;
     while (!rest.empty()) {
         const size_t nul = rest.find('\0');
-        entries.push_back(rest.substr(0, nul));
+        const std::string_view entry = rest.substr(0, nul);
         rest = nul == std::string_view::npos ? std::string_view() : rest.substr(nul + 1);
-    }
-    const bool pageArrived = !entries.empty() && !entries[0].empty() &&
-                             entries[0].find('/') == std::string_view::npos &&
-                             pathExists(folder + "/" + std::string(entries[0]));
-    if (!pageArrived) {
-        for (size_t i = 1; i < entries.size(); ++i) {
-            if (isAttachmentEntry(entries[i])) removeFile(folder + "/" + std::string(entries[i]));
+        if (entry.empty()) {
+            clearGroup(folder, group);
+            group.clear();
+        } else {
+            group.push_back(entry);
         }
     }
+    clearGroup(folder, group);
     removeFile(journal);
 }
 
 }  // namespace
 
-MessageFiles::MessageFiles(MessageFiles&& other) noexcept
-    : mainPath_(std::move(other.mainPath_)),
-      main_(std::move(other.main_)),
-      attachments_(std::move(other.attachments_)),
-      journal_(std::exchange(other.journal_, std::string())),
-      incompleteError_(other.incompleteError_) {}
-
-MessageFiles::~MessageFiles() {
-    if (!journal_.empty()) removeFile(journal_);
-}
+MessageFiles::~MessageFiles() = default;
 
 void MessageFiles::keepAttachment(std::unique_ptr<OutputFile> file) {
     attachments_.push_back(std::move(file));
@@ -83,8 +84,6 @@ void MessageFiles::markIncomplete(int error) {
 void MessageFiles::discardAll() {
     main_->discard();
     attachments_.clear();
-    if (!journal_.empty()) removeFile(journal_);
-    journal_.clear();
 }
 
 MessageFiles::Outcome MessageFiles::complete() {
@@ -102,24 +101,19 @@ MessageFiles::Outcome MessageFiles::complete() {
         discardAll();
         return Outcome::SourceLost;
     }
-    if (attachments_.empty()) return Outcome::InPlace;
-
-    std::string list = nameOf(mainPath_);
-    list += '\0';
-    for (const auto& file : attachments_) {
-        list += std::string(kAttachmentsPrefix) + nameOf(file->path());
-        list += '\0';
-    }
-    OutputFile record;
-    if (!record.createStaged(journalPathFor(main_->temporaryPath())) || !record.write(list) ||
-        !record.complete() || !record.putInPlace(CreateMode::Always)) {
-        const int error = lastSystemError();
-        discardAll();
-        setLastSystemError(error);
-        return Outcome::Failed;
-    }
-    journal_ = record.path();
     return Outcome::InPlace;
+}
+
+std::string MessageFiles::journalGroup() const {
+    if (attachments_.empty()) return std::string();
+    std::string group = nameOf(mainPath_);
+    group += '\0';
+    for (const auto& file : attachments_) {
+        group += std::string(kAttachmentsPrefix) + nameOf(file->path());
+        group += '\0';
+    }
+    group += '\0';
+    return group;
 }
 
 MessageFiles::Outcome MessageFiles::putInPlace() {
@@ -135,8 +129,6 @@ MessageFiles::Outcome MessageFiles::putInPlace() {
         putBack(placed);
         return Outcome::Failed;
     }
-    if (!journal_.empty()) removeFile(journal_);
-    journal_.clear();
     attachments_.clear();
     return Outcome::InPlace;
 }
@@ -144,13 +136,28 @@ MessageFiles::Outcome MessageFiles::putInPlace() {
 MessageFiles::Outcome MessageFiles::commit() {
     const Outcome outcome = complete();
     if (outcome != Outcome::InPlace) return outcome;
-    if (!syncFileSystems(temporaryPaths())) {
+    const std::string group = journalGroup();
+    std::string journal;
+    if ((!group.empty() && (journal = writeJournal(main_->temporaryPath(), group)).empty()) ||
+        !syncFileSystems(temporaryPaths())) {
         const int error = lastSystemError();
         discardAll();
+        if (!journal.empty()) removeFile(journal);
         setLastSystemError(error);
         return Outcome::Failed;
     }
-    return putInPlace();
+    const Outcome placed = putInPlace();
+    if (!journal.empty()) removeFile(journal);
+    return placed;
+}
+
+std::string writeJournal(const std::string& besideTemporary, const std::string& groups) {
+    OutputFile record;
+    if (!record.createStaged(journalPathFor(besideTemporary)) || !record.write(groups) ||
+        !record.complete() || !record.putInPlace(CreateMode::Always)) {
+        return std::string();
+    }
+    return record.path();
 }
 
 uint64_t MessageFiles::bytesWritten() const {

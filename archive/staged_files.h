@@ -23,9 +23,9 @@ public:
     // `mainPath`: the page or EML file.
     explicit MessageFiles(std::string mainPath)
         : mainPath_(std::move(mainPath)), main_(std::make_unique<OutputFile>()) {}
-    MessageFiles(MessageFiles&& other) noexcept;
+    MessageFiles(MessageFiles&& other) noexcept = default;
     MessageFiles& operator=(MessageFiles&&) = delete;
-    // Files not put in place are removed, with their journal.
+    // Files not put in place are removed.
     ~MessageFiles();
 
     // Creates the page or EML file under a temporary name.
@@ -45,13 +45,16 @@ public:
         Failed,      // nothing in place; the system error is recorded
         SourceLost,  // nothing in place: the mapped source file shrank
     };
-    // Closes every file and writes the journal, nothing in place yet. The
-    // bytes reach the disk with the next syncFileSystem.
+    // Closes every file, nothing in place yet. The bytes reach the disk
+    // with the next syncFileSystems.
     Outcome complete();
-    // After complete and a sync: puts the attachments in place, then the
-    // page or EML file.
+    // What the journal must hold while this message's files move (empty
+    // without attachments).
+    std::string journalGroup() const;
+    // After complete, the journal and a sync: puts the attachments in
+    // place, then the page or EML file.
     Outcome putInPlace();
-    // All three steps for this message alone.
+    // All of it for this message alone.
     Outcome commit();
 
     // Page or EML file and attachments: the bytes written.
@@ -68,9 +71,16 @@ private:
     std::string mainPath_;
     std::unique_ptr<OutputFile> main_;
     std::vector<std::unique_ptr<OutputFile>> attachments_;
-    std::string journal_;
     int incompleteError_ = 0;
 };
+
+// A journal beside a page's temporary file `besideTemporary`, listing the
+// journal groups of messages about to be put in place (one after another),
+// so that removeStaleArchiveFiles can take back the attachments of a page
+// that never arrived. Written before the sync that makes their files
+// durable; removed once they are in place. Returns its path, or empty when
+// it could not be written (the error is recorded).
+std::string writeJournal(const std::string& besideTemporary, const std::string& groups);
 
 // Whether a failed file operation means the disk (or the file size limit)
 // is full, so that a later run may well succeed.

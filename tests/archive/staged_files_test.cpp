@@ -120,5 +120,28 @@ TEST(StaleArchiveFiles, AttachmentsOfAPageThatNeverArrivedAreRemoved) {
     }
 }
 
+// A batch of messages shares one journal: each page takes back only its own
+// attachments.
+TEST(StaleArchiveFiles, AJournalOfSeveralPagesIsReadPageByPage) {
+    const std::string ended = std::to_string(endedProcess());
+    const std::string journal = ".tessaly-" + ended + "-3.journal";
+    test::TempDir dir;
+    fs::create_directories(dir.file("attachments"));
+    for (const char* name : {"attachments/1.bin", "attachments/2a.bin", "attachments/2b.bin", "attachments/3.bin"}) {
+        test::writeFile(dir.file(name), "x");
+    }
+    test::writeFile(dir.file("one.html"), "<html>");  // arrived; two.html and three.html did not
+    const std::string groups = "one.html\0attachments/1.bin\0\0two.html\0attachments/2a.bin\0attachments/2b.bin\0\0"
+                               "three.html\0attachments/3."s;  // cut short inside the last name
+    test::writeFile(dir.file(journal), groups);
+
+    removeStaleArchiveFiles(dir.path());
+    EXPECT_TRUE(fs::exists(dir.file("attachments/1.bin")));
+    EXPECT_FALSE(fs::exists(dir.file("attachments/2a.bin")));
+    EXPECT_FALSE(fs::exists(dir.file("attachments/2b.bin")));
+    EXPECT_TRUE(fs::exists(dir.file("attachments/3.bin")));  // not the name listed
+    EXPECT_FALSE(fs::exists(dir.file(journal)));
+}
+
 }  // namespace
 }  // namespace tessaly
