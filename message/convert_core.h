@@ -2,7 +2,9 @@
 // that the body converters share inside message/.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -22,7 +24,9 @@ struct TextOutput {
         if (next < limit) *next++ = c;
     }
     void put(std::string_view text) {
-        for (char c : text) put(c);
+        const size_t n = std::min(text.size(), static_cast<size_t>(limit - next));
+        std::memcpy(next, text.data(), n);
+        next += n;
     }
     // A message byte inside HTML.
     void putEscaped(char c) {
