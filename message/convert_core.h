@@ -2,9 +2,7 @@
 // that the body converters share inside message/.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -24,9 +22,7 @@ struct TextOutput {
         if (next < limit) *next++ = c;
     }
     void put(std::string_view text) {
-        const size_t n = std::min(text.size(), static_cast<size_t>(limit - next));
-        std::memcpy(next, text.data(), n);
-        next += n;
+        for (char c : text) put(c);
     }
     // A message byte inside HTML.
     void putEscaped(char c) {

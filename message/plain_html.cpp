@@ -1,28 +1,11 @@
 // plain_html.cpp - plain text as an HTML fragment: one paragraph with line
 // breaks, one paragraph per line, and non-breaking spaces.
-#include <array>
 #include <string>
 
 #include "message/body_html.h"
 #include "message/convert_core.h"
 
 namespace tessaly {
-
-namespace {
-
-// Bytes that go into the page as they are.
-constexpr std::array<bool, 256> makeOrdinary() {
-    std::array<bool, 256> ordinary{};
-    for (int c = 0; c < 256; ++c) ordinary[c] = true;
-    for (unsigned char c : {' ', '\n', '\r', '<', '>', '&'}) ordinary[c] = false;
-    return ordinary;
-}
-
-constexpr std::array<bool, 256> kOrdinary = makeOrdinary();
-
-bool isOrdinary(char c) { return kOrdinary[static_cast<unsigned char>(c)]; }
-
-}  // namespace
 
 // At most six output bytes per input byte ("&nbsp;", "<br>\r\n"), plus the
 // paragraph tags.
@@ -45,12 +28,6 @@ void plainToHtml(DecodeContext& context, const char*& start, const char*& end) {
                 i = runEnd - 1;
             } else if (c == '\n') {
                 out.put("<br>\r\n");
-            } else if (isOrdinary(c)) {
-                // A word goes over in one copy.
-                size_t runEnd = i + 1;
-                while (runEnd < n && isOrdinary(in[runEnd])) ++runEnd;
-                out.put(in.substr(i, runEnd - i));
-                i = runEnd - 1;
             } else if (c != '\r') {
                 out.putEscaped(c);
             }
