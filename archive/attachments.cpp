@@ -91,19 +91,6 @@ constexpr size_t kMaxNameBytes = 255;
 // name in front of it.
 constexpr size_t kLongExtension = 32;
 
-// The length of the longest start of `text` within `limit` bytes that does
-// not end inside a UTF-8 sequence. Stray continuation bytes (text that is
-// not UTF-8) are cut where the limit falls.
-size_t characterPrefix(std::string_view text, size_t limit) {
-    if (text.size() <= limit) return text.size();
-    const auto continuation = [text](size_t i) {
-        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
-    };
-    size_t start = limit;
-    while (start > 0 && limit - start < 3 && continuation(start)) --start;
-    return start < limit && static_cast<unsigned char>(text[start]) >= 0xC0 ? start : limit;
-}
-
 // head + tail + extension as a file name the file system takes. A name
 // that fits is kept as it is. Otherwise the head (the part's own name) is
 // cut, and so is an extension longer than kLongExtension as far as the
@@ -113,8 +100,8 @@ std::string fittedName(std::string_view head, const std::string& tail, std::stri
         const size_t room = kMaxNameBytes - std::min(tail.size(), kMaxNameBytes);
         const size_t afterHead = room - std::min(room, head.size());
         const size_t extensionRoom = std::min(room, std::max(kLongExtension, afterHead));
-        extension = extension.substr(0, characterPrefix(extension, extensionRoom));
-        head = head.substr(0, characterPrefix(head, room - extension.size()));
+        extension = extension.substr(0, utf8Prefix(extension, extensionRoom));
+        head = head.substr(0, utf8Prefix(head, room - extension.size()));
     }
     std::string fitted(head);
     fitted += tail;

@@ -12,6 +12,17 @@ std::string archiveDirectory(const std::string& archiveFolder, const std::string
     return archiveFolder + "/" + (useSubfolders ? subfolderPath : std::string());
 }
 
+std::string safeFolderName(std::string_view component) {
+    constexpr size_t kMaxNameBytes = 255;
+    std::string safe = safeFileText(component);
+    if (safe.size() > kMaxNameBytes) {
+        // The cut may bare a blank that safeFileText would have trimmed.
+        safe = trimWhite(std::string_view(safe).substr(0, utf8Prefix(safe, kMaxNameBytes)));
+    }
+    if (!safe.empty() && safe.find_first_not_of('.') == std::string::npos) safe.assign(safe.size(), '_');
+    return safe;
+}
+
 ArchiveName archiveBaseName(const TMessageInfo& info) {
     // Received mail is named after its sender, sent mail after its recipient.
     std::string who;

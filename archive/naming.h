@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "message/model.h"
 
@@ -12,6 +13,13 @@ namespace tessaly {
 // the result always ends in "/".
 std::string archiveDirectory(const std::string& archiveFolder, const std::string& subfolderPath,
                              bool useSubfolders);
+
+// One component of a source folder's name as the name of its archive
+// folder: safeFileText, then cut to 255 bytes (the longest name Linux file
+// systems take) without splitting a UTF-8 character, trailing blanks the cut
+// bared trimmed. A name of dots only would climb out of the archive ("..")
+// or vanish ("."), so its dots become "_". Empty when nothing is left.
+std::string safeFolderName(std::string_view component);
 
 // The two parts of an archive file name: "who - subject - " and the stamp
 // "ddmmyyyy'hhmmss'key". Pages add ".html", EML files ".eml".

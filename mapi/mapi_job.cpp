@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "archive/commit_batch.h"
+#include "archive/naming.h"
 #include "archive/staged_files.h"
 #include "mapi/convert_message.h"
 #include "mapi/mapi_dates.h"
@@ -17,14 +18,6 @@ namespace {
 const char kOverall[] = "Overall";
 const char kScanning[] = "Scanning folders...";
 
-// A folder name made file-name-safe; a name of dots only would climb out of
-// the archive ("..") or vanish ("."), so each dot becomes "_".
-std::string safeComponent(std::string_view component) {
-    std::string safe = safeFileText(component);
-    if (!safe.empty() && safe.find_first_not_of('.') == std::string::npos) safe.assign(safe.size(), '_');
-    return safe;
-}
-
 // The folder's path below the archive root, split at "/" or backslash,
 // each name cleaned; ends in "/" unless empty.
 std::string subfolderOf(const std::string& path) {
@@ -33,7 +26,7 @@ std::string subfolderOf(const std::string& path) {
     while (start <= path.size()) {
         size_t stop = path.find_first_of("/\\", start);
         if (stop == std::string::npos) stop = path.size();
-        const std::string safe = safeComponent(std::string_view(path).substr(start, stop - start));
+        const std::string safe = safeFolderName(std::string_view(path).substr(start, stop - start));
         if (!safe.empty()) relative += safe + "/";
         start = stop + 1;
     }

@@ -64,6 +64,16 @@ std::string safeFileText(std::string_view text) {
     return trimWhite(out);
 }
 
+size_t utf8Prefix(std::string_view text, size_t limit) {
+    if (text.size() <= limit) return text.size();
+    const auto continuation = [text](size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
+    size_t start = limit;
+    while (start > 0 && limit - start < 3 && continuation(start)) --start;
+    return start < limit && static_cast<unsigned char>(text[start]) >= 0xC0 ? start : limit;
+}
+
 std::string textBeforeSign(std::string_view text) {
     return std::string(text.substr(0, text.find_first_of("+-")));
 }

@@ -1,5 +1,5 @@
 // text.h - small string operations shared by the parser and the writers:
-// trimming, brackets, file-name-safe text, paths, MIME parameters, hex text,
+// trimming, brackets, file-name-safe text, UTF-8 prefixes, paths, MIME parameters, hex text,
 // Macintosh type extensions, the six-character key and HTML escaping.
 //
 // All are plain functions on byte strings (no character-set conversion);
@@ -7,6 +7,7 @@
 // split at backslash, "/" and ":" alike.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +27,11 @@ std::string stripEnclosing(std::string_view text);
 // Text fit for a file name: drops bytes 0..31 and " * / : < > ? \ |, folds
 // runs of spaces to one, then trims.
 std::string safeFileText(std::string_view text);
+
+// The length of the longest start of `text` within `limit` bytes that does
+// not end inside a UTF-8 sequence. Stray continuation bytes (text that is
+// not UTF-8) are cut where the limit falls.
+size_t utf8Prefix(std::string_view text, size_t limit);
 
 // The text after the last backslash, "/" or ":"; the whole text when none.
 std::string baseName(std::string_view path);

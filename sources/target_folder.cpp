@@ -1,23 +1,13 @@
 // target_folder.cpp - the archive subfolder and attachments folder of one
 // source folder.
+#include "archive/naming.h"
 #include "archive/staged_files.h"
-#include "message/text.h"
 #include "platform/files.h"
 #include "sources/mailbox.h"
 
 namespace tessaly {
 
 namespace {
-
-// A folder name made file-name-safe. A name of dots only would climb out of
-// the archive ("..") or vanish ("."), so each dot becomes "_".
-std::string safeComponent(std::string_view component) {
-    std::string safe = safeFileText(component);
-    if (!safe.empty() && safe.find_first_not_of('.') == std::string::npos) {
-        safe.assign(safe.size(), '_');
-    }
-    return safe;
-}
 
 std::string relativeSubfolder(const std::string& folderPath) {
     std::string relative;
@@ -26,7 +16,7 @@ std::string relativeSubfolder(const std::string& folderPath) {
         size_t stop = folderPath.find_first_of("/\\", start);
         if (stop == std::string::npos) stop = folderPath.size();
         const std::string safe =
-            safeComponent(std::string_view(folderPath).substr(start, stop - start));
+            safeFolderName(std::string_view(folderPath).substr(start, stop - start));
         if (!safe.empty()) {
             if (!relative.empty()) relative += '/';
             relative += safe;
