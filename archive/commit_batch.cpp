@@ -2,7 +2,6 @@
 // files are put in place.
 #include "archive/commit_batch.h"
 
-#include <map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -61,37 +60,13 @@ void commitStagedMessages(ArchiveRun& run) {
     waiting.foldedNames.clear();
     waiting.bytes = 0;
 
-    // One journal per folder of pages lists the attachments of all of them.
-    std::map<std::string, std::pair<std::string, std::string>> groups;  // folder: beside, groups
-    std::vector<std::string> files;
-    for (const StagedMessage& message : messages) {
-        for (std::string& path : message.files.temporaryPaths()) files.push_back(std::move(path));
-        const std::string group = message.files.journalGroup();
-        if (group.empty()) continue;
-        const std::string& page = message.files.mainPath();
-        auto& [beside, all] = groups[page.substr(0, page.find_last_of('/') + 1)];
-        if (beside.empty()) beside = message.files.temporaryPaths().front();
-        all += group;
-    }
-    std::vector<std::string> journals;
-    bool ready = true;
-    for (const auto& [folder, group] : groups) {
-        journals.push_back(writeJournal(group.first, group.second));
-        if (journals.back().empty()) ready = false;
-    }
-    if (!ready || !syncFileSystems(files)) {
-        const int error = lastSystemError();
-        for (StagedMessage& message : messages) {
-            setLastSystemError(error);
-            reportLate(run, message);
-        }
-        messages.clear();  // removes their files
-    }
-    for (StagedMessage& message : messages) {
-        if (message.files.putInPlace() == MessageFiles::Outcome::Failed) reportLate(run, message);
-    }
-    for (const std::string& journal : journals) {
-        if (!journal.empty()) removeFile(journal);
+    std::vector<MessageFiles*> files;
+    for (StagedMessage& message : messages) files.push_back(&message.files);
+    const std::vector<int> errors = MessageFiles::putInPlaceTogether(files);
+    for (size_t i = 0; i < messages.size(); ++i) {
+        if (errors[i] == 0) continue;
+        setLastSystemError(errors[i]);
+        reportLate(run, messages[i]);
     }
 }
 
@@ -112,7 +87,11 @@ BatchedCommits::~BatchedCommits() {
 
 bool stageMessage(ArchiveRun& run, MessageFiles files) {
     Batch& waiting = batch();
-    if (waiting.scopes == 0) return files.commit() == MessageFiles::Outcome::InPlace;
+    if (waiting.scopes == 0) {
+        const int error = MessageFiles::putInPlaceTogether({&files}).front();
+        if (error != 0) setLastSystemError(error);
+        return error == 0;
+    }
     if (!waiting.messages.empty() &&
         (waiting.messages.size() >= kMaxMessages || waiting.bytes >= kMaxBytes ||
          tickCount() - waiting.firstTick >= kMaxWaitMs)) {

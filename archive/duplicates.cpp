@@ -2,7 +2,6 @@
 // and the file-time rule.
 #include "archive/duplicates.h"
 
-
 #include "archive/commit_batch.h"
 #include "archive/naming.h"
 #include "message/text.h"

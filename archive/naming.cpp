@@ -23,6 +23,22 @@ std::string safeFolderName(std::string_view component) {
     return safe;
 }
 
+std::string safeFolderPath(std::string_view folderPath) {
+    std::string relative;
+    size_t start = 0;
+    while (start <= folderPath.size()) {
+        size_t stop = folderPath.find_first_of("/\\", start);
+        if (stop == std::string_view::npos) stop = folderPath.size();
+        const std::string safe = safeFolderName(folderPath.substr(start, stop - start));
+        if (!safe.empty()) {
+            if (!relative.empty()) relative += '/';
+            relative += safe;
+        }
+        start = stop + 1;
+    }
+    return relative;
+}
+
 ArchiveName archiveBaseName(const TMessageInfo& info) {
     // Received mail is named after its sender, sent mail after its recipient.
     std::string who;

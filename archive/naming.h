@@ -20,6 +20,10 @@ std::string archiveDirectory(const std::string& archiveFolder, const std::string
 // bared trimmed. A name of dots only would climb out of the archive ("..")
 // or vanish ("."), so its dots become "_". Empty when nothing is left.
 std::string safeFolderName(std::string_view component);
+// A source folder's path as the archive folder's path below the archive
+// root: split at "/" or backslash, each name through safeFolderName, empty
+// ones left out, joined by "/" (no "/" at either end).
+std::string safeFolderPath(std::string_view folderPath);
 
 // The two parts of an archive file name: "who - subject - " and the stamp
 // "ddmmyyyy'hhmmss'key". Pages add ".html", EML files ".eml".

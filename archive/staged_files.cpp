@@ -3,7 +3,9 @@
 #include "archive/staged_files.h"
 
 #include <cerrno>
+#include <map>
 #include <string_view>
+#include <utility>
 
 #include "platform/errors.h"
 #include "platform/read_faults.h"
@@ -136,28 +138,50 @@ MessageFiles::Outcome MessageFiles::putInPlace() {
 MessageFiles::Outcome MessageFiles::commit() {
     const Outcome outcome = complete();
     if (outcome != Outcome::InPlace) return outcome;
-    const std::string group = journalGroup();
-    std::string journal;
-    if ((!group.empty() && (journal = writeJournal(main_->temporaryPath(), group)).empty()) ||
-        !syncFileSystems(temporaryPaths())) {
-        const int error = lastSystemError();
-        discardAll();
-        if (!journal.empty()) removeFile(journal);
-        setLastSystemError(error);
-        return Outcome::Failed;
-    }
-    const Outcome placed = putInPlace();
-    if (!journal.empty()) removeFile(journal);
-    return placed;
+    const int error = putInPlaceTogether({this}).front();
+    if (error == 0) return Outcome::InPlace;
+    setLastSystemError(error);
+    return Outcome::Failed;
 }
 
-std::string writeJournal(const std::string& besideTemporary, const std::string& groups) {
-    OutputFile record;
-    if (!record.createStaged(journalPathFor(besideTemporary)) || !record.write(groups) ||
-        !record.complete() || !record.putInPlace(CreateMode::Always)) {
-        return std::string();
+std::vector<int> MessageFiles::putInPlaceTogether(const std::vector<MessageFiles*>& messages) {
+    // folder of pages: a temporary file beside which its journal goes, and
+    // the groups it lists
+    std::map<std::string, std::pair<std::string, std::string>> journalGroups;
+    std::vector<std::string> files;
+    for (const MessageFiles* message : messages) {
+        for (std::string& path : message->temporaryPaths()) files.push_back(std::move(path));
+        const std::string group = message->journalGroup();
+        if (group.empty()) continue;
+        const std::string& page = message->mainPath_;
+        auto& [beside, groups] = journalGroups[page.substr(0, page.find_last_of('/') + 1)];
+        if (beside.empty()) beside = message->main_->temporaryPath();
+        groups += group;
     }
-    return record.path();
+
+    std::vector<std::string> journals;
+    bool ready = true;
+    for (const auto& [folder, journal] : journalGroups) {
+        OutputFile record;
+        ready = record.createStaged(journalPathFor(journal.first)) && record.write(journal.second) &&
+                record.complete() && record.putInPlace(CreateMode::Always);
+        if (!ready) break;
+        journals.push_back(record.path());
+    }
+    std::vector<int> errors(messages.size(), 0);
+    if (!ready || !syncFileSystems(files)) {
+        const int error = lastSystemError();
+        for (size_t i = 0; i < messages.size(); ++i) {
+            messages[i]->discardAll();
+            errors[i] = error;
+        }
+    } else {
+        for (size_t i = 0; i < messages.size(); ++i) {
+            if (messages[i]->putInPlace() == Outcome::Failed) errors[i] = lastSystemError();
+        }
+    }
+    for (const std::string& journal : journals) removeFile(journal);
+    return errors;
 }
 
 uint64_t MessageFiles::bytesWritten() const {

@@ -46,25 +46,31 @@ public:
         SourceLost,  // nothing in place: the mapped source file shrank
     };
     // Closes every file, nothing in place yet. The bytes reach the disk
-    // with the next syncFileSystems.
+    // with putInPlaceTogether.
     Outcome complete();
-    // What the journal must hold while this message's files move (empty
-    // without attachments).
-    std::string journalGroup() const;
-    // After complete, the journal and a sync: puts the attachments in
-    // place, then the page or EML file.
-    Outcome putInPlace();
-    // All of it for this message alone.
+    // complete and putInPlaceTogether for this message alone.
     Outcome commit();
+
+    // Puts the files of complete messages in place together: one journal
+    // per folder of pages lists their attachments, one sync makes every
+    // file durable, then each message's attachments and page get their
+    // final names and the journals go. Returns each message's system error,
+    // 0 for one now in place; a message that failed keeps no file.
+    static std::vector<int> putInPlaceTogether(const std::vector<MessageFiles*>& messages);
 
     // Page or EML file and attachments: the bytes written.
     uint64_t bytesWritten() const;
     // The final paths of every file, the page or EML file first.
     std::vector<std::string> paths() const;
-    // Where the files lie until they are put in place.
-    std::vector<std::string> temporaryPaths() const;
 
 private:
+    // What the journal must hold while this message's files move (empty
+    // without attachments).
+    std::string journalGroup() const;
+    // Where the files lie until they are put in place.
+    std::vector<std::string> temporaryPaths() const;
+    // After the journal and the sync: attachments first, then the page.
+    Outcome putInPlace();
     void discardAll();
     void putBack(const std::vector<std::string>& placed);
 
@@ -73,14 +79,6 @@ private:
     std::vector<std::unique_ptr<OutputFile>> attachments_;
     int incompleteError_ = 0;
 };
-
-// A journal beside a page's temporary file `besideTemporary`, listing the
-// journal groups of messages about to be put in place (one after another),
-// so that removeStaleArchiveFiles can take back the attachments of a page
-// that never arrived. Written before the sync that makes their files
-// durable; removed once they are in place. Returns its path, or empty when
-// it could not be written (the error is recorded).
-std::string writeJournal(const std::string& besideTemporary, const std::string& groups);
 
 // Whether a failed file operation means the disk (or the file size limit)
 // is full, so that a later run may well succeed.

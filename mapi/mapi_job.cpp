@@ -18,19 +18,10 @@ namespace {
 const char kOverall[] = "Overall";
 const char kScanning[] = "Scanning folders...";
 
-// The folder's path below the archive root, split at "/" or backslash,
-// each name cleaned; ends in "/" unless empty.
+// The folder's path below the archive root; ends in "/" unless empty.
 std::string subfolderOf(const std::string& path) {
-    std::string relative;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t stop = path.find_first_of("/\\", start);
-        if (stop == std::string::npos) stop = path.size();
-        const std::string safe = safeFolderName(std::string_view(path).substr(start, stop - start));
-        if (!safe.empty()) relative += safe + "/";
-        start = stop + 1;
-    }
-    return relative;
+    const std::string relative = safeFolderPath(path);
+    return relative.empty() ? relative : relative + "/";
 }
 
 std::string displayPath(std::string path) {

@@ -11,8 +11,8 @@
 
 #include <strings.h>
 
-#include <atomic>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <limits>

@@ -53,7 +53,7 @@ enum class CreateMode {
 //
 // A staged file (createStaged) is written under a temporary name in the
 // folder of its final path and gets that path only through commit (or
-// complete, syncFileSystem and putInPlace), once every byte is on disk. One
+// complete, syncFileSystems and putInPlace), once every byte is on disk. One
 // that is closed or destroyed before is removed, so a failed or interrupted
 // write never leaves a partial file under the final name.
 class OutputFile {
@@ -80,7 +80,7 @@ public:
     bool close();
 
     // Staged files: closes the file, keeping its temporary name; its bytes
-    // reach the disk with the next syncFileSystem. False (and the file
+    // reach the disk with the next syncFileSystems. False (and the file
     // removed) when a write failed; the error is that write's.
     bool complete() { return finish(false); }
     // Renames a completed staged file to its final path: replacing a file
