@@ -1,12 +1,11 @@
 // display_path.cpp - shown form of folder paths and its inverse.
 #include "app/display_path.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string_view>
 #include <vector>
 
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/folders.h"
 
 namespace tessaly {
@@ -35,10 +34,8 @@ std::vector<SpecialFolder> specialFolders() {
 bool startsWithComponent(std::string_view text, std::string_view prefix, bool ignoreCase) {
     if (text.size() < prefix.size()) return false;
     if (text.size() > prefix.size() && text[prefix.size()] != '/') return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [&](char a, char b) {
-        if (!ignoreCase) return a == b;
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    });
+    const std::string_view head = text.substr(0, prefix.size());
+    return ignoreCase ? equalsIgnoringCase(head, prefix) : head == prefix;
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // help_loader.cpp - cutting help topics out of their files.
 #include "app/help_loader.h"
 
-#include <cctype>
 
 #include "app/page_frame.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 
@@ -14,13 +14,6 @@ namespace {
 
 // Topic files are small; a larger one is read only this far.
 constexpr size_t kMaxHelpFile = 4 * 1024 * 1024;
-
-bool matchesIgnoringCase(std::string_view text, size_t at, std::string_view tag) {
-    for (size_t i = 0; i < tag.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[at + i])) != tag[i]) return false;
-    }
-    return true;
-}
 
 std::string readTopicFile(const std::string& path) {
     std::string bytes;
@@ -43,14 +36,14 @@ std::optional<std::string> cutHelpBody(std::string_view file) {
     const size_t endPos = file.size() - 7;
     size_t start = std::string_view::npos;
     for (size_t i = 0; i + 4 <= endPos; ++i) {
-        if (matchesIgnoringCase(file, i, "<h2>")) {
+        if (startsWithIgnoringCase(file.substr(i), "<h2>")) {
             start = i;
             break;
         }
     }
     size_t stop = std::string_view::npos;
     for (size_t j = endPos + 1; j-- > 0;) {
-        if (matchesIgnoringCase(file, j, "</body>")) {
+        if (startsWithIgnoringCase(file.substr(j), "</body>")) {
             stop = j;
             break;
         }

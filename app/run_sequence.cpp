@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "archive/stylesheet.h"
 #include "mapi/outlook.h"
+#include "platform/ascii.h"
 #include "sources/dbx_job.h"
 #include "sources/eml_to_mailbox.h"
 #include "sources/mailbox.h"

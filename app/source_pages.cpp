@@ -7,6 +7,7 @@
 #include "app/url_query.h"
 #include "mapi/outlook.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "sources/oestore.h"
 
 namespace tessaly {

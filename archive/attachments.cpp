@@ -11,6 +11,7 @@
 #include "message/body_html.h"
 #include "message/decoding.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 

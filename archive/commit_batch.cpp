@@ -8,6 +8,7 @@
 
 #include "archive/duplicates.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/time.h"

@@ -5,6 +5,7 @@
 #include "archive/commit_batch.h"
 #include "archive/naming.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/errors.h"
 
 namespace tessaly {

@@ -2,20 +2,17 @@
 #include "cli/options.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 #include "cli/page_command.h"
+#include "platform/ascii.h"
 
 namespace tessaly::cli {
 
 namespace {
 
 bool isPstFile(const std::string& file) {
-    if (file.size() < 4) return false;
-    std::string ext = file.substr(file.size() - 4);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".pst";
+    return file.size() >= 4 && equalsIgnoringCase(std::string_view(file).substr(file.size() - 4), ".pst");
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // convert_attachments.cpp - the attachments of an Outlook message as parts:
 // names, Macintosh types, MacBinary, content ids and kinds.
-#include <algorithm>
-#include <cctype>
 
 #include "mapi/convert_message.h"
 #include "mapi/memory_stream.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 
 namespace tessaly {
 
@@ -33,12 +32,6 @@ std::string valueText(const PropRow& values, size_t i) {
     return i < values.size() && !isErrorValue(values[i]) ? values[i].bytes : std::string();
 }
 
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 struct KindAndExtension {
     PartKind kind = PartKind::Attachment;
     std::string extension;
@@ -46,7 +39,7 @@ struct KindAndExtension {
 };
 
 KindAndExtension byMimeTag(const std::string& tag) {
-    const std::string mime = lowerCase(tag);
+    const std::string mime = asciiLower(tag);
     if (mime == "text/plain" || mime == "text") return {PartKind::Text, ".txt", true};
     if (mime == "text/html") return {PartKind::Html, ".html", true};
     if (mime == "application/msword") return {PartKind::Attachment, ".doc", true};
@@ -57,7 +50,7 @@ KindAndExtension byMimeTag(const std::string& tag) {
 }
 
 PartKind byExtension(const std::string& name) {
-    const std::string ext = lowerCase(extensionOf(name));
+    const std::string ext = asciiLower(extensionOf(name));
     if (ext == ".txt") return PartKind::Text;
     if (ext == ".html" || ext == ".htm") return PartKind::Html;
     if (ext == ".gif" || ext == ".jpg" || ext == ".jpeg") return PartKind::Image;

@@ -1,10 +1,9 @@
 // libraries.cpp - the mail clients on the machine that offer a MAPI library.
-#include <algorithm>
-#include <cctype>
 
 #include "mapi/library_loader.h"
 #include "mapi/mapi_state.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
 
@@ -15,13 +14,6 @@ namespace {
 constexpr RegistryHive kMachine = RegistryHive::LocalMachine;
 const char kClientsKey[] = "SOFTWARE\\Clients\\Mail";
 const char kOutlook[] = "Microsoft Outlook";
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 }  // namespace
 

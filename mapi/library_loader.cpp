@@ -1,12 +1,11 @@
 // library_loader.cpp - which provider a library path loads.
 #include "mapi/library_loader.h"
 
-#include <algorithm>
-#include <cctype>
 #include <map>
 
 #include "mapi/pff_provider.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/registry.h"
 
 namespace tessaly {
@@ -16,13 +15,6 @@ namespace {
 std::map<std::string, MapiLibraryFactory>& installed() {
     static std::map<std::string, MapiLibraryFactory> libraries;
     return libraries;
-}
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
@@ -82,12 +83,6 @@ bool isReadableFile(const std::string& path) {
     return readableFileSize(path, size);
 }
 
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 }  // namespace
 
 std::vector<std::string> profileNames() {
@@ -115,7 +110,7 @@ MapiResult createProfile(const std::string& name) {
 MapiResult deleteProfile(const std::string& name) {
     if (!profileExists(name)) return MAPI_E_NOT_FOUND;
     if (!registryDeleteKey(kHive, profileKey(name))) return MAPI_E_DISK_ERROR;
-    if (lowerCase(defaultProfile()) == lowerCase(name)) registryDeleteValue(kHive, kProfilesKey, kDefaultValue);
+    if (equalsIgnoringCase(defaultProfile(), name)) registryDeleteValue(kHive, kProfilesKey, kDefaultValue);
     return SUCCESS_SUCCESS;
 }
 
@@ -181,7 +176,7 @@ void syncDocumentsProfile() {
     std::vector<FolderEntry> entries;
     if (listFolder(folder, entries)) {
         for (const FolderEntry& entry : entries) {
-            if (!entry.isFolder && lowerCase(extensionOf(entry.name)) == ".pst") {
+            if (!entry.isFolder && equalsIgnoringCase(extensionOf(entry.name), ".pst")) {
                 files.push_back(entry.name);
             }
         }

@@ -4,12 +4,12 @@
 #ifdef TESSALY_HAVE_LIBPFF
 
 #include <algorithm>
-#include <cctype>
 #include <unordered_map>
 
 #include "mapi/memory_stream.h"
 #include "mapi/pff_values.h"
 #include "mapi/row_table.h"
+#include "platform/ascii.h"
 
 namespace tessaly::pff {
 
@@ -346,13 +346,6 @@ private:
     std::shared_ptr<RowIndex> messages_ = std::make_shared<RowIndex>();
     std::shared_ptr<RowIndex> folders_ = std::make_shared<RowIndex>();
 };
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 class Store : public IMsgStore {
 public:

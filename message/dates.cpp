@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/ascii.h"
+
 namespace tessaly {
 
 namespace {
@@ -29,16 +31,6 @@ bool isBlank(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
 bool isTokenEnd(char c) { return c == ',' || isBlank(c); }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsNoCase(std::string_view token, std::string_view word) {
-    if (token.size() != word.size()) return false;
-    for (size_t i = 0; i < token.size(); ++i) {
-        if (lower(token[i]) != word[i]) return false;
-    }
-    return true;
-}
-
 struct MonthWord {
     std::string_view word;
     int month;
@@ -60,14 +52,14 @@ constexpr std::string_view kWeekdayWords[] = {"mon", "tue", "wed", "thu", "fri",
 
 int monthOf(std::string_view token) {
     for (const MonthWord& m : kMonthWords) {
-        if (equalsNoCase(token, m.word)) return m.month;
+        if (equalsIgnoringCase(token, m.word)) return m.month;
     }
     return 0;
 }
 
 bool isWeekdayWord(std::string_view token) {
     for (std::string_view w : kWeekdayWords) {
-        if (equalsNoCase(token, w)) return true;
+        if (equalsIgnoringCase(token, w)) return true;
     }
     return false;
 }

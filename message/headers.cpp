@@ -8,22 +8,13 @@
 #include "app/run.h"
 #include "message/header_scanner.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 
 namespace tessaly {
 namespace {
 
 // Names match without regard to case, and only at exactly their length.
-bool isField(std::string_view name, std::string_view wanted) {
-    if (name.size() != wanted.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char a = name[i];
-        char b = wanted[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-        if (a != b) return false;
-    }
-    return true;
-}
+bool isField(std::string_view name, std::string_view wanted) { return equalsIgnoringCase(name, wanted); }
 
 // Everything the parser fills; the caller's checksumKey, folderName and
 // part tree stay.

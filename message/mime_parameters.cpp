@@ -4,19 +4,11 @@
 
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace tessaly {
 
 namespace {
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
-}
 
 // The pieces of `value` between ";" bytes outside double quotes, trimmed.
 std::vector<std::string> splitParameters(std::string_view value) {
@@ -52,9 +44,9 @@ std::string headerParameter(std::string_view value, std::string_view name) {
 std::string namedParameter(std::string_view value) {
     for (const std::string& piece : splitParameters(value)) {
         std::string_view rest;
-        if (startsWithNoCase(piece, "filename="))
+        if (startsWithIgnoringCase(piece, "filename="))
             rest = std::string_view(piece).substr(9);
-        else if (startsWithNoCase(piece, "name="))
+        else if (startsWithIgnoringCase(piece, "name="))
             rest = std::string_view(piece).substr(5);
         else
             continue;

@@ -6,17 +6,10 @@
 #include "message/decoding.h"
 #include "message/headers.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 
 namespace tessaly {
 namespace {
-
-// Byte-wise ASCII lower case, so offsets stay those of the original.
-std::string lowerCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 bool contains(const std::string& text, std::string_view what) {
     return text.find(what) != std::string::npos;
@@ -50,7 +43,7 @@ PartKind kindOf(const std::string& ct, const std::string& disposition, BodyForma
     if (contains(ct, "multipart/related")) return PartKind::Related;
     if (contains(ct, "multipart/alternative")) return PartKind::Alternative;
     if (contains(ct, "multipart")) return PartKind::Multipart;
-    if (contains(lowerCase(disposition), "attachment")) return PartKind::Attachment;
+    if (contains(asciiLower(disposition), "attachment")) return PartKind::Attachment;
     if (contains(ct, "text/plain")) return PartKind::Text;
     if (contains(ct, "text/html")) return PartKind::Html;
     // Untyped and unknown types count as text unless their body is encoded.
@@ -81,8 +74,8 @@ void classifyPart(tagMessagePart& part) {
     if (!part.disposition.empty()) part.disposition = decodeWords(part.disposition);
     if (!part.contentType.empty()) part.contentType = decodeWords(part.contentType);
 
-    const std::string ct = lowerCase(part.contentType);
-    const std::string te = lowerCase(part.transferEncoding);
+    const std::string ct = asciiLower(part.contentType);
+    const std::string te = asciiLower(part.transferEncoding);
 
     part.boundary = boundaryOf(part.contentType, ct);
     part.bodyFormat = bodyFormatOf(ct, te);
@@ -94,7 +87,7 @@ void classifyPart(tagMessagePart& part) {
     part.declaredName = part.fileName;
     part.fileName = withMacExtension(part.fileName, ct);
 
-    const std::string extension = lowerCase(extensionOf(part.fileName));
+    const std::string extension = asciiLower(extensionOf(part.fileName));
     if (extension == ".gif" || extension == ".jpg" || extension == ".jpeg") part.kind = PartKind::Image;
 }
 

@@ -4,14 +4,6 @@
 
 namespace tessaly {
 
-std::string asciiLower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 namespace {
 
 bool isWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t'; }

@@ -14,9 +14,6 @@
 
 namespace tessaly {
 
-// The text with the letters A-Z made lower case; other bytes unchanged.
-std::string asciiLower(std::string_view text);
-
 // Without leading and trailing spaces, CRs, LFs and tabs.
 std::string trimWhite(std::string_view text);
 

@@ -9,8 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <strings.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -18,6 +16,7 @@
 #include <limits>
 #include <random>
 
+#include "platform/ascii.h"
 #include "platform/errors.h"
 #include "platform/read_faults.h"
 
@@ -113,7 +112,7 @@ std::string findNameIgnoringCase(const std::string& folder, const std::string& n
     if (!dir) return exact;
     std::string found = exact;
     while (dirent* entry = readdir(dir)) {
-        if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+        if (equalsIgnoringCase(entry->d_name, name)) {
             found = folder + "/" + entry->d_name;
             break;
         }

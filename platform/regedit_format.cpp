@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace tessaly {
 
 namespace {
@@ -51,10 +53,6 @@ bool parseHexNumber(std::string_view digits, size_t maxDigits, uint32_t& number)
         number = (number << 4) | static_cast<uint32_t>(d);
     }
     return true;
-}
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && foldName(s.substr(0, prefix.size())) == prefix;
 }
 
 // The text split into lines, without their LF or CR LF.
@@ -113,7 +111,7 @@ private:
     bool section(std::string_view line) {
         if (line.size() < 2 || line.back() != ']') return fail("key line without closing bracket");
         std::string_view path = line.substr(1, line.size() - 2);
-        if (!startsWithNoCase(path, foldName(rootName_))) return fail("key outside the hive");
+        if (!startsWithIgnoringCase(path, rootName_)) return fail("key outside the hive");
         path.remove_prefix(rootName_.size());
         std::vector<std::string_view> names;
         if (!path.empty()) {
@@ -161,11 +159,11 @@ private:
             if (!quoted(s, value.data)) return false;
             if (!trimRight(s).empty()) return fail("text after a string");
             value.type = REG_SZ;
-        } else if (startsWithNoCase(s, "dword:")) {
+        } else if (startsWithIgnoringCase(s, "dword:")) {
             uint32_t number = 0;
             if (!parseHexNumber(trimRight(s.substr(6)), 8, number)) return fail("bad dword");
             value = makeDwordValue(number);
-        } else if (startsWithNoCase(s, "hex")) {
+        } else if (startsWithIgnoringCase(s, "hex")) {
             if (!hex(s.substr(3), value)) return false;
         } else {
             return fail("unknown value type");

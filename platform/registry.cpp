@@ -13,6 +13,7 @@
 #include <functional>
 #include <mutex>
 
+#include "platform/ascii.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/folders.h"
@@ -284,12 +285,12 @@ bool environmentValue(const std::string& name, std::string& value) {
         value = exact;
         return true;
     }
-    const std::string folded = foldName(name);
+    const std::string folded = asciiLower(name);
     for (char** entry = environ; entry && *entry; ++entry) {
         const std::string_view text = *entry;
         const size_t equals = text.find('=');
         if (equals == std::string_view::npos) continue;
-        if (foldName(text.substr(0, equals)) == folded) {
+        if (asciiLower(text.substr(0, equals)) == folded) {
             value = std::string(text.substr(equals + 1));
             return true;
         }

@@ -1,6 +1,8 @@
 // registry_key.cpp - one registry key in memory, names without regard to case.
 #include "platform/registry_key.h"
 
+#include "platform/ascii.h"
+
 namespace tessaly {
 
 namespace {
@@ -10,14 +12,6 @@ bool isStorableName(std::string_view name) {
 }
 
 }  // namespace
-
-std::string foldName(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
 
 bool isStorableValueName(std::string_view name) { return isStorableName(name); }
 
@@ -37,24 +31,24 @@ bool splitKeyPath(std::string_view path, std::vector<std::string_view>& names) {
 }
 
 const RegistryKey* RegistryKey::findSubkey(std::string_view name) const {
-    const auto it = subkeyIndex_.find(foldName(name));
+    const auto it = subkeyIndex_.find(asciiLower(name));
     return it == subkeyIndex_.end() ? nullptr : &subkeys_[it->second];
 }
 
 RegistryKey* RegistryKey::findSubkey(std::string_view name) {
-    const auto it = subkeyIndex_.find(foldName(name));
+    const auto it = subkeyIndex_.find(asciiLower(name));
     return it == subkeyIndex_.end() ? nullptr : &subkeys_[it->second];
 }
 
 RegistryKey& RegistryKey::addSubkey(std::string_view name, bool* created) {
-    const auto [it, added] = subkeyIndex_.emplace(foldName(name), subkeys_.size());
+    const auto [it, added] = subkeyIndex_.emplace(asciiLower(name), subkeys_.size());
     if (added) subkeys_.emplace_back(std::string(name));
     if (created) *created = added;
     return subkeys_[it->second];
 }
 
 bool RegistryKey::removeSubkey(std::string_view name) {
-    const auto it = subkeyIndex_.find(foldName(name));
+    const auto it = subkeyIndex_.find(asciiLower(name));
     if (it == subkeyIndex_.end()) return false;
     const size_t position = it->second;
     subkeys_.erase(subkeys_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -66,12 +60,12 @@ bool RegistryKey::removeSubkey(std::string_view name) {
 }
 
 const RegistryValue* RegistryKey::findValue(std::string_view name) const {
-    const auto it = valueIndex_.find(foldName(name));
+    const auto it = valueIndex_.find(asciiLower(name));
     return it == valueIndex_.end() ? nullptr : &values_[it->second].value;
 }
 
 bool RegistryKey::setValue(std::string_view name, const RegistryValue& value) {
-    const auto [it, added] = valueIndex_.emplace(foldName(name), values_.size());
+    const auto [it, added] = valueIndex_.emplace(asciiLower(name), values_.size());
     if (added) {
         values_.push_back(NamedValue{std::string(name), value});
         return true;
@@ -83,7 +77,7 @@ bool RegistryKey::setValue(std::string_view name, const RegistryValue& value) {
 }
 
 bool RegistryKey::removeValue(std::string_view name) {
-    const auto it = valueIndex_.find(foldName(name));
+    const auto it = valueIndex_.find(asciiLower(name));
     if (it == valueIndex_.end()) return false;
     const size_t position = it->second;
     values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(position));

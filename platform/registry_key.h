@@ -53,9 +53,6 @@ private:
     std::unordered_map<std::string, size_t> valueIndex_;
 };
 
-// ASCII lower case of a name, the form names are compared in.
-std::string foldName(std::string_view name);
-
 // Splits a backslash-separated key path into its names. "" is the root (no
 // names). False for an empty name (leading, trailing or doubled backslash),
 // a name holding a line break or NUL (it could not be written to a hive

@@ -1,8 +1,6 @@
 // eml_to_mailbox.cpp - packing folders of .eml files into mailbox files.
 #include "sources/eml_to_mailbox.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <deque>
 #include <queue>
@@ -11,6 +9,7 @@
 #include "message/dates.h"
 #include "message/headers.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/time.h"
@@ -42,10 +41,7 @@ const char kScanning[] = "Scanning folders...";
 
 bool isEmlFile(const FolderEntry& entry) {
     if (entry.isFolder || entry.size >= (uint64_t{1} << 32)) return false;
-    std::string ext = extensionOf(entry.name);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".eml";
+    return equalsIgnoringCase(extensionOf(entry.name), ".eml");
 }
 
 // Breadth first from the root; linked folders are not followed, so a link

@@ -2,11 +2,11 @@
 #include "sources/oestore.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <memory>
 
 #include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "sources/dbx.h"
@@ -29,13 +29,6 @@ StoreCache& cache() {
     return c;
 }
 
-bool equalNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 std::string readString(const std::string& key, const std::string& name) {
     std::string value;
     registryReadString(RegistryHive::CurrentUser, key, name, value);
@@ -56,7 +49,7 @@ void addIdentityStores(const std::string& identity, std::vector<TDbxStore>& stor
         if (!root.empty() && (root.back() == '/' || root.back() == '\\')) root.pop_back();
         if (root.empty()) continue;
         if (!stores.empty() && stores.back().identityKey == identity &&
-            equalNoCase(stores.back().storeRoot, root)) {
+            equalsIgnoringCase(stores.back().storeRoot, root)) {
             continue;
         }
         if (!pathExists(findNameIgnoringCase(root, "Folders.dbx"))) continue;
@@ -239,10 +232,7 @@ const std::vector<TDbxFolderInfo>& loadDbxFolders(const std::string& userName,
 
 bool isTickedByDefault(const TDbxFolderInfo& folder) {
     if (folder.kind == 0 || folder.kind == 2 || folder.kind == 4 || folder.kind == 5) return false;
-    std::string lower = folder.name;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-    return lower != "outbox";
+    return !equalsIgnoringCase(folder.name, "outbox");
 }
 
 void forgetDbxStores() { cache() = StoreCache{}; }

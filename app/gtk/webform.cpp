@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/page_frame.h"
+#include "platform/ascii.h"
 #include "platform/folders.h"
 #include "platform/time.h"
 
@@ -57,7 +58,7 @@ std::string withDataFolderBase(const std::string& page) {
     const std::string base = "<base href=\"" + pageBaseUri() + "\">";
     size_t head = std::string::npos;
     for (size_t i = 0; i + 6 <= page.size() && i < 4096; ++i) {
-        if (strncasecmp(page.c_str() + i, "<head>", 6) == 0) {
+        if (startsWithIgnoringCase(std::string_view(page).substr(i), "<head>")) {
             head = i + 6;
             break;
         }
