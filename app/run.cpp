@@ -1,10 +1,9 @@
-// run.cpp - the archiving run record and its operations.
+// run.cpp - the archiving run record: its counts, progress and problem lines.
 #include "app/run.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/files.h"
 #include "platform/time.h"
 
 namespace tessaly {
@@ -23,29 +22,23 @@ void ProblemLog::append(std::string_view text) {
     buffer_[length_] = '\0';
 }
 
-void ArchiveRun::beginRun(void* owner, ProgressSink progress, LogSink log,
-                          const std::string& archiveFolder, bool html) {
+void ArchiveRun::beginRun(void* owner, ProgressSink progress, LogSink log) {
     mainWindow = owner;
     progressSink = std::move(progress);
     logSink = std::move(log);
     stopRequested = false;
     running = true;
-    htmlFormat = html;
 
     folderCount = messageCount = folderMessageCount = 0;
     offlineCount = folderOfflineCount = 0;
     alreadyArchivedCount = folderAlreadyArchivedCount = 0;
     duplicateCount = folderDuplicateCount = 0;
-    problemCount = conversionNoteCount = byteCount = 0;
+    problemCount = byteCount = 0;
     elapsedMs = 0;
     messageHadProblem = false;
-    archivedPaths.clear();
     startTicks = tickCount();
     currentFolderName.clear();
     currentMessageText.clear();
-
-    // A failure here is reported by the first message that cannot be written.
-    if (!pathExists(archiveFolder)) createFolderPath(archiveFolder);
 }
 
 void ArchiveRun::endRun() {
@@ -106,7 +99,49 @@ void ArchiveRun::finishMessage() {
     if (messageHadProblem) ++problemCount;
 }
 
-double ratio(double a, double b) { return b == 0 ? 1.0 : a / b; }
+// The count is kept modulo 2^32, as the finish page has always shown it.
+void ArchiveRun::addBytes(uint64_t bytes) { byteCount += static_cast<uint32_t>(bytes); }
+
+uint32_t ArchiveRun::countSkipped(Skipped kind) {
+    switch (kind) {
+        case Skipped::AlreadyArchived: ++alreadyArchivedCount; return ++folderAlreadyArchivedCount;
+        case Skipped::Duplicate: ++duplicateCount; return ++folderDuplicateCount;
+        case Skipped::Offline: ++offlineCount; return ++folderOfflineCount;
+    }
+    return 0;
+}
+
+std::string ArchiveRun::messageWhere() const { return currentFolderName + currentMessageText; }
+
+MessageRef ArchiveRun::currentMessage() const {
+    return {" (" + messageWhere() + ")", messageHadProblem};
+}
+
+void ArchiveRun::messageProblem(std::string_view line, std::string_view tail) {
+    messageNote(line, tail);
+    messageHadProblem = true;
+}
+
+void ArchiveRun::messageNote(std::string_view line, std::string_view tail) {
+    std::string text(line);
+    text += " (";
+    text += currentFolderName;
+    text += currentMessageText;
+    text += ')';
+    text += tail;
+    logProblem(text);
+}
+
+void ArchiveRun::folderProblem(std::string_view line) {
+    logProblem(std::string(line) + " (" + currentFolderName + ")");
+}
+
+void ArchiveRun::runProblem(std::string_view line) { logProblem(std::string(line)); }
+
+void ArchiveRun::lateMessageProblem(const MessageRef& message, std::string_view line) {
+    logProblem(std::string(line) + message.suffix);
+    if (!message.hadProblem) ++problemCount;
+}
 
 ArchiveRun& theRun() {
     static ArchiveRun run;

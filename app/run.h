@@ -2,7 +2,7 @@
 //
 // A plain record with no user-interface dependency: the shell and the command
 // line front end plug in sinks and a message pump; jobs, writers and parsers
-// take the record as a parameter.
+// see it through the narrower JobRun and ProblemReporter.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+
+#include "archive/job_run.h"
+#include "message/decoding.h"
 
 namespace tessaly {
 
@@ -33,7 +35,10 @@ private:
     size_t capacity_ = 0;
 };
 
-struct ArchiveRun {
+// The record of the program's archiving runs. It implements the run as the
+// jobs see it (JobRun): every count and the description in problem lines
+// are kept here and nowhere else.
+struct ArchiveRun final : JobRun {
     using ProgressSink =
         std::function<void(const std::string& text1, double fraction1, const std::string& text2,
                             double fraction2)>;
@@ -57,11 +62,9 @@ struct ArchiveRun {
     uint32_t folderDuplicateCount = 0;
     uint32_t problemCount = 0;
     bool messageHadProblem = false;
-    uint32_t conversionNoteCount = 0;
     uint32_t byteCount = 0;
     uint32_t startTicks = 0;
     uint32_t elapsedMs = 0;
-    bool htmlFormat = true;
     std::string currentFolderName;
     std::string currentMessageText;
     bool stopRequested = false;
@@ -73,34 +76,43 @@ struct ArchiveRun {
     double progressFraction2 = -1;
     std::string stepText;
     ProblemLog problemLog;
-    // Lower-cased full path of every page or EML file written in this run ->
-    // the relative subfolder path (ending in "/") of its source folder.
-    std::unordered_map<std::string, std::string> archivedPaths;
+    // The decoders' scratch space and measured speed, kept from run to run.
+    DecodeContext decoder;
 
     // Installed by the front end; without one, pumping does nothing.
     MessagePump messagePump;
 
-    // Starts a run: stores the sinks, clears the stop flag and every counter,
-    // and creates the archive folder with its parents when it is missing.
-    void beginRun(void* owner, ProgressSink progress, LogSink log, const std::string& archiveFolder,
-                  bool html);
+    // Starts a run: stores the sinks, clears the stop flag and every counter.
+    void beginRun(void* owner, ProgressSink progress, LogSink log);
     // Hides the progress display, measures the elapsed time, ends the run.
     void endRun();
-    void setProgress(const std::string& text1, double fraction1, const std::string& text2,
-                     double fraction2);
-    // The callback for long decodings: false once a stop is requested.
-    bool stepProgress(double fraction2);
     void logProblem(const std::string& htmlLine);
     void pumpMessages();
 
-    // The job's bookkeeping at the start of a folder and around a message.
-    void startFolder(const std::string& name);
-    void startMessage();
-    void finishMessage();
-};
+    // JobRun
+    void setProgress(const std::string& text1, double fraction1, const std::string& text2,
+                     double fraction2) override;
+    void setStepText(const std::string& text) override { stepText = text; }
+    bool stepProgress(double fraction2) override;
+    bool shouldStop() const override { return stopRequested; }
+    void startFolder(const std::string& name) override;
+    void startMessage() override;
+    void setMessageText(const std::string& text) override { currentMessageText = text; }
+    void finishMessage() override;
+    uint32_t messagesInFolder() const override { return folderMessageCount; }
+    void addBytes(uint64_t bytes) override;
+    uint32_t countSkipped(Skipped kind) override;
 
-// a / b, or 1.0 when b is 0.
-double ratio(double a, double b);
+    // ProblemReporter
+    void messageProblem(std::string_view line, std::string_view tail = {}) override;
+    void messageNote(std::string_view line, std::string_view tail = {}) override;
+    void folderProblem(std::string_view line) override;
+    void runProblem(std::string_view line) override;
+    void markMessage() override { messageHadProblem = true; }
+    std::string messageWhere() const override;
+    MessageRef currentMessage() const override;
+    void lateMessageProblem(const MessageRef& message, std::string_view line) override;
+};
 
 // The one run record of the process.
 ArchiveRun& theRun();

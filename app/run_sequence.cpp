@@ -1,17 +1,13 @@
 // run_sequence.cpp - the archiving run started by "webf:go".
 #include "app/run_sequence.h"
 
+#include <utility>
 
 #include "app/dispatch.h"
 #include "app/page_frame.h"
+#include "app/run_driver.h"
 #include "app/settings.h"
-#include "archive/stylesheet.h"
-#include "mapi/outlook.h"
 #include "platform/ascii.h"
-#include "sources/dbx_job.h"
-#include "sources/eml_to_mailbox.h"
-#include "sources/mailbox.h"
-#include "message/text.h"
 
 namespace tessaly {
 
@@ -50,20 +46,28 @@ std::vector<TDbxFolderInfo> tickedDbxFolders(const Settings& settings) {
     return entries;
 }
 
-void runJob(Wizard& wizard, bool html) {
-    Settings& settings = wizard.settings;
-    ArchiveRun& run = wizard.run;
+// What the settings ask for: the chosen source's files or folders, where
+// and how to archive them.
+JobRequest requestFor(Settings& settings) {
+    JobRequest request;
+    request.archiveFolder = settings.savedir;
+    request.format = settings.saveformat != "eml" ? OutputFormat::Html : OutputFormat::Eml;
+    request.useSubfolders = settings.usesubfolders;
     const std::string source = asciiLower(settings.source);
     if (source == "mapi") {
-        RunMapiJob(run, settings.mapifolders, settings.savedir, html, settings.usesubfolders);
+        request.source = SourceKind::Outlook;
+        request.outlookFolders = settings.mapifolders;
     } else if (source == "bmf") {
-        archiveMailboxes(run, settings.mailboxFiles, settings.savedir, settings.usesubfolders);
+        request.source = SourceKind::Mailboxes;
+        request.files = settings.mailboxFiles;
     } else if (source == "eml") {
-        convertEmlFolders(run, settings.savedir);
+        request.source = SourceKind::EmlToMailbox;
     } else if (source == "dbx") {
+        request.source = SourceKind::DbxFolders;
         if (settings.dbxFilesToArchive.empty()) settings.dbxFilesToArchive = tickedDbxFolders(settings);
-        archiveDbxFolders(run, settings.dbxFilesToArchive, settings.savedir, settings.usesubfolders);
+        request.files = settings.dbxFilesToArchive;
     }
+    return request;
 }
 
 }  // namespace
@@ -82,21 +86,16 @@ void runArchiving(Wizard& wizard) {
     // while the job pumps events.
     showPage(wizard, "webf:go");
 
-    const bool html = settings.saveformat != "eml";
     WizardShell& shell = wizard.shell;
-    run.messagePump = [&shell] { return shell.pumpEvents(); };
-    run.beginRun(shell.mainWindow(), pumpingProgress(wizard), archivingPageLog(wizard), settings.savedir, html);
-    // Never overwrites a stylesheet the user may have edited; failures are
-    // ignored, the pages refer to it all the same.
-    if (html) writeStylesheet(settings.savedir);
-
-    runJob(wizard, html);
-
-    run.endRun();
-    // The sinks refer to this wizard and its shell; the record outlives them.
-    run.logSink = nullptr;
-    run.progressSink = nullptr;
-    run.messagePump = nullptr;
+    RunSinks sinks;
+    sinks.owner = shell.mainWindow();
+    sinks.progress = pumpingProgress(wizard);
+    sinks.log = archivingPageLog(wizard);
+    sinks.pump = [&shell] { return shell.pumpEvents(); };
+    run.decoder.setDecodeLimit(settings.decodeLimit);
+    driveRun(run, requestFor(settings), std::move(sinks));
+    // The decoders keep the measured speed up to date.
+    settings.decodeLimit = run.decoder.decodeLimit();
     saveSettings(settings);
 
     if (run.quitRequested) {

@@ -5,7 +5,6 @@
 
 #include "app/display_path.h"
 #include "mapi/outlook.h"
-#include "message/decoding.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
 #include "sources/oestore.h"
@@ -127,7 +126,6 @@ void loadSettings(Settings& settings) {
     uint32_t limit = 0;
     registryReadDword(RegistryHive::CurrentUser, kSettingsKey, "decode_limit", limit);
     settings.decodeLimit = limit == 0 ? kDefaultDecodeLimit : limit;
-    setDecodeLimit(settings.decodeLimit);
 
     if (settings.savedir.empty()) settings.savedir = defaultArchiveFolder();
 
@@ -140,8 +138,6 @@ void loadSettings(Settings& settings) {
 }
 
 void saveSettings(Settings& settings) {
-    // The decoders keep the measured speed up to date.
-    settings.decodeLimit = decodeLimit();
     const std::vector<std::pair<std::string, RegistryValue>> values = {
         {"source", makeStringValue(settings.source)},
         // Written too, so that the chosen library persists.

@@ -2,44 +2,21 @@
 // and the first page.
 #include "app/startup.h"
 
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
-
 #include "app/dispatch.h"
+#include "app/mail_files.h"
 #include "app/validation.h"
 #include "mapi/outlook.h"
-#include "message/text.h"
+#include "platform/files.h"
 
 namespace tessaly {
-
-namespace {
-
-std::string lowerExtension(const std::string& path) {
-    std::string ext = extensionOf(baseName(path));
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
-std::string absolutePath(const std::string& path) {
-    std::error_code ignored;
-    const std::string full = std::filesystem::absolute(path, ignored).lexically_normal().string();
-    return full.empty() ? path : full;
-}
-
-}  // namespace
 
 void startWizard(Wizard& wizard, const std::vector<std::string>& arguments) {
     EnsureLibraries();
     loadSettings(wizard.settings);
-    std::vector<std::string> pst, dbx, mailboxes;
-    for (const std::string& argument : arguments) {
-        const std::string ext = lowerExtension(argument);
-        (ext == ".pst" ? pst : ext == ".dbx" ? dbx : mailboxes).push_back(absolutePath(argument));
-    }
+    std::vector<std::string> files;
+    for (const std::string& argument : arguments) files.push_back(absolutePath(argument));
     // Only one kind of file is ever taken.
-    wizard.settings.commandLineFiles = !pst.empty() ? pst : !dbx.empty() ? dbx : mailboxes;
+    wizard.settings.commandLineFiles = filesOfOneKind(files);
     wizard.nav.currentPage.clear();
 }
 
@@ -50,8 +27,8 @@ bool showFirstPage(Wizard& wizard) {
         return true;
     }
     EnsureStores(s.mapilib);
-    const std::string ext = lowerExtension(s.commandLineFiles.front());
-    if (ext == ".pst") {
+    const MailFileKind kind = mailFileKind(s.commandLineFiles.front());
+    if (kind == MailFileKind::Pst) {
         s.source = "mapi";
         s.mapifn = s.commandLineFiles.front();
         s.saveformat = "html";
@@ -59,7 +36,7 @@ bool showFirstPage(Wizard& wizard) {
         return true;
     }
     const std::vector<std::string> files = s.commandLineFiles;
-    if (ext == ".dbx") {
+    if (kind == MailFileKind::Dbx) {
         s.source = "dbx";
         if (validateDbxFiles(wizard, files) == 0) return false;
     } else {

@@ -1,9 +1,6 @@
 // validation.cpp - accepting picked mailbox and DBX files.
 #include "app/validation.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "message/text.h"
 #include "sources/dbx.h"
 #include "sources/mailbox.h"
@@ -11,13 +8,6 @@
 namespace tessaly {
 
 namespace {
-
-std::string lowerExtension(const std::string& path) {
-    std::string ext = extensionOf(baseName(path));
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
 
 // One message box for all rejected files of a pick.
 void reportInvalid(Wizard& wizard, const std::vector<std::string>& invalid, const std::string& oneBefore,
@@ -34,23 +24,6 @@ void reportInvalid(Wizard& wizard, const std::vector<std::string>& invalid, cons
 }
 
 }  // namespace
-
-TDbxFolderInfo pickedFileEntry(const std::string& path) {
-    TDbxFolderInfo entry;
-    entry.fileName = baseName(path);
-    // A bare name lies in the current folder; "/name" in the root.
-    if (entry.fileName.size() == path.size()) {
-        entry.directory.push_back('.');
-    } else {
-        entry.directory = directoryOf(path);
-        if (entry.directory.empty()) entry.directory.push_back('/');
-    }
-    entry.name = entry.fileName;
-    const std::string ext = lowerExtension(path);
-    if (ext == ".bmf" || ext == ".dbx") entry.name.resize(entry.name.size() - ext.size());
-    entry.folderPath = entry.name;
-    return entry;
-}
 
 size_t validateMailboxFiles(Wizard& wizard, const std::vector<std::string>& files) {
     Settings& s = wizard.settings;

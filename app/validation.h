@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/mail_files.h"
 #include "app/wizard.h"
-#include "sources/folder_info.h"
 
 namespace tessaly {
 
@@ -18,9 +18,5 @@ size_t validateMailboxFiles(Wizard& wizard, const std::vector<std::string>& file
 // The same for .dbx folder files, into `dbxFilesToArchive`; each entry is
 // named after the folder name the file holds.
 size_t validateDbxFiles(Wizard& wizard, const std::vector<std::string>& files);
-
-// A picked file as a folder entry: its folder, its name, and as folder
-// name the file name without a ".bmf" or ".dbx" extension (any case).
-TDbxFolderInfo pickedFileEntry(const std::string& path);
 
 }  // namespace tessaly

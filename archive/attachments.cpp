@@ -6,7 +6,6 @@
 #include <memory>
 #include <string_view>
 
-#include "archive/commit_batch.h"
 #include "message/attribute_text.h"
 #include "message/body_html.h"
 #include "message/decoding.h"
@@ -25,10 +24,10 @@ bool isSaved(PartKind kind) {
 
 // A BinHex part without a name is named after the file in its header; a
 // name without extension gets one from the Macintosh type and creator.
-void nameFromBinhexHeader(tagMessagePart& part) {
+void nameFromBinhexHeader(DecodeContext& decoder, tagMessagePart& part) {
     const char* start = part.bodyStart;
     const char* end = part.bodyEnd;
-    if (!start || !decodeBinhex(start, end, true) || start == end) return;
+    if (!start || !decodeBinhex(decoder, start, end, true) || start == end) return;
     const size_t available = static_cast<size_t>(end - start);
     const size_t length = static_cast<unsigned char>(start[0]);
     if (length + 1 > available) return;
@@ -68,20 +67,20 @@ std::string unnamedLabel(SavedParts& saved, const tagMessagePart& part) {
 
 // Decodes a saved part into the scratch space by its body format; false
 // (with the range cleared) when the decoder failed.
-bool decodeSavedPart(const tagMessagePart& part, const char*& start, const char*& end) {
+bool decodeSavedPart(DecodeContext& decoder, const tagMessagePart& part, const char*& start, const char*& end) {
     switch (part.bodyFormat) {
-        case BodyFormat::Base64: return decodeBase64(start, end);
-        case BodyFormat::Uuencode: return decodeUuencode(start, end);
-        case BodyFormat::BinHex: return decodeBinhex(start, end, false);
-        case BodyFormat::Flowed: flowedToPlain(start, end); return true;
-        case BodyFormat::QuotedPrintable: return decodeQuotedPrintable(start, end);
-        case BodyFormat::Enriched: enrichedToPlain(start, end); return true;
+        case BodyFormat::Base64: return decodeBase64(decoder, start, end);
+        case BodyFormat::Uuencode: return decodeUuencode(decoder, start, end);
+        case BodyFormat::BinHex: return decodeBinhex(decoder, start, end, false);
+        case BodyFormat::Flowed: flowedToPlain(decoder, start, end); return true;
+        case BodyFormat::QuotedPrintable: return decodeQuotedPrintable(decoder, start, end);
+        case BodyFormat::Enriched: enrichedToPlain(decoder, start, end); return true;
         case BodyFormat::MacBinary: {
             // A header that is not MacBinary gives nothing: keep the raw bytes.
             const bool hadBytes = start != end;
-            return extractMacBinary(start, end) && (start != end || !hadBytes);
+            return extractMacBinary(decoder, start, end) && (start != end || !hadBytes);
         }
-        case BodyFormat::RtfHtml: rtfToHtml(start, end); return true;
+        case BodyFormat::RtfHtml: rtfToHtml(decoder, start, end); return true;
         default: return true;
     }
 }
@@ -112,12 +111,12 @@ std::string fittedName(std::string_view head, const std::string& tail, std::stri
 
 }  // namespace
 
-void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name,
+void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, const ArchiveName& name,
                   const std::string& attachmentDirectory) {
     TPartIterator parts(&info.rootPart);
     while (tagMessagePart* part = parts.next()) {
         if (part->fileName.empty() && part->bodyFormat == BodyFormat::BinHex) {
-            nameFromBinhexHeader(*part);
+            nameFromBinhexHeader(writer.decoder(), *part);
         }
         // A file name ends at a NUL byte, as it would in any C string: the
         // rest could never reach the file system.
@@ -143,7 +142,7 @@ void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name
             const std::string candidate =
                 fittedName(own, n == 1 ? tail : tail + ";" + std::to_string(n), extension);
             const std::string lower = asciiLower(candidate);
-            if (saved.usedNames.count(lower) || isNameTaken(attachmentDirectory + candidate)) continue;
+            if (saved.usedNames.count(lower) || writer.batch().isNameTaken(attachmentDirectory + candidate)) continue;
             part->fileName = candidate;
             saved.usedNames.insert(lower);
             break;
@@ -161,26 +160,27 @@ void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name
     }
 }
 
-void writeAttachmentFiles(ArchiveRun& run, TMessageInfo& info, const SavedParts& saved,
+void writeAttachmentFiles(ArchiveWriter& writer, TMessageInfo& info, const SavedParts& saved,
                           const std::string& attachmentDirectory, MessageFiles& files) {
+    JobRun& run = writer.run();
+    DecodeContext& decoder = writer.decoder();
     TPartIterator parts(&info.rootPart);
     while (tagMessagePart* part = parts.next()) {
         if (!isSaved(part->kind)) continue;
         const std::string label = part->declaredName.empty() ? baseName(part->fileName) : part->declaredName;
-        run.stepText = label;
+        run.setStepText(label);
 
         const char* start = part->bodyStart;
         const char* end = part->bodyEnd;
-        beginDecoding([&run](double fraction) { return run.stepProgress(fraction); });
-        bool decoded = decodeSavedPart(*part, start, end);
-        endDecoding();
+        decoder.beginDecoding([&run](double fraction) { return run.stepProgress(fraction); });
+        bool decoded = decodeSavedPart(decoder, *part, start, end);
+        decoder.endDecoding();
         std::string rewritten;
         if (!decoded || !start) {
             decoded = false;
-            if (!decodeError().empty()) {
-                run.logProblem("Error: <a href=\"help:err_decode.html\">unable to decode</a> " +
-                               htmlEscape(label) + " - " + htmlEscape(decodeError()) + " (" +
-                               run.currentFolderName + run.currentMessageText + ")");
+            if (!decoder.decodeError().empty()) {
+                run.messageNote("Error: <a href=\"help:err_decode.html\">unable to decode</a> " +
+                                htmlEscape(label) + " - " + htmlEscape(decoder.decodeError()));
             }
             start = part->bodyStart;
             end = part->bodyEnd;
@@ -198,9 +198,8 @@ void writeAttachmentFiles(ArchiveRun& run, TMessageInfo& info, const SavedParts&
         }
         if (!created || !file->complete()) {
             const int error = lastSystemError();
-            run.logProblem("Error: <a href=\"help:err_createattach.html\">unable to create</a> " +
-                           htmlEscape(part->fileName) + " - " + htmlEscape(systemErrorText()) +
-                           " (" + run.currentFolderName + run.currentMessageText + ")");
+            run.messageNote("Error: <a href=\"help:err_createattach.html\">unable to create</a> " +
+                            htmlEscape(part->fileName) + " - " + htmlEscape(systemErrorText()));
             // A half-written file, or a full disk: a later run should find
             // the message not yet archived and write it whole.
             if (created || isOutOfSpace(error)) files.markIncomplete(error);

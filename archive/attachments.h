@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/run.h"
+#include "archive/archive_writer.h"
 #include "archive/naming.h"
 #include "archive/staged_files.h"
 #include "message/model.h"
@@ -31,15 +31,16 @@ struct SavedParts {
 
 // Re-classifies every part by its file name's extension and gives each
 // HTML part, attachment and image a unique file name in
-// `attachmentDirectory` (ending in "/") and a display label.
-void prepareParts(SavedParts& saved, TMessageInfo& info, const ArchiveName& name,
+// `attachmentDirectory` (ending in "/"; names of files waiting to be put in
+// place count as taken) and a display label.
+void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, const ArchiveName& name,
                   const std::string& attachmentDirectory);
 
 // Decodes and writes the files of the prepared parts, staged with the
 // message's other files. A file that cannot be created is logged and left
 // out (the page keeps its link); one that cannot be written whole, or not
 // created for lack of space, makes the whole message fail.
-void writeAttachmentFiles(ArchiveRun& run, TMessageInfo& info, const SavedParts& saved,
+void writeAttachmentFiles(ArchiveWriter& writer, TMessageInfo& info, const SavedParts& saved,
                           const std::string& attachmentDirectory, MessageFiles& files);
 
 // A saved HTML body with CR LF line ends, leading blank lines dropped, and

@@ -7,41 +7,52 @@
 // and attachment names are judged as if the files were in place already.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
-#include "app/run.h"
 #include "archive/staged_files.h"
+#include "message/problems.h"
 
 namespace tessaly {
 
-// While one lives, finished messages wait to be put in place together (a
-// job holds one for its run); without one, each message is synced and put
-// in place at once. Its end puts the waiting messages in place.
-class BatchedCommits {
+class CommitBatch {
 public:
-    explicit BatchedCommits(ArchiveRun& run);
-    ~BatchedCommits();
-    BatchedCommits(const BatchedCommits&) = delete;
-    BatchedCommits& operator=(const BatchedCommits&) = delete;
+    explicit CommitBatch(ProblemReporter& problems) : problems_(problems) {}
+    // Puts the waiting messages in place.
+    ~CommitBatch();
+    CommitBatch(const CommitBatch&) = delete;
+    CommitBatch& operator=(const CommitBatch&) = delete;
+
+    // Takes the complete files (MessageFiles::complete) of the message being
+    // archived. The waiting messages are put in place first when there are
+    // many, when they hold many bytes or when the oldest has waited a while.
+    void stage(MessageFiles files);
+
+    // Syncs and puts every waiting message in place. A message that cannot
+    // be is reported as a create failure under its own description. Call it
+    // before a folder's files are looked at as a whole.
+    void commit();
+
+    // True when `path` exists or is the final name of a waiting file. A name
+    // that equals a waiting one only when case is ignored first puts the
+    // waiting messages in place, so that the disk can answer for a file
+    // system that ignores case (a FAT stick, say).
+    bool isNameTaken(const std::string& path);
 
 private:
-    ArchiveRun& run_;
+    struct Waiting {
+        MessageFiles files;
+        MessageRef message;
+    };
+
+    ProblemReporter& problems_;
+    std::vector<Waiting> messages_;
+    std::unordered_set<std::string> names_;
+    std::unordered_set<std::string> foldedNames_;  // in lower case
+    uint64_t bytes_ = 0;
+    uint32_t firstTick_ = 0;
 };
-
-// Takes a message whose files are complete (MessageFiles::complete). The
-// waiting messages are put in place first when there are many, when they
-// hold many bytes or when the oldest has waited a while. Without
-// BatchedCommits the message is put in place at once; false when it could
-// not be (the error is recorded).
-bool stageMessage(ArchiveRun& run, MessageFiles files);
-
-// Syncs and puts every waiting message in place. A message that cannot be
-// is reported as a create failure under its own description. Call it
-// before a folder's files are looked at as a whole (the end of a folder,
-// the end of a job).
-void commitStagedMessages(ArchiveRun& run);
-
-// True when `path` exists or is the final name of a waiting file.
-bool isNameTaken(const std::string& path);
 
 }  // namespace tessaly

@@ -2,17 +2,12 @@
 // and the file-time rule.
 #include "archive/duplicates.h"
 
-#include "archive/commit_batch.h"
 #include "archive/naming.h"
 #include "message/text.h"
 #include "platform/ascii.h"
 #include "platform/errors.h"
 
 namespace tessaly {
-
-std::string messageSuffix(const ArchiveRun& run) {
-    return " (" + run.currentFolderName + run.currentMessageText + ")";
-}
 
 namespace {
 
@@ -21,67 +16,64 @@ const char kFurtherErrors[] = " Further errors of this type won't be reported fo
 
 }  // namespace
 
-bool checkAlreadyArchived(ArchiveRun& run, const std::string& path) {
-    if (!isNameTaken(path)) return false;
-    const auto found = run.archivedPaths.find(asciiLower(path));
-    if (found == run.archivedPaths.end()) {
-        ++run.alreadyArchivedCount;
-        if (++run.folderAlreadyArchivedCount == 1) {
-            run.logProblem(
-                "Warning: <a href=\"help:err_already.html\">This email was already in the "
-                "archive</a>" +
-                messageSuffix(run) + kFurtherWarnings);
+const std::string* ArchivedPaths::find(const std::string& path) const {
+    const auto found = paths_.find(asciiLower(path));
+    return found == paths_.end() ? nullptr : &found->second;
+}
+
+void ArchivedPaths::record(const std::string& path, const std::string& subfolderPath) {
+    paths_.emplace(asciiLower(path), subfolderPath);
+}
+
+bool claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& archived, const std::string& path,
+                      const std::string& subfolderPath) {
+    if (!batch.isNameTaken(path)) {
+        archived.record(path, subfolderPath);
+        return false;
+    }
+    const std::string* earlier = archived.find(path);
+    if (!earlier) {
+        if (run.countSkipped(Skipped::AlreadyArchived) == 1) {
+            run.messageNote(
+                "Warning: <a href=\"help:err_already.html\">This email was already in the archive</a>",
+                kFurtherWarnings);
         }
         return true;
     }
-    ++run.duplicateCount;
-    const uint32_t count = ++run.folderDuplicateCount;
+    const uint32_t count = run.countSkipped(Skipped::Duplicate);
     if (count == 1 || count == 2) {
-        std::string line = "Warning: <a href=\"help:err_duplicate.html\">This email is a duplicate</a>" +
-                           messageSuffix(run) + ", previously found in " +
-                           htmlEscape(withoutTrailingSlash(found->second)) + ".";
-        if (count == 2) line += kFurtherWarnings;
-        run.logProblem(line);
+        std::string tail = ", previously found in " + htmlEscape(withoutTrailingSlash(*earlier)) + ".";
+        if (count == 2) tail += kFurtherWarnings;
+        run.messageNote("Warning: <a href=\"help:err_duplicate.html\">This email is a duplicate</a>", tail);
     }
     return true;
 }
 
-void recordArchivedPath(ArchiveRun& run, const std::string& path, const std::string& subfolderPath) {
-    run.archivedPaths.emplace(asciiLower(path), subfolderPath);
-}
-
-void reportOffline(ArchiveRun& run) {
-    ++run.offlineCount;
-    const uint32_t count = ++run.folderOfflineCount;
+void reportOffline(JobRun& run) {
+    const uint32_t count = run.countSkipped(Skipped::Offline);
     if (count <= 2) {
-        std::string line =
-            "Error: <a href=\"help:err_offline.html\">This email was not available offline</a>" +
-            messageSuffix(run);
-        if (count == 2) line += kFurtherErrors;
-        run.logProblem(line);
+        run.messageNote("Error: <a href=\"help:err_offline.html\">This email was not available offline</a>",
+                        count == 2 ? kFurtherErrors : "");
     }
 }
 
-void reportCreateFailure(ArchiveRun& run, const std::string& path, const std::string& suffix) {
-    run.logProblem("Error: <a href=\"help:err_create.html\">unable to create file</a> " +
-                   escapedFileName(path) + " - " + htmlEscape(systemErrorText()) + suffix);
+std::string createFailureLine(const std::string& path) {
+    return "Error: <a href=\"help:err_create.html\">unable to create file</a> " + escapedFileName(path) +
+           " - " + htmlEscape(systemErrorText());
 }
 
-void reportCreateFailure(ArchiveRun& run, const std::string& path) {
-    reportCreateFailure(run, path, messageSuffix(run));
-    run.messageHadProblem = true;
+void reportCreateFailure(JobRun& run, const std::string& path) {
+    run.messageProblem(createFailureLine(path));
 }
 
-void finishArchiveFile(ArchiveRun& run, MessageFiles files, const FILETIME& time) {
+void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, const FILETIME& time) {
     if (!files.main().setTime(time)) {
-        run.logProblem("Warning: <a href=\"help:err_filetime.html\">unable to set filetime</a> - " +
-                       htmlEscape(systemErrorText()) + " - " + files.mainPath() + messageSuffix(run));
+        run.messageNote("Warning: <a href=\"help:err_filetime.html\">unable to set filetime</a> - " +
+                        htmlEscape(systemErrorText()) + " - " + files.mainPath());
     }
     const std::string path = files.mainPath();
     switch (files.complete()) {
-        case MessageFiles::Outcome::InPlace:
-            if (!stageMessage(run, std::move(files))) reportCreateFailure(run, path);
-            break;
+        case MessageFiles::Outcome::InPlace: batch.stage(std::move(files)); break;
         case MessageFiles::Outcome::Failed: reportCreateFailure(run, path); break;
         case MessageFiles::Outcome::SourceLost: break;
     }

@@ -9,16 +9,15 @@
 
 namespace tessaly {
 
-void writeEmlMessage(ArchiveRun& run, const char* text, const char* textEnd,
-                     const TMessageInfo& info, const std::string& archiveFolder,
-                     const std::string& subfolderPath, bool useSubfolders, bool normalizeLineEnds) {
-    if (run.stopRequested) return;
+void writeEmlMessage(TargetFolder& target, const char* text, const char* textEnd, const TMessageInfo& info,
+                     bool normalizeLineEnds) {
+    ArchiveWriter& writer = target.writer();
+    JobRun& run = writer.run();
+    if (run.shouldStop()) return;
     const ArchiveName name = archiveBaseName(info);
-    const std::string path =
-        archiveDirectory(archiveFolder, subfolderPath, useSubfolders) + name.name + name.stamp + ".eml";
-    run.currentMessageText = describeMessage(info, name.name);
-    if (checkAlreadyArchived(run, path)) return;
-    recordArchivedPath(run, path, subfolderPath);
+    const std::string path = target.directory() + name.name + name.stamp + ".eml";
+    run.setMessageText(describeMessage(info, name.name));
+    if (claimArchivePath(run, writer.batch(), writer.archived(), path, target.subfolderPath())) return;
 
     MessageFiles files(path);
     if (!files.createMain()) {
@@ -30,24 +29,25 @@ void writeEmlMessage(ArchiveRun& run, const char* text, const char* textEnd,
     const char* start = text;
     const char* end = textEnd;
     if (normalizeLineEnds) {
-        run.stepText = info.subject;
+        run.setStepText(info.subject);
+        DecodeContext& decoder = writer.decoder();
         // The conversion always runs to its end; a stop takes effect at the
         // next message.
-        beginDecoding([&run](double fraction) {
+        decoder.beginDecoding([&run](double fraction) {
             run.stepProgress(fraction);
             return true;
         });
-        if (!normaliseLineEnds(start, end)) {
+        if (!normaliseLineEnds(decoder, start, end)) {
             start = text;
             end = textEnd;
         }
-        endDecoding();
+        decoder.endDecoding();
     }
     file.write(start, static_cast<size_t>(end - start));
     const bool endsInCrLf = textEnd - text >= 2 && textEnd[-2] == '\r' && textEnd[-1] == '\n';
     if (!endsInCrLf) file.write("\r\n\r\n", 4);
 
-    finishArchiveFile(run, std::move(files), info.fileTime);
+    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime);
 }
 
 }  // namespace tessaly

@@ -75,7 +75,7 @@ std::string footBuffer(const TMessageInfo& info) {
 
 // Converts a text body for the page; the range ends up in scratch space.
 // Returns whether the block is "flowed" rather than "fixed".
-bool convertText(const tagMessagePart& part, const char*& start, const char*& end) {
+bool convertText(DecodeContext& decoder, const tagMessagePart& part, const char*& start, const char*& end) {
     auto decodedOrRaw = [&](bool ok) {
         if (!ok || !start) {
             start = part.bodyStart;
@@ -83,15 +83,15 @@ bool convertText(const tagMessagePart& part, const char*& start, const char*& en
         }
     };
     switch (part.bodyFormat) {
-        case BodyFormat::Flowed: flowedToHtml(start, end); return true;
-        case BodyFormat::QuotedPrintable: quotedPrintableToHtml(start, end); return true;
-        case BodyFormat::OutlookText: linesToParagraphs(start, end); return true;
-        case BodyFormat::Base64: decodedOrRaw(decodeBase64(start, end)); break;
-        case BodyFormat::Uuencode: decodedOrRaw(decodeUuencode(start, end)); break;
-        case BodyFormat::Enriched: enrichedToPlain(start, end); break;
+        case BodyFormat::Flowed: flowedToHtml(decoder, start, end); return true;
+        case BodyFormat::QuotedPrintable: quotedPrintableToHtml(decoder, start, end); return true;
+        case BodyFormat::OutlookText: linesToParagraphs(decoder, start, end); return true;
+        case BodyFormat::Base64: decodedOrRaw(decodeBase64(decoder, start, end)); break;
+        case BodyFormat::Uuencode: decodedOrRaw(decodeUuencode(decoder, start, end)); break;
+        case BodyFormat::Enriched: enrichedToPlain(decoder, start, end); break;
         default: break;
     }
-    plainToHtml(start, end);
+    plainToHtml(decoder, start, end);
     return false;
 }
 
@@ -109,7 +109,7 @@ void writeAttachmentBlock(OutputFile& file, TMessageInfo& info) {
     file.write(block);
 }
 
-void writeTextBlock(OutputFile& file, TMessageInfo& info) {
+void writeTextBlock(DecodeContext& decoder, OutputFile& file, TMessageInfo& info) {
     bool opened = false;
     TPartIterator parts(&info.rootPart);
     while (const tagMessagePart* part = parts.next()) {
@@ -118,7 +118,7 @@ void writeTextBlock(OutputFile& file, TMessageInfo& info) {
         opened = true;
         const char* start = part->bodyStart;
         const char* end = part->bodyEnd;
-        const bool flowed = convertText(*part, start, end);
+        const bool flowed = convertText(decoder, *part, start, end);
         file.write(flowed ? "<div class=\"flowed\">\r\n" : "<div class=\"fixed\">\r\n");
         if (start) file.write(start, static_cast<size_t>(end - start));
         file.write("</div>\r\n\r\n");
@@ -141,19 +141,18 @@ void writeImageBlock(OutputFile& file, TMessageInfo& info) {
 
 }  // namespace
 
-void writeHtmlMessage(ArchiveRun& run, TMessageInfo& info, const std::string& archiveFolder,
-                      const std::string& subfolderPath, bool useSubfolders) {
-    if (run.stopRequested) return;
+void writeHtmlMessage(TargetFolder& target, TMessageInfo& info) {
+    ArchiveWriter& writer = target.writer();
+    JobRun& run = writer.run();
+    if (run.shouldStop()) return;
     const ArchiveName name = archiveBaseName(info);
-    const std::string directory = archiveDirectory(archiveFolder, subfolderPath, useSubfolders);
-    const std::string pagePath = directory + name.name + name.stamp + ".html";
-    const std::string attachmentDirectory = directory + "attachments/";
-    run.currentMessageText = describeMessage(info, name.name);
-    if (checkAlreadyArchived(run, pagePath)) return;
-    recordArchivedPath(run, pagePath, subfolderPath);
+    const std::string pagePath = target.directory() + name.name + name.stamp + ".html";
+    const std::string attachmentDirectory = target.directory() + "attachments/";
+    run.setMessageText(describeMessage(info, name.name));
+    if (claimArchivePath(run, writer.batch(), writer.archived(), pagePath, target.subfolderPath())) return;
 
     SavedParts saved;
-    prepareParts(saved, info, name, attachmentDirectory);
+    prepareParts(writer, saved, info, name, attachmentDirectory);
 
     MessageFiles files(pagePath);
     if (!files.createMain()) {
@@ -161,15 +160,15 @@ void writeHtmlMessage(ArchiveRun& run, TMessageInfo& info, const std::string& ar
         return;
     }
     OutputFile& page = files.main();
-    const std::string head = headBuffer(info, useSubfolders ? subfolderPath : std::string());
+    const std::string head = headBuffer(info, target.pageSubfolder());
     const std::string foot = footBuffer(info);
     page.write(head);
-    writeAttachmentFiles(run, info, saved, attachmentDirectory, files);
+    writeAttachmentFiles(writer, info, saved, attachmentDirectory, files);
     writeAttachmentBlock(page, info);
-    writeTextBlock(page, info);
+    writeTextBlock(writer.decoder(), page, info);
     writeImageBlock(page, info);
     page.write(foot);
-    finishArchiveFile(run, std::move(files), info.fileTime);
+    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime);
 }
 
 }  // namespace tessaly

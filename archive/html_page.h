@@ -2,17 +2,14 @@
 // attachment files.
 #pragma once
 
-#include <string>
-
-#include "app/run.h"
+#include "archive/archive_writer.h"
 #include "message/model.h"
 
 namespace tessaly {
 
 // Writes the page of `info` (with checksumKey and folderName set) and its
-// attachment files, unless the message is already in the archive. The
-// parts are re-classified and renamed in place.
-void writeHtmlMessage(ArchiveRun& run, TMessageInfo& info, const std::string& archiveFolder,
-                      const std::string& subfolderPath, bool useSubfolders);
+// attachment files into the target folder, unless the message is already in
+// the archive. The parts are re-classified and renamed in place.
+void writeHtmlMessage(TargetFolder& target, TMessageInfo& info);
 
 }  // namespace tessaly

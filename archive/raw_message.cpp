@@ -1,6 +1,7 @@
-// raw_message.cpp - the per-message step for raw RFC 822 text.
-#include "archive/raw_message.h"
-
+// raw_message.cpp - the per-message step of a target folder: parse a raw
+// RFC 822 message, build its part tree, key it, and write it as a page or
+// EML file.
+#include "archive/archive_writer.h"
 #include "archive/checksum.h"
 #include "archive/eml_file.h"
 #include "archive/html_page.h"
@@ -22,25 +23,27 @@ const tagMessagePart& checksumPart(tagMessagePart& root) {
 
 }  // namespace
 
-void archiveRawMessage(ArchiveRun& run, const char* text, size_t length,
-                       const std::vector<TMarker>& markers, const std::string& archiveFolder,
-                       const std::string& folderName, const std::string& subfolderPath,
-                       bool useSubfolders, bool normalizeLineEnds) {
-    run.byteCount += static_cast<uint32_t>(length);
+void TargetFolder::archiveRawMessage(const char* text, size_t length, const std::vector<TMarker>& markers,
+                                     bool normalizeLineEnds) {
+    JobRun& run = writer_.run();
+    run.addBytes(length);
     TMessageInfo info;
-    buildPartTree(run, info, info.rootPart, text, length, markers);
+    buildPartTree(run, info, text, length, markers);
 
     const tagMessagePart& keyed = checksumPart(info.rootPart);
     info.checksumKey = checksumKeyText(messageChecksum(keyed.bodyStart, keyed.bodyEnd));
-    info.folderName = folderName;
+    info.folderName = folderName_;
 
-    if (run.htmlFormat) {
-        writeHtmlMessage(run, info, archiveFolder, subfolderPath, useSubfolders);
+    if (writer_.html()) {
+        writeHtmlMessage(*this, info);
     } else {
-        writeEmlMessage(run, text, text + length, info, archiveFolder, subfolderPath, useSubfolders,
-                        normalizeLineEnds);
+        writeEmlMessage(*this, text, text + length, info, normalizeLineEnds);
     }
-    freePartTree(info.rootPart);
+}
+
+void TargetFolder::archiveMessage(TMessageInfo& info) {
+    info.folderName = folderName_;
+    writeHtmlMessage(*this, info);
 }
 
 }  // namespace tessaly

@@ -2,76 +2,25 @@
 #include "cli/commands.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <filesystem>
-#include <functional>
+#include <utility>
 
-#include "app/run.h"
-#include "archive/stylesheet.h"
+#include "app/mail_files.h"
 #include "cli/console.h"
 #include "cli/page_command.h"
 #include "cli/pst_commands.h"
-#include "message/text.h"
 #include "platform/files.h"
 #include "sources/dbx.h"
-#include "sources/dbx_job.h"
-#include "sources/eml_to_mailbox.h"
-#include "sources/oestore.h"
 #include "sources/folder_info.h"
-#include "sources/mailbox.h"
+#include "sources/oestore.h"
+#include "sources/scan_pass.h"
 
 namespace tessaly::cli {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string lowerExtension(const std::string& path) {
-    std::string ext = extensionOf(baseName(path));
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
-std::string absolutePath(const std::string& path) {
-    std::error_code ignored;
-    std::string full = fs::absolute(path, ignored).lexically_normal().string();
-    while (full.size() > 1 && full.back() == '/') full.pop_back();
-    return full.empty() ? path : full;
-}
-
-// A picked file as a folder entry: named after the file, without a ".bmf"
-// or ".dbx" extension.
-TDbxFolderInfo fileEntry(const std::string& path) {
-    const std::string full = absolutePath(path);
-    TDbxFolderInfo entry;
-    entry.fileName = baseName(full);
-    entry.directory = directoryOf(full);
-    entry.name = entry.fileName;
-    const std::string ext = lowerExtension(full);
-    if (ext == ".bmf" || ext == ".dbx") entry.name.resize(entry.name.size() - ext.size());
-    entry.folderPath = entry.name;
-    return entry;
-}
-
-// One run as the wizard's run sequence makes it: reset the record, write
-// the stylesheet, run the job, end the run and report.
-int runJob(const std::string& folder, bool html,
-           const std::function<void(ArchiveRun&, const std::string&)>& job) {
-    const std::string archiveFolder = absolutePath(folder);
-    Console console;
-    ArchiveRun& run = theRun();
-    run.messagePump = console.messagePump();
-    run.beginRun(nullptr, console.progressSink(), console.logSink(), archiveFolder, html);
-    if (html) writeStylesheet(archiveFolder);
-    job(run, archiveFolder);
-    run.endRun();
-    run.messagePump = nullptr;
-    console.finishProgress();
-    printSummary(run);
-    return run.stopRequested ? kExitStopped : kExitFinished;
-}
+// A named file as a folder entry, from its absolute path.
+TDbxFolderInfo fileEntry(const std::string& path) { return pickedFileEntry(absolutePath(path)); }
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "tessaly-cli: %s\n%s", message.c_str(), usageText());
@@ -79,32 +28,20 @@ int usageError(const std::string& message) {
 }
 
 int archiveFiles(const Options& options) {
-    std::vector<std::string> pst, dbx, mailboxes;
-    for (const std::string& file : options.files) {
-        const std::string ext = lowerExtension(file);
-        (ext == ".pst" ? pst : ext == ".dbx" ? dbx : mailboxes).push_back(file);
-    }
-    // Only one kind of file is taken: .pst before .dbx before mailboxes.
-    if (!pst.empty()) return archivePst(options, pst);
-    if (!dbx.empty()) {
-        std::vector<TDbxFolderInfo> entries;
-        for (const std::string& file : dbx) {
-            entries.push_back(fileEntry(file));
-            // A folder file knows its own name.
-            if (auto name = dbxFolderName(entries.back().directory + "/" + entries.back().fileName)) {
-                entries.back().name = entries.back().folderPath = *name;
-            }
+    const std::vector<std::string> files = filesOfOneKind(options.files);
+    const MailFileKind kind = files.empty() ? MailFileKind::Mailbox : mailFileKind(files.front());
+    if (kind == MailFileKind::Pst) return archivePst(options, files);
+    JobRequest request = archiveRequest(options);
+    request.source = kind == MailFileKind::Dbx ? SourceKind::DbxFolders : SourceKind::Mailboxes;
+    for (const std::string& file : files) {
+        TDbxFolderInfo entry = fileEntry(file);
+        // A folder file knows its own name.
+        if (kind == MailFileKind::Dbx) {
+            if (auto name = dbxFolderName(entryPath(entry))) entry.name = entry.folderPath = *name;
         }
-        return runJob(options.to, options.format != "eml", [&](ArchiveRun& run, const std::string& archiveFolder) {
-            archiveDbxFolders(run, entries, archiveFolder, !options.flat);
-        });
+        request.files.push_back(std::move(entry));
     }
-
-    std::vector<TDbxFolderInfo> entries;
-    for (const std::string& file : mailboxes) entries.push_back(fileEntry(file));
-    return runJob(options.to, options.format != "eml", [&](ArchiveRun& run, const std::string& archiveFolder) {
-        archiveMailboxes(run, entries, archiveFolder, !options.flat);
-    });
+    return runRequest(request);
 }
 
 // The folder list of the store the options name: a store folder, an
@@ -167,12 +104,34 @@ int archiveStore(const Options& options) {
             }
         }
     }
-    return runJob(options.to, options.format != "eml", [&](ArchiveRun& run, const std::string& archiveFolder) {
-        archiveDbxFolders(run, entries, archiveFolder, !options.flat);
-    });
+    JobRequest request = archiveRequest(options);
+    request.source = SourceKind::DbxFolders;
+    request.files = std::move(entries);
+    return runRequest(request);
 }
 
 }  // namespace
+
+JobRequest archiveRequest(const Options& options) {
+    JobRequest request;
+    request.archiveFolder = absolutePath(options.to);
+    request.format = options.format != "eml" ? OutputFormat::Html : OutputFormat::Eml;
+    request.useSubfolders = !options.flat;
+    return request;
+}
+
+int runRequest(const JobRequest& request) {
+    ArchiveRun& run = theRun();
+    Console console(run);
+    RunSinks sinks;
+    sinks.progress = console.progressSink();
+    sinks.log = console.logSink();
+    sinks.pump = console.messagePump();
+    driveRun(run, request, std::move(sinks));
+    console.finishProgress();
+    printSummary(run);
+    return run.stopRequested ? kExitStopped : kExitFinished;
+}
 
 int runCommand(const Options& options) {
     if (options.command == "page") return runPageCommand(options);
@@ -183,9 +142,11 @@ int runCommand(const Options& options) {
     if (options.command == "eml2mbox") {
         if (!isFolder(options.files[0])) return usageError("no such folder: " + options.files[0]);
         // The conversion writes no archive, so no stylesheet.
-        return runJob(options.files[0], false, [](ArchiveRun& run, const std::string& root) {
-            convertEmlFolders(run, root);
-        });
+        JobRequest request;
+        request.source = SourceKind::EmlToMailbox;
+        request.archiveFolder = absolutePath(options.files[0]);
+        request.format = OutputFormat::Eml;
+        return runRequest(request);
     }
     return usageError("unknown command " + options.command);
 }

@@ -1,6 +1,7 @@
 // commands.h - the commands of tessaly-cli.
 #pragma once
 
+#include "app/run_driver.h"
 #include "cli/options.h"
 
 namespace tessaly::cli {
@@ -11,5 +12,13 @@ constexpr int kExitUsage = 2;
 
 // Runs one parsed command and returns the exit status.
 int runCommand(const Options& options);
+
+// A request with the archive options of the command line: --to (made
+// absolute), --format and --flat.
+JobRequest archiveRequest(const Options& options);
+
+// Runs the request with the terminal as its display, prints the finish
+// statistics and returns the exit status.
+int runRequest(const JobRequest& request);
 
 }  // namespace tessaly::cli

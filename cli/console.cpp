@@ -77,7 +77,7 @@ std::string htmlToText(const std::string& html) {
     return text;
 }
 
-Console::Console() : terminal_(isatty(STDERR_FILENO) != 0) {
+Console::Console(ArchiveRun& run) : run_(run), terminal_(isatty(STDERR_FILENO) != 0) {
     stopSignalled = 0;
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
@@ -95,7 +95,7 @@ ArchiveRun::ProgressSink Console::progressSink() {
             return;
         }
         drawProgress(t1, f1, t2, f2);
-        theRun().pumpMessages();
+        run_.pumpMessages();
     };
 }
 
@@ -104,7 +104,7 @@ ArchiveRun::LogSink Console::logSink() {
         clearLine();
         std::fprintf(stderr, "%s\n", htmlToText(line).c_str());
         std::fflush(stderr);
-        theRun().pumpMessages();
+        run_.pumpMessages();
     };
 }
 

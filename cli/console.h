@@ -17,7 +17,8 @@ std::string htmlToText(const std::string& html);
 // request (a second Ctrl+C ends the program at once).
 class Console {
 public:
-    Console();
+    // The sinks pump the events of `run` (a stop request arrives there).
+    explicit Console(ArchiveRun& run);
     ~Console();
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
@@ -29,11 +30,14 @@ public:
     // Clears the progress line.
     void finishProgress();
 
+    ArchiveRun& run() { return run_; }
+
 private:
     void drawProgress(const std::string& text1, double fraction1, const std::string& text2,
                       double fraction2);
     void clearLine();
 
+    ArchiveRun& run_;
     bool terminal_ = false;
     bool lineShown_ = false;
     uint32_t lastDraw_ = 0;

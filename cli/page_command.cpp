@@ -65,7 +65,7 @@ public:
     // Ctrl+C stops the run after the current message, as the progress
     // window's close box does; the finish page is still shown.
     bool pumpEvents() override {
-        if (!console_.messagePump()()) theRun().stopRequested = true;
+        if (!console_.messagePump()()) console_.run().stopRequested = true;
         return true;
     }
     void closeMainWindow() override { closed_ = true; }
@@ -89,7 +89,7 @@ bool isWizardUrl(const std::string& word) {
 }
 
 int runPageCommand(const Options& options) {
-    Console console;
+    Console console(theRun());
     HeadlessShell shell(console);
     Wizard wizard(shell);
     startWizard(wizard, options.openFiles);

@@ -4,12 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
+#include <utility>
 
-#include "app/run.h"
-#include "archive/stylesheet.h"
 #include "cli/commands.h"
-#include "cli/console.h"
 #include "mapi/library_loader.h"
 #include "mapi/outlook.h"
 #include "platform/errors.h"
@@ -21,13 +18,6 @@ namespace {
 
 // The library name that loads the program's own provider.
 const char kProviderLibrary[] = "mapi32.dll";
-
-std::string absolutePath(const std::string& path) {
-    std::error_code ignored;
-    std::string full = std::filesystem::absolute(path, ignored).lexically_normal().string();
-    while (full.size() > 1 && full.back() == '/') full.pop_back();
-    return full.empty() ? path : full;
-}
 
 int problem(const std::string& message) {
     std::fprintf(stderr, "tessaly-cli: %s\n", message.c_str());
@@ -91,21 +81,12 @@ int archivePst(const Options& options, const std::vector<std::string>& pstFiles)
         ticked = options.folders;
     }
 
-    // One run as the wizard's run sequence makes it.
-    const bool html = options.format != "eml";
-    const std::string archiveFolder = absolutePath(options.to);
-    Console console;
-    ArchiveRun& run = theRun();
-    run.messagePump = console.messagePump();
-    run.beginRun(nullptr, console.progressSink(), console.logSink(), archiveFolder, html);
-    if (html) writeStylesheet(archiveFolder);
-    RunMapiJob(run, ticked, archiveFolder, html, !options.flat);
-    run.endRun();
-    run.messagePump = nullptr;
-    console.finishProgress();
-    printSummary(run);
+    JobRequest request = archiveRequest(options);
+    request.source = SourceKind::Outlook;
+    request.outlookFolders = std::move(ticked);
+    status = runRequest(request);
     CloseMapi();
-    return run.stopRequested ? kExitStopped : kExitFinished;
+    return status;
 }
 
 int listPst(const Options& options) {

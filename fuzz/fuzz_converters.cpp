@@ -10,15 +10,15 @@ namespace tessaly::fuzz {
 
 namespace {
 
-void convert(unsigned which, const char*& start, const char*& end) {
+void convert(DecodeContext& context, unsigned which, const char*& start, const char*& end) {
     switch (which % 8) {
-        case 0: plainToHtml(start, end); break;
-        case 1: flowedToHtml(start, end); break;
-        case 2: quotedPrintableToHtml(start, end); break;
-        case 3: linesToParagraphs(start, end); break;
-        case 4: flowedToPlain(start, end); break;
-        case 5: enrichedToPlain(start, end); break;
-        case 6: rtfToHtml(start, end); break;
+        case 0: plainToHtml(context, start, end); break;
+        case 1: flowedToHtml(context, start, end); break;
+        case 2: quotedPrintableToHtml(context, start, end); break;
+        case 3: linesToParagraphs(context, start, end); break;
+        case 4: flowedToPlain(context, start, end); break;
+        case 5: enrichedToPlain(context, start, end); break;
+        case 6: rtfToHtml(context, start, end); break;
         case 7:
             (void)isRtfHtml(start, end);
             (void)isRtfText(start, end);
@@ -36,10 +36,11 @@ void fuzzConverters(const uint8_t* data, size_t size) {
     std::vector<char> input(data + 1, data + size);
     const char* start = input.data();
     const char* end = start + input.size();
-    convert(choice, start, end);
+    DecodeContext context;
+    convert(context, choice, start, end);
     // Bit 3 feeds the output to a second converter, so that input and
     // output may share a scratch buffer.
-    if ((choice & 0x08) && start) convert(choice >> 4, start, end);
+    if ((choice & 0x08) && start) convert(context, choice >> 4, start, end);
 }
 
 }  // namespace tessaly::fuzz

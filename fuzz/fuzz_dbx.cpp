@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "fuzz/targets.h"
+#include "message/boundary_lines.h"
 #include "sources/dbx.h"
-#include "sources/dbx_job.h"
 
 namespace tessaly::fuzz {
 
@@ -29,8 +29,7 @@ void readRecords(imemfile& file, uint32_t root, uint32_t count, bool messages) {
                     const DbxMessage message(file, address);
                     if (message.text()[message.length()] != '\0') propertyFailed("text not terminated");
                     std::vector<TMarker> markers;
-                    scanDbxMessageText(message.text(), message.text() + message.length(), markers,
-                                       nullptr);
+                    scanBoundaryLines(message.text(), message.text() + message.length(), markers, nullptr);
                 } else {
                     const DbxFolderInfo record(file.view(), tree.valueAt(i));
                     (void)record.valueAsInteger(kDbxFolderId);

@@ -14,27 +14,28 @@ void fuzzDecoders(const uint8_t* data, size_t size) {
     const char* start = input.data();
     const char* end = start + input.size();
 
+    DecodeContext context;
     // Bit 4 asks for a stop at the first progress report.
-    beginDecoding([stop = (choice & 0x10) != 0](double fraction) {
+    context.beginDecoding([stop = (choice & 0x10) != 0](double fraction) {
         if (fraction < 0 || fraction > 1) propertyFailed("progress outside 0..1");
         return !stop;
     });
     bool ok = true;
     switch (choice % 8) {
-        case 0: ok = decodeBase64(start, end); break;
-        case 1: ok = decodeQuotedPrintable(start, end); break;
-        case 2: ok = decodeUuencode(start, end); break;
-        case 3: ok = decodeBinhex(start, end, true); break;
-        case 4: ok = decodeBinhex(start, end, false); break;
-        case 5: ok = extractMacBinary(start, end); break;
-        case 6: ok = normaliseLineEnds(start, end); break;
+        case 0: ok = decodeBase64(context, start, end); break;
+        case 1: ok = decodeQuotedPrintable(context, start, end); break;
+        case 2: ok = decodeUuencode(context, start, end); break;
+        case 3: ok = decodeBinhex(context, start, end, true); break;
+        case 4: ok = decodeBinhex(context, start, end, false); break;
+        case 5: ok = extractMacBinary(context, start, end); break;
+        case 6: ok = normaliseLineEnds(context, start, end); break;
         case 7: {
             const std::string words = decodeWords(std::string_view(input.data(), input.size()));
             (void)words;
             break;
         }
     }
-    endDecoding();
+    context.endDecoding();
     if (ok && start && end < start) propertyFailed("decoder output range reversed");
 
     // A second decoding whose input is the first one's output in scratch
@@ -42,14 +43,14 @@ void fuzzDecoders(const uint8_t* data, size_t size) {
     if (ok && start && (choice & 0x20)) {
         const char* again = start;
         const char* againEnd = end;
-        beginDecoding(nullptr);
+        context.beginDecoding(nullptr);
         switch ((choice >> 6) & 3) {
-            case 0: decodeBase64(again, againEnd); break;
-            case 1: decodeQuotedPrintable(again, againEnd); break;
-            case 2: normaliseLineEnds(again, againEnd); break;
-            case 3: decodeUuencode(again, againEnd); break;
+            case 0: decodeBase64(context, again, againEnd); break;
+            case 1: decodeQuotedPrintable(context, again, againEnd); break;
+            case 2: normaliseLineEnds(context, again, againEnd); break;
+            case 3: decodeUuencode(context, again, againEnd); break;
         }
-        endDecoding();
+        context.endDecoding();
     }
 }
 

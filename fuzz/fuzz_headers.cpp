@@ -3,8 +3,8 @@
 
 #include "app/run.h"
 #include "fuzz/targets.h"
+#include "message/boundary_lines.h"
 #include "message/part_tree.h"
-#include "sources/dbx_job.h"
 
 namespace tessaly::fuzz {
 
@@ -15,11 +15,11 @@ void fuzzHeaders(const uint8_t* data, size_t size) {
     const char* end = begin + text.size();
 
     std::vector<TMarker> markers;
-    scanDbxMessageText(begin, end, markers, nullptr);
+    scanBoundaryLines(begin, end, markers, nullptr);
 
     ArchiveRun run;
     TMessageInfo info;
-    buildPartTree(run, info, info.rootPart, begin, text.size(), markers);
+    buildPartTree(run, info, begin, text.size(), markers);
     TPartIterator parts(&info.rootPart);
     while (const tagMessagePart* part = parts.next()) {
         if (part->bodyStart && (part->bodyStart < begin || part->bodyEnd > end)) {
@@ -29,7 +29,6 @@ void fuzzHeaders(const uint8_t* data, size_t size) {
             propertyFailed("a part's ranges are out of order");
         }
     }
-    freePartTree(info.rootPart);
 }
 
 }  // namespace tessaly::fuzz

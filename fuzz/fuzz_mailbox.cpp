@@ -5,10 +5,9 @@
 #include <vector>
 
 #include "app/run.h"
-#include "archive/raw_message.h"
+#include "archive/archive_writer.h"
 #include "fuzz/scratch_folder.h"
 #include "fuzz/targets.h"
-#include "platform/files.h"
 #include "sources/mailbox.h"
 
 namespace tessaly::fuzz {
@@ -26,12 +25,10 @@ void fuzzMailbox(const uint8_t* data, size_t size) {
     emptyScratchFolder();
     const std::string archive = scratchFolder() + "/archive";
     ArchiveRun run;
-    run.beginRun(nullptr, nullptr, nullptr, archive, html);
+    run.beginRun(nullptr, nullptr, nullptr);
     run.startFolder("Inbox/");
-    const std::string subfolder = "Inbox/";
-    const std::string target = useSubfolders ? archive + "/Inbox" : archive;
-    createFolderPath(target);
-    if (html) createFolder(target + "/attachments");
+    ArchiveWriter writer(run, run.decoder, {archive, html ? OutputFormat::Html : OutputFormat::Eml, useSubfolders});
+    TargetFolder& target = writer.openFolder("Inbox", "Inbox");
 
     MailboxScanEvents events;
     events.message = [&](const char* start, const char* stop, std::vector<TMarker>& markers) {
@@ -44,11 +41,11 @@ void fuzzMailbox(const uint8_t* data, size_t size) {
         run.startMessage();
         const char* lf = static_cast<const char*>(std::memchr(start, '\n', length));
         const char* text = lf ? lf + 1 : stop;
-        archiveRawMessage(run, text, static_cast<size_t>(stop - text), markers, archive, "Inbox",
-                          subfolder, useSubfolders, true);
+        target.archiveRawMessage(text, static_cast<size_t>(stop - text), markers, true);
         run.finishMessage();
     };
     scanMailbox(begin, end, events);
+    writer.closeFolder();
     run.endRun();
 }
 

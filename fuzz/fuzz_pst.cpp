@@ -34,8 +34,11 @@ void fuzzPst(const uint8_t* data, size_t size) {
         for (const mapi_TFolderInfo& folder : mapiFolders()) names.push_back(folder.name);
         const std::string archive = scratchFolder() + "/archive";
         ArchiveRun run;
-        run.beginRun(nullptr, nullptr, nullptr, archive, true);
-        RunMapiJob(run, names, archive, true, true);
+        run.beginRun(nullptr, nullptr, nullptr);
+        {
+            ArchiveWriter writer(run, run.decoder, {archive, OutputFormat::Html, true});
+            RunMapiJob(writer, names);
+        }
         run.endRun();
     }
     CloseMapi();

@@ -64,7 +64,7 @@ std::string macintoshExtension(const std::string& info) {
     return ext.creatorExtension.empty() ? ext.pairExtension : ext.creatorExtension;
 }
 
-void addAttachment(ArchiveRun& run, const PropRow& values, std::string data, MessageParts& parts) {
+void addAttachment(JobRun& run, const PropRow& values, std::string data, MessageParts& parts) {
     std::string name = valueText(values, kLongName);
     if (name.empty()) name = valueText(values, kShortName);
     if (name.empty()) name = valueText(values, kDisplayName);
@@ -79,9 +79,7 @@ void addAttachment(ArchiveRun& run, const PropRow& values, std::string data, Mes
         if (encoding == std::string(OID_MAC_BINARY, kMacBinaryOidLength)) {
             format = BodyFormat::MacBinary;
         } else {
-            run.logProblem("Warning: attachment <a href=\"help:err_mapiencoding.html\">unknown encoding</a> (" +
-                           run.currentFolderName + run.currentMessageText + ")");
-            run.messageHadProblem = true;
+            run.messageProblem("Warning: attachment <a href=\"help:err_mapiencoding.html\">unknown encoding</a>");
         }
     }
 
@@ -108,7 +106,7 @@ void addAttachment(ArchiveRun& run, const PropRow& values, std::string data, Mes
 
 }  // namespace
 
-void readMapiAttachments(ArchiveRun& run, IMessage& message, MessageParts& parts) {
+void readMapiAttachments(JobRun& run, IMessage& message, MessageParts& parts) {
     std::shared_ptr<IMAPITable> table;
     RowSet rows;
     if (mapiFailed(message.GetAttachmentTable(0, table)) || !table ||

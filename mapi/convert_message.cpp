@@ -6,7 +6,6 @@
 
 #include "archive/checksum.h"
 #include "archive/duplicates.h"
-#include "archive/html_page.h"
 #include "mapi/address_entries.h"
 #include "mapi/mapi_dates.h"
 #include "mapi/memory_stream.h"
@@ -131,9 +130,8 @@ void fillTimes(TMessageInfo& info) {
 }
 
 // What the internet headers add: a newsgroup list, and the dates as sent.
-void completeFromHeaders(ArchiveRun& run, const std::string& headers, TMessageInfo& info) {
+void completeFromHeaders(JobRun& run, const std::string& headers, TMessageInfo& info) {
     TMessageInfo header;
-    initMessageInfo(header);
     parseHeaders(run, &header, nullptr, headers.data(), headers.data() + headers.size(), true);
     if (header.isNews) {
         info.to = header.to;
@@ -185,7 +183,7 @@ bool readRtf(MapiLibrary& library, IMessage& message, std::string& rtf) {
 }
 
 // Plain, HTML and RTF bodies as parts; returns the plain-text body part.
-const tagMessagePart* readBodies(ArchiveRun& run, MapiLibrary& library, IMessage& message,
+const tagMessagePart* readBodies(JobRun& run, MapiLibrary& library, IMessage& message,
                                  const Properties& props, uint32_t options, MessageParts& parts) {
     if ((!props.has(kRtfInSync) || props.at(kRtfInSync).number == 0) && !(options & kSkipRtfSync)) {
         bool updated = false;
@@ -221,22 +219,23 @@ const tagMessagePart* readBodies(ArchiveRun& run, MapiLibrary& library, IMessage
             }
         }
     }
-    run.byteCount += static_cast<uint32_t>(bytesRead);
+    run.addBytes(bytesRead);
     return plainPart;
 }
 
 }  // namespace
 
-void logUnreadableMessage(ArchiveRun& run, MapiResult result) {
-    run.logProblem("Error: <a href=\"help:err_mapireadmsg.html\">unable to read a message</a> in " +
-                   run.currentFolderName + run.currentMessageText + " - " + mapiErrorName(result));
-    run.messageHadProblem = true;
+void logUnreadableMessage(JobRun& run, MapiResult result) {
+    run.runProblem("Error: <a href=\"help:err_mapireadmsg.html\">unable to read a message</a> in " +
+                   run.messageWhere() + " - " + mapiErrorName(result));
+    run.markMessage();
 }
 
-void ConvertMapiMessage(ArchiveRun& run, MapiLibrary& library, IMessage& message,
-                        const std::string& folderName, const std::string& label,
-                        const MapiTarget& target, uint32_t options) {
-    if (run.stopRequested) return;
+void ConvertMapiMessage(TargetFolder& target, MapiLibrary& library, IMessage& message,
+                        const std::string& label, uint32_t options) {
+    ArchiveWriter& writer = target.writer();
+    JobRun& run = writer.run();
+    if (run.shouldStop()) return;
 
     PropRow values;
     const MapiResult result = message.GetProps(kMessageTags, values);
@@ -254,14 +253,13 @@ void ConvertMapiMessage(ArchiveRun& run, MapiLibrary& library, IMessage& message
     const std::string messageClass = props.text(kClass);
     if (!props.has(kClass) || !isEmailClass(messageClass)) {
         std::string line = "Warning: <a href=\"help:err_mapinotemail.html\">something's not an email</a> in " +
-                           htmlEscape(folderName) + " - " + label;
+                           htmlEscape(target.folderName()) + " - " + label;
         if (props.has(kClass)) line += " It's an " + htmlEscape(messageClass);
-        run.logProblem(line);
+        run.runProblem(line);
         return;
     }
 
     TMessageInfo info;
-    initMessageInfo(info);
     if (props.has(kSubmitTime)) info.date = utcDateText(props.at(kSubmitTime).time);
     if (props.has(kDeliveryTime)) info.received = localDateText(props.at(kDeliveryTime).time);
     info.hasReceived = props.has(kReceivedByAddress) || props.has(kReceivedByName) ||
@@ -273,7 +271,7 @@ void ConvertMapiMessage(ArchiveRun& run, MapiLibrary& library, IMessage& message
     fillTimes(info);
     if (props.has(kHeaders)) completeFromHeaders(run, props.text(kHeaders), info);
 
-    MessageParts parts(info.rootPart);
+    MessageParts parts(info);
     const tagMessagePart* plainPart = readBodies(run, library, message, props, options, parts);
     readMapiAttachments(run, message, parts);
 
@@ -281,18 +279,17 @@ void ConvertMapiMessage(ArchiveRun& run, MapiLibrary& library, IMessage& message
         reportOffline(run);
         return;
     }
-    if (!run.htmlFormat) {
-        if (++run.conversionNoteCount < 2) {
-            run.logProblem("Error: <a href=\"help:err_psteml.html\">Cannot save from Outlook to EML</a>.");
+    if (!writer.html()) {
+        if (writer.countRefusedMessage() < 2) {
+            run.runProblem("Error: <a href=\"help:err_psteml.html\">Cannot save from Outlook to EML</a>.");
         }
-        run.messageHadProblem = true;
+        run.markMessage();
         return;
     }
 
     info.checksumKey =
         checksumKeyText(plainPart ? messageChecksum(plainPart->bodyStart, plainPart->bodyEnd) : 0);
-    info.folderName = folderName;
-    writeHtmlMessage(run, info, target.archiveFolder, target.subfolderPath, target.useSubfolders);
+    target.archiveMessage(info);
 }
 
 }  // namespace tessaly

@@ -2,14 +2,10 @@
 // store, message by message.
 #include <algorithm>
 
-#include "archive/commit_batch.h"
-#include "archive/naming.h"
-#include "archive/staged_files.h"
 #include "mapi/convert_message.h"
 #include "mapi/mapi_dates.h"
 #include "mapi/mapi_state.h"
 #include "message/text.h"
-#include "platform/files.h"
 
 namespace tessaly {
 
@@ -17,12 +13,6 @@ namespace {
 
 const char kOverall[] = "Overall";
 const char kScanning[] = "Scanning folders...";
-
-// The folder's path below the archive root; ends in "/" unless empty.
-std::string subfolderOf(const std::string& path) {
-    const std::string relative = safeFolderPath(path);
-    return relative.empty() ? relative : relative + "/";
-}
 
 std::string displayPath(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -45,17 +35,12 @@ std::string progressLabel(const PropRow& row) {
            htmlEscape(sender) + " - " + htmlEscape(propBytes(row, PR_SUBJECT));
 }
 
-void archiveOneFolder(ArchiveRun& run, IMsgStore& store, MapiLibrary& library,
-                      const mapi_TFolderInfo& info, const std::string& archiveFolder,
-                      bool useSubfolders, uint32_t& done, uint32_t total) {
+void archiveOneFolder(ArchiveWriter& writer, IMsgStore& store, MapiLibrary& library,
+                      const mapi_TFolderInfo& info, uint32_t& done, uint32_t total) {
+    JobRun& run = writer.run();
     run.startFolder(htmlEscape(displayPath(info.path) + "/"));
-    MapiTarget target{archiveFolder, subfolderOf(info.path), useSubfolders};
-    const std::string folder = archiveFolder + "/" + (useSubfolders ? target.subfolderPath : std::string());
-    if (!pathExists(folder)) createFolderPath(folder);
-    const std::string attachments = folder + "attachments";
-    if (!pathExists(attachments)) createFolder(attachments);
-    // What a run cut short left here goes before the first message.
-    removeStaleArchiveFiles(folder);
+    // What a run cut short left there goes before the first message.
+    TargetFolder& target = writer.openFolder(info.path, info.name);
     run.setProgress(kOverall, ratio(done, total), info.name, 0);
 
     std::shared_ptr<IMAPITable> table;
@@ -64,11 +49,11 @@ void archiveOneFolder(ArchiveRun& run, IMsgStore& store, MapiLibrary& library,
     if (source && !mapiFailed(source->GetContentsTable(0, table)) && table &&
         !mapiFailed(table->QueryAllRows({}, rows))) {
         for (const PropRow& row : rows) {
-            if (run.stopRequested) break;
+            if (run.shouldStop()) break;
             run.startMessage();
             const std::string label = progressLabel(row);
             run.setProgress(kOverall, ratio(done, total), label,
-                            ratio(run.folderMessageCount - 1, static_cast<double>(rows.size())));
+                            ratio(run.messagesInFolder() - 1, static_cast<double>(rows.size())));
             uint32_t type = 0;
             std::shared_ptr<IMAPIProp> object;
             const MapiResult opened = source->OpenEntry(propBytes(row, PR_ENTRYID), type, object);
@@ -76,24 +61,21 @@ void archiveOneFolder(ArchiveRun& run, IMsgStore& store, MapiLibrary& library,
             if (mapiFailed(opened) || type != MAPI_MESSAGE || !message) {
                 logUnreadableMessage(run, opened);
             } else {
-                ConvertMapiMessage(run, library, *message, info.name, label, target, kSkipRtfSync);
+                ConvertMapiMessage(target, library, *message, label, kSkipRtfSync);
             }
             run.finishMessage();
             ++done;
         }
     }
-    commitStagedMessages(run);
-    if (!pathExists(attachments + "/*")) removeFolder(attachments);
+    writer.closeFolder();
 }
 
 }  // namespace
 
-void RunMapiJob(ArchiveRun& run, const std::vector<std::string>& tickedFolders,
-                const std::string& archiveFolder, bool html, bool useSubfolders) {
-    // Messages reach the disk in batches, not one sync per file.
-    BatchedCommits batching(run);
-    if (!html) {
-        run.logProblem("Error: <a href=\"help:err_psteml.html\">Cannot save from Outlook to EML</a>.");
+void RunMapiJob(ArchiveWriter& writer, const std::vector<std::string>& tickedFolders) {
+    JobRun& run = writer.run();
+    if (!writer.html()) {
+        run.runProblem("Error: <a href=\"help:err_psteml.html\">Cannot save from Outlook to EML</a>.");
         return;
     }
     run.setProgress(kScanning, 0, "", 0);
@@ -130,8 +112,8 @@ void RunMapiJob(ArchiveRun& run, const std::vector<std::string>& tickedFolders,
 
     uint32_t done = 0;
     for (const mapi_TFolderInfo& info : chosen) {
-        if (run.stopRequested) break;
-        archiveOneFolder(run, *store, library, info, archiveFolder, useSubfolders, done, total);
+        if (run.shouldStop()) break;
+        archiveOneFolder(writer, *store, library, info, done, total);
     }
 }
 

@@ -1,40 +1,29 @@
 // message_parts.cpp - building the part tree of an Outlook message.
 #include "mapi/message_parts.h"
 
+#include <utility>
+
 namespace tessaly {
 
-MessageParts::MessageParts(tagMessagePart& root) : root_(root) {
-    root_.kind = PartKind::Multipart;
-    root_.firstChild = nullptr;
+MessageParts::MessageParts(TMessageInfo& info) : info_(info) {
+    info_.rootPart.kind = PartKind::Multipart;
+    info_.rootPart.firstChild = nullptr;
 }
 
-MessageParts::~MessageParts() { root_.firstChild = nullptr; }
-
 tagMessagePart& MessageParts::add(std::string bytes, PartKind kind, BodyFormat format, std::string fileName) {
-    buffers_.push_back(std::move(bytes));
-    const std::string& buffer = buffers_.back();
-    tagMessagePart& part = parts_.emplace_back();
-    initMessagePart(part);
+    tagMessagePart& part = info_.parts.addOwning(std::move(bytes));
     part.kind = kind;
     part.bodyFormat = format;
     part.fileName = std::move(fileName);
-    part.headerStart = part.bodyStart = buffer.data();
-    part.bodyEnd = buffer.data() + buffer.size();
-    part.parent = &root_;
-    part.partNumber = static_cast<int32_t>(parts_.size());
-    if (parts_.size() == 1) {
-        root_.firstChild = &part;
+    part.parent = &info_.rootPart;
+    part.partNumber = static_cast<int32_t>(++count_);
+    if (last_) {
+        last_->nextSibling = &part;
     } else {
-        parts_[parts_.size() - 2].nextSibling = &part;
+        info_.rootPart.firstChild = &part;
     }
+    last_ = &part;
     return part;
-}
-
-const tagMessagePart* MessageParts::first(PartKind kind) const {
-    for (const tagMessagePart& part : parts_) {
-        if (part.kind == kind) return &part;
-    }
-    return nullptr;
 }
 
 }  // namespace tessaly

@@ -1,8 +1,7 @@
-// message_parts.h - the part tree of one Outlook message: parts under one
-// root, each over a buffer of its own that lives as long as the tree.
+// message_parts.h - the part tree of one Outlook message: parts under its
+// root, each over bytes of its own, all owned by the message.
 #pragma once
 
-#include <deque>
 #include <string>
 
 #include "message/model.h"
@@ -11,24 +10,20 @@ namespace tessaly {
 
 class MessageParts {
 public:
-    // Parts are hung below `root`, which becomes a multipart.
-    explicit MessageParts(tagMessagePart& root);
-    // Unhooks the parts from the root.
-    ~MessageParts();
+    // Parts are hung below the message's root, which becomes a multipart.
+    explicit MessageParts(TMessageInfo& info);
     MessageParts(const MessageParts&) = delete;
     MessageParts& operator=(const MessageParts&) = delete;
 
     // A new last part over `bytes`, numbered from 1 in order of adding.
     tagMessagePart& add(std::string bytes, PartKind kind, BodyFormat format, std::string fileName);
 
-    size_t size() const { return parts_.size(); }
-    // The first part of that kind, or null.
-    const tagMessagePart* first(PartKind kind) const;
+    size_t size() const { return count_; }
 
 private:
-    tagMessagePart& root_;
-    std::deque<std::string> buffers_;
-    std::deque<tagMessagePart> parts_;
+    TMessageInfo& info_;
+    tagMessagePart* last_ = nullptr;
+    size_t count_ = 0;
 };
 
 }  // namespace tessaly

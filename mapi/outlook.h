@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run.h"
+#include "archive/archive_writer.h"
 
 namespace tessaly {
 
@@ -64,7 +64,6 @@ bool mapiStoreOpen();
 
 // The Outlook archiving job over the open store: the ticked folders by
 // display name, in the order given. Refuses EML output with a problem line.
-void RunMapiJob(ArchiveRun& run, const std::vector<std::string>& tickedFolders,
-                const std::string& archiveFolder, bool html, bool useSubfolders);
+void RunMapiJob(ArchiveWriter& writer, const std::vector<std::string>& tickedFolders);
 
 }  // namespace tessaly

@@ -56,26 +56,4 @@ bool isRtfText(const char* start, const char* end);
 // Every space replaced by "&nbsp;".
 std::string nonBreakingSpaces(std::string_view text);
 
-inline void plainToHtml(const char*& start, const char*& end) {
-    plainToHtml(decodeContext(), start, end);
-}
-inline void flowedToHtml(const char*& start, const char*& end) {
-    flowedToHtml(decodeContext(), start, end);
-}
-inline void quotedPrintableToHtml(const char*& start, const char*& end) {
-    quotedPrintableToHtml(decodeContext(), start, end);
-}
-inline void linesToParagraphs(const char*& start, const char*& end) {
-    linesToParagraphs(decodeContext(), start, end);
-}
-inline void flowedToPlain(const char*& start, const char*& end) {
-    flowedToPlain(decodeContext(), start, end);
-}
-inline void enrichedToPlain(const char*& start, const char*& end) {
-    enrichedToPlain(decodeContext(), start, end);
-}
-inline void rtfToHtml(const char*& start, const char*& end) {
-    rtfToHtml(decodeContext(), start, end);
-}
-
 }  // namespace tessaly

@@ -64,6 +64,10 @@ void DecodeContext::endDecoding(uint32_t nowTicks) {
     previousSpeed_ = speed;
 }
 
+void DecodeContext::beginDecoding(DecodeProgress callback) { beginDecoding(std::move(callback), tickCount()); }
+
+void DecodeContext::endDecoding() { endDecoding(tickCount()); }
+
 void DecodeContext::setLastDecodeLength(size_t length) {
     lastDecodeLength_ = static_cast<uint32_t>(std::min<size_t>(length, UINT32_MAX));
 }
@@ -77,11 +81,6 @@ size_t DecodeContext::progressInterval(size_t length) const {
 void DecodeContext::releaseBuffers() {
     bufferA_.release();
     bufferB_.release();
-}
-
-DecodeContext& decodeContext() {
-    static DecodeContext context;
-    return context;
 }
 
 ProgressMeter::ProgressMeter(const DecodeContext& context, size_t length)
@@ -99,18 +98,6 @@ bool ProgressMeter::report(size_t position) {
 void ProgressMeter::finish() {
     if (mark_ != SIZE_MAX) report(length_);
 }
-
-void beginDecoding(DecodeProgress callback) {
-    decodeContext().beginDecoding(std::move(callback), tickCount());
-}
-
-void endDecoding() { decodeContext().endDecoding(tickCount()); }
-
-const std::string& decodeError() { return decodeContext().decodeError(); }
-
-uint32_t decodeLimit() { return decodeContext().decodeLimit(); }
-
-void setDecodeLimit(uint32_t limit) { decodeContext().setDecodeLimit(limit); }
 
 StableInput::StableInput(const ScratchBuffer& output, const char* start, const char* end) {
     if (!start || !end || end <= start) return;

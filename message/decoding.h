@@ -45,8 +45,10 @@ private:
     size_t capacity_ = 0;
 };
 
-// The decoders' process-wide state: the two scratch buffers, the reason of
-// the last failure and the progress of the current decoding pass.
+// The decoders' state: the two scratch buffers, the reason of the last
+// failure, the progress of the current decoding pass and the measured
+// speed. The run record keeps one for the life of the program and hands it
+// to every writer; the decoders take it as their first parameter.
 class DecodeContext {
 public:
     static constexpr uint32_t kDefaultDecodeLimit = 102400;
@@ -67,6 +69,9 @@ public:
     // decodeLimit to the measured speed. Ticks are milliseconds.
     void beginDecoding(DecodeProgress callback, uint32_t nowTicks);
     void endDecoding(uint32_t nowTicks);
+    // The same, at the tick count of now.
+    void beginDecoding(DecodeProgress callback);
+    void endDecoding();
 
     // The measured decoding speed in bytes per second (a setting; 0 is read
     // as the default). Progress comes about every decodeLimit / 20 bytes.
@@ -95,9 +100,6 @@ private:
     uint32_t decodeLimit_ = kDefaultDecodeLimit;
 };
 
-// The one decoder state of the process; its buffers are freed at exit.
-DecodeContext& decodeContext();
-
 // Reports progress while a decoder reads its input: each time the read
 // position reaches the mark, the callback gets (position / length) and the
 // mark moves on by the interval. Quiet without a callback.
@@ -119,13 +121,6 @@ private:
     size_t mark_;
 };
 
-// The pass functions over decodeContext(), reading the clock.
-void beginDecoding(DecodeProgress callback);
-void endDecoding();
-const std::string& decodeError();
-uint32_t decodeLimit();
-void setDecodeLimit(uint32_t limit);
-
 // Base64 (RFC 2045 alphabet); bytes outside it are skipped. Fails with
 // "Premature EOF when decoding base64." when the input ends inside a group
 // after its second symbol. Reports progress.
@@ -141,25 +136,6 @@ bool decodeBinhex(DecodeContext& context, const char*& start, const char*& end, 
 bool extractMacBinary(DecodeContext& context, const char*& start, const char*& end);
 // Bare LF becomes CR LF; everything else is copied. Reports progress.
 bool normaliseLineEnds(DecodeContext& context, const char*& start, const char*& end);
-
-inline bool decodeBase64(const char*& start, const char*& end) {
-    return decodeBase64(decodeContext(), start, end);
-}
-inline bool decodeQuotedPrintable(const char*& start, const char*& end) {
-    return decodeQuotedPrintable(decodeContext(), start, end);
-}
-inline bool decodeUuencode(const char*& start, const char*& end) {
-    return decodeUuencode(decodeContext(), start, end);
-}
-inline bool decodeBinhex(const char*& start, const char*& end, bool headerOnly) {
-    return decodeBinhex(decodeContext(), start, end, headerOnly);
-}
-inline bool extractMacBinary(const char*& start, const char*& end) {
-    return extractMacBinary(decodeContext(), start, end);
-}
-inline bool normaliseLineEnds(const char*& start, const char*& end) {
-    return normaliseLineEnds(decodeContext(), start, end);
-}
 
 // Decodes the encoded words ("=?charset?B?...?=" or "?Q?") of one header
 // value; the charset is ignored. Text without "=?" comes back unchanged.

@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/run.h"
 #include "message/header_scanner.h"
 #include "message/text.h"
 #include "platform/ascii.h"
@@ -105,7 +104,7 @@ std::string malformedExcerpt(const char* text, const char* end, const char* afte
 
 }  // namespace
 
-void parseHeaders(ArchiveRun& run, TMessageInfo* info, tagMessagePart* part, const char* text,
+void parseHeaders(ProblemReporter& problems, TMessageInfo* info, tagMessagePart* part, const char* text,
                   const char* end, bool quiet) {
     if (info) clearHeaderValues(*info);
     if (part) initMessagePart(*part);
@@ -119,13 +118,11 @@ void parseHeaders(ArchiveRun& run, TMessageInfo* info, tagMessagePart* part, con
 
     if (block.malformedAt) {
         if (quiet) return;
-        run.logProblem("Error: <a href=\"help:err_smtpheaders.html\">incorrect headers</a> - " +
-                       htmlEscape(malformedExcerpt(text, end, block.malformedAt)) + " (" +
-                       run.currentFolderName + run.currentMessageText + ")");
-        run.messageHadProblem = true;
+        problems.messageProblem("Error: <a href=\"help:err_smtpheaders.html\">incorrect headers</a> - " +
+                                htmlEscape(malformedExcerpt(text, end, block.malformedAt)));
     }
 
-    if (info) finishMessageHeaders(run, *info);
+    if (info) finishMessageHeaders(problems, *info);
     if (part) {
         part->headerStart = text;
         part->bodyStart = block.bodyStart;

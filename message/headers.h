@@ -3,10 +3,9 @@
 #pragma once
 
 #include "message/model.h"
+#include "message/problems.h"
 
 namespace tessaly {
-
-struct ArchiveRun;
 
 // Reads the header block at the start of [text, end) and fills whichever
 // records are given (either may be null):
@@ -22,13 +21,13 @@ struct ArchiveRun;
 // read. With `quiet` nothing is reported and the parser returns at once,
 // leaving only the raw values read so far. Unparsable dates give a warning
 // and fall-back times. Never reads at or beyond `end`.
-void parseHeaders(ArchiveRun& run, TMessageInfo* info, tagMessagePart* part, const char* text,
+void parseHeaders(ProblemReporter& problems, TMessageInfo* info, tagMessagePart* part, const char* text,
                   const char* end, bool quiet);
 
 // The steps after the scan, for records whose raw values are already in.
 // Decodes, renders and reduces the message-level values, then sets the
-// times; unparsable dates are reported through `run`.
-void finishMessageHeaders(ArchiveRun& run, TMessageInfo& info);
+// times; unparsable dates are reported to `problems`.
+void finishMessageHeaders(ProblemReporter& problems, TMessageInfo& info);
 // Decodes the part's values and derives contentId, boundary, bodyFormat,
 // kind, declaredName and fileName. Leaves the text range alone.
 void classifyPart(tagMessagePart& part);

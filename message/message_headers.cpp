@@ -2,7 +2,6 @@
 // and rendered address lists, subject, id, received date and message times.
 #include <string>
 
-#include "app/run.h"
 #include "message/addresses.h"
 #include "message/dates.h"
 #include "message/decoding.h"
@@ -13,12 +12,10 @@
 namespace tessaly {
 namespace {
 
-void warnDate(ArchiveRun& run, const std::string& text) {
-    run.logProblem("Warning: <a href=\"help:err_date.html\">malformed date</a> \"" +
-                   htmlEscape(text) + "\" (" + run.currentFolderName + run.currentMessageText +
-                   ")");
-    // Whoever reports a problem about a message marks it as having one.
-    run.messageHadProblem = true;
+// A malformed date counts the message among those with problems.
+void warnDate(ProblemReporter& problems, const std::string& text) {
+    problems.messageProblem("Warning: <a href=\"help:err_date.html\">malformed date</a> \"" +
+                            htmlEscape(text) + "\"");
 }
 
 // The local clock as written, with no zone shift: the fall-back moment.
@@ -30,23 +27,23 @@ FILETIME localClockTime() {
 
 // fileTime from the first Received date when there is one, else from Date;
 // sentTime only ever from Date.
-void readMessageDates(ArchiveRun& run, TMessageInfo& info) {
+void readMessageDates(ProblemReporter& problems, TMessageInfo& info) {
     bool dated = false;
     if (info.hasReceived) {
         if (!info.date.empty()) {
             dated = parseDate(info.date, nullptr, &info.sentTime);
-            if (!dated) warnDate(run, info.date);
+            if (!dated) warnDate(problems, info.date);
         }
         if (!dated) info.sentTime = SYSTEMTIME{};
         if (!parseDate(info.received, &info.fileTime, nullptr)) {
-            warnDate(run, info.received);
+            warnDate(problems, info.received);
             info.fileTime = localClockTime();
         }
         return;
     }
     if (!info.date.empty()) {
         dated = parseDate(info.date, &info.fileTime, &info.sentTime);
-        if (!dated) warnDate(run, info.date);
+        if (!dated) warnDate(problems, info.date);
     }
     if (!dated) {
         info.sentTime = SYSTEMTIME{};
@@ -56,7 +53,7 @@ void readMessageDates(ArchiveRun& run, TMessageInfo& info) {
 
 }  // namespace
 
-void finishMessageHeaders(ArchiveRun& run, TMessageInfo& info) {
+void finishMessageHeaders(ProblemReporter& problems, TMessageInfo& info) {
     int entries = 0;
     if (!info.cc.empty()) {
         info.cc = decodeWords(info.cc);
@@ -91,7 +88,7 @@ void finishMessageHeaders(ArchiveRun& run, TMessageInfo& info) {
     }
     info.hasReceived = !info.received.empty();
 
-    readMessageDates(run, info);
+    readMessageDates(problems, info);
 }
 
 }  // namespace tessaly

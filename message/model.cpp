@@ -1,26 +1,21 @@
-// model.cpp - initial states of the message model, the part iterator and
-// freeing a part tree.
+// model.cpp - initial states of the message model, the part store and the
+// part iterator.
 #include "message/model.h"
 
-#include <vector>
+#include <utility>
 
 namespace tessaly {
 
-void initMessageInfo(TMessageInfo& info) { info = TMessageInfo{}; }
-
 void initMessagePart(tagMessagePart& part) { part = tagMessagePart{}; }
 
-void freePartTree(tagMessagePart& root) {
-    std::vector<tagMessagePart*> pending;
-    if (root.firstChild) pending.push_back(root.firstChild);
-    while (!pending.empty()) {
-        tagMessagePart* part = pending.back();
-        pending.pop_back();
-        if (part->firstChild) pending.push_back(part->firstChild);
-        if (part->nextSibling) pending.push_back(part->nextSibling);
-        delete part;
-    }
-    root.firstChild = nullptr;
+tagMessagePart& PartStore::add() { return parts_.emplace_back(); }
+
+tagMessagePart& PartStore::addOwning(std::string bytes) {
+    const std::string& buffer = buffers_.emplace_back(std::move(bytes));
+    tagMessagePart& part = add();
+    part.headerStart = part.bodyStart = buffer.data();
+    part.bodyEnd = buffer.data() + buffer.size();
+    return part;
 }
 
 TPartIterator::TPartIterator(tagMessagePart* root) {

@@ -57,6 +57,28 @@ struct tagMessagePart {
     int32_t partNumber = 0;
 };
 
+// The parts of one message below its root, owned together: each keeps its
+// address for as long as the store lives. A part may own the bytes its body
+// range covers (Outlook bodies and attachments read from streams).
+class PartStore {
+public:
+    PartStore() = default;
+    PartStore(const PartStore&) = delete;
+    PartStore& operator=(const PartStore&) = delete;
+
+    // A new part in its initial state.
+    tagMessagePart& add();
+    // A new part whose header and body ranges are its own copy of `bytes`.
+    tagMessagePart& addOwning(std::string bytes);
+    size_t size() const { return parts_.size(); }
+
+private:
+    std::deque<tagMessagePart> parts_;
+    std::deque<std::string> buffers_;
+};
+
+// One message. It owns its part tree, so it is neither copied nor moved:
+// the parts point at its root.
 struct TMessageInfo {
     std::string to;
     std::string toHtml;
@@ -82,15 +104,12 @@ struct TMessageInfo {
     std::string checksumKey;
     std::string folderName;
     tagMessagePart rootPart;
+    // Every part below rootPart.
+    PartStore parts;
 };
 
-// Neither frees a part tree: free it with freePartTree first.
-void initMessageInfo(TMessageInfo& info);
+// Back to the initial state; the tree links go too.
 void initMessagePart(tagMessagePart& part);
-
-// Frees every part below `root` (the parts a tree builder allocated with
-// new), without recursion, and leaves `root` with no children.
-void freePartTree(tagMessagePart& root);
 
 // Walks all parts of a message: a first-in, first-out work list that starts
 // with the root; each visited part appends its first child, then its next

@@ -38,11 +38,12 @@ const char* afterLine(const char* position, const char* end) {
 
 }  // namespace
 
-void buildPartTree(ArchiveRun& run, TMessageInfo& info, tagMessagePart& root, const char* text,
-                   size_t length, const std::vector<TMarker>& markers) {
+void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* text, size_t length,
+                   const std::vector<TMarker>& markers) {
     if (!text) length = 0;
     const char* end = text + length;
-    parseHeaders(run, &info, &root, text, end, false);
+    tagMessagePart& root = info.rootPart;
+    parseHeaders(problems, &info, &root, text, end, false);
     root.partNumber = 0;
 
     std::vector<OpenPart> open;
@@ -74,8 +75,8 @@ void buildPartTree(ArchiveRun& run, TMessageInfo& info, tagMessagePart& root, co
             open.pop_back();
             continue;
         }
-        auto* part = new tagMessagePart;
-        parseHeaders(run, nullptr, part, next, end, false);
+        tagMessagePart* part = &info.parts.add();
+        parseHeaders(problems, nullptr, part, next, end, false);
         part->nextSibling = nullptr;
         part->firstChild = nullptr;
         part->parent = nullptr;

@@ -7,20 +7,20 @@
 
 #include "message/marker.h"
 #include "message/model.h"
+#include "message/problems.h"
 
 namespace tessaly {
 
-struct ArchiveRun;
-
-// Parses the message headers into `info` and `root` (normally
-// info.rootPart, which must hold no tree yet), then links a part for every
+// Parses the message headers into `info` and its root part (which must hold
+// no tree yet), then links a part for every
 // boundary line that belongs to the innermost open multipart. `markers` are
 // this message's boundary lines in text order; lines whose boundary matches
 // no open multipart are ignored, and so are lines that lie outside
 // [text, text + length) or before the previous line used. Parts are numbered
-// 1, 2, ... in text order and allocated with new: free them with
-// freePartTree. Every part keeps headerStart <= bodyStart <= bodyEnd.
-void buildPartTree(ArchiveRun& run, TMessageInfo& info, tagMessagePart& root, const char* text,
-                   size_t length, const std::vector<TMarker>& markers);
+// 1, 2, ... in text order and kept in info.parts. Every part keeps
+// headerStart <= bodyStart <= bodyEnd. Problems with the headers go to
+// `problems`.
+void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* text, size_t length,
+                   const std::vector<TMarker>& markers);
 
 }  // namespace tessaly

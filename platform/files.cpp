@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <filesystem>
 #include <limits>
 #include <random>
 
@@ -102,6 +103,13 @@ bool pathExists(const std::string& pattern) {
 bool isFolder(const std::string& path) {
     struct stat st{};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ignored;
+    std::string full = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    while (full.size() > 1 && full.back() == '/') full.pop_back();
+    return full.empty() ? path : full;
 }
 
 std::string findNameIgnoringCase(const std::string& folder, const std::string& name) {

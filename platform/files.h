@@ -16,6 +16,10 @@ namespace tessaly {
 // a backslash) is true when the folder has an entry other than "." and "..".
 bool pathExists(const std::string& pattern);
 bool isFolder(const std::string& path);
+// The path made absolute (from the current folder) and normalised ("." and
+// ".." resolved in the text), without a trailing "/"; the path itself when
+// that fails.
+std::string absolutePath(const std::string& path);
 
 // folder + "/" + name, spelled as the folder spells it when only the letter
 // case differs (files copied from Windows keep any case); as given when no

@@ -46,7 +46,7 @@ bool isEmlFile(const FolderEntry& entry) {
 
 // Breadth first from the root; linked folders are not followed, so a link
 // back up the tree cannot make the walk endless.
-std::vector<TEmlDirInfo> scanFolders(ArchiveRun& run, const std::string& root, uint32_t& total) {
+std::vector<TEmlDirInfo> scanFolders(JobRun& run, const std::string& root, uint32_t& total) {
     std::vector<TEmlDirInfo> found;
     std::deque<std::string> work{root};
     uint64_t entriesSeen = 0;
@@ -77,9 +77,30 @@ std::vector<TEmlDirInfo> scanFolders(ArchiveRun& run, const std::string& root, u
     return found;
 }
 
-void logPathProblem(ArchiveRun& run, const char* literal, const std::string& path) {
-    run.logProblem(literal + htmlEscape(path) + " - " + htmlEscape(systemErrorText()));
+void logPathProblem(JobRun& run, const char* literal, const std::string& path) {
+    run.runProblem(literal + htmlEscape(path) + " - " + htmlEscape(systemErrorText()));
 }
+
+// Header problems of a message that reaches the mailbox are reported but do
+// not count it among the messages with problems: only a message left out
+// does.
+class UncountedProblems final : public ProblemReporter {
+public:
+    explicit UncountedProblems(ProblemReporter& run) : run_(run) {}
+    void messageProblem(std::string_view line, std::string_view tail) override { run_.messageNote(line, tail); }
+    void messageNote(std::string_view line, std::string_view tail) override { run_.messageNote(line, tail); }
+    void folderProblem(std::string_view line) override { run_.folderProblem(line); }
+    void runProblem(std::string_view line) override { run_.runProblem(line); }
+    void markMessage() override {}
+    std::string messageWhere() const override { return run_.messageWhere(); }
+    MessageRef currentMessage() const override { return run_.currentMessage(); }
+    void lateMessageProblem(const MessageRef& message, std::string_view line) override {
+        run_.lateMessageProblem(message, line);
+    }
+
+private:
+    ProblemReporter& run_;
+};
 
 // Whether the line at `p` would pass for a message's "From " line: "From ",
 // a second word ending in a blank, and a ":" later on the line.
@@ -107,7 +128,7 @@ std::string fromLineDate(const TMessageInfo& info) {
     return formatAsctimeDate(when);
 }
 
-void writeFolder(ArchiveRun& run, const TEmlDirInfo& dir, uint32_t total) {
+void writeFolder(JobRun& run, const TEmlDirInfo& dir, uint32_t& done, uint32_t total) {
     // Staged: a run cut short keeps the mailbox of the last complete run.
     OutputFile mailbox;
     const std::string mailboxPath = dir.path + ".bmf";
@@ -125,28 +146,28 @@ void writeFolder(ArchiveRun& run, const TEmlDirInfo& dir, uint32_t total) {
         if (isEmlFile(entry)) queue.push({entry.name, entry.lastWriteTime});
     }
 
-    while (!queue.empty() && !run.stopRequested) {
+    UncountedProblems headerProblems(run);
+    while (!queue.empty() && !run.shouldStop()) {
         const TEmlFileInfo file = queue.top();
         queue.pop();
-        ++run.messageCount;
-        ++run.folderMessageCount;
-        run.setProgress("Overall", ratio(run.messageCount, total), dir.relativeName,
-                        ratio(run.folderMessageCount, dir.count));
-        run.currentMessageText = htmlEscape(file.name);
-        // Cleared only once the message is written: every failure counts.
-        run.messageHadProblem = true;
+        run.startMessage();
+        run.setProgress("Overall", ratio(++done, total), dir.relativeName,
+                        ratio(run.messagesInFolder(), dir.count));
+        run.setMessageText(htmlEscape(file.name));
+        // Every message that does not reach the mailbox counts as a problem.
+        bool written = false;
 
         const std::string path = dir.path + "/" + file.name;
         MappedFile text;
         switch (text.open(path)) {
             case MappedFile::Status::Ok: {
-                run.byteCount += static_cast<uint32_t>(text.size());
-                const std::string message = mailboxMessage(run, text.data(), text.end());
+                run.addBytes(text.size());
+                const std::string message = mailboxMessage(headerProblems, text.data(), text.end());
                 if (text.truncatedWhileMapped()) {
-                    run.logProblem(kTruncatedLine + htmlEscape(path));
+                    run.runProblem(kTruncatedLine + htmlEscape(path));
                 } else if (!message.empty()) {
                     mailbox.write(message);
-                    run.messageHadProblem = false;
+                    written = true;
                 }
                 break;
             }
@@ -158,7 +179,8 @@ void writeFolder(ArchiveRun& run, const TEmlDirInfo& dir, uint32_t total) {
                 logPathProblem(run, "Error: <a href=\"help:err_mapfile.html\">cannot map file</a> - ", path);
                 break;
         }
-        if (run.messageHadProblem) ++run.problemCount;
+        if (!written) run.markMessage();
+        run.finishMessage();
     }
     if (!mailbox.commit(CreateMode::Always)) {
         logPathProblem(run, "Error: <a href=\"help:err_createhtml\">cannot create bmf file</a> - ",
@@ -168,13 +190,13 @@ void writeFolder(ArchiveRun& run, const TEmlDirInfo& dir, uint32_t total) {
 
 }  // namespace
 
-std::string mailboxMessage(ArchiveRun& run, const char* begin, const char* end) {
+std::string mailboxMessage(ProblemReporter& problems, const char* begin, const char* end) {
     const char* text = begin;
     while (text < end && (*text == '\r' || *text == '\n' || *text == '\t' || *text == ' ')) ++text;
     if (text == end) return {};
 
     TMessageInfo info;
-    parseHeaders(run, &info, nullptr, text, end, false);
+    parseHeaders(problems, &info, nullptr, text, end, false);
     std::string out = "From ";
     out += info.fromAddress.empty() ? kPlaceholderSender : info.fromAddress;
     out += ' ';
@@ -206,14 +228,15 @@ std::string mailboxMessage(ArchiveRun& run, const char* begin, const char* end) 
     return out;
 }
 
-void convertEmlFolders(ArchiveRun& run, const std::string& root) {
+void convertEmlFolders(JobRun& run, const std::string& root) {
     uint32_t total = 0;
+    uint32_t done = 0;
     const std::vector<TEmlDirInfo> folders = scanFolders(run, withoutTrailingSlash(root), total);
     for (const TEmlDirInfo& dir : folders) {
-        if (run.stopRequested) break;
+        if (run.shouldStop()) break;
         // Mailboxes of runs cut short left their temporaries beside them.
         removeStaleTemporaries(dir.path.substr(0, dir.path.find_last_of('/')));
-        writeFolder(run, dir, total);
+        writeFolder(run, dir, done, total);
     }
 }
 

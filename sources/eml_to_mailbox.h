@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/run.h"
+#include "archive/job_run.h"
 
 namespace tessaly {
 
@@ -16,10 +16,11 @@ constexpr const char* kPlaceholderSender = "unknown-sender@sender.invalid";
 
 // Converts each folder below (and including) `root` that holds .eml files
 // into "<folder>.bmf", messages oldest first.
-void convertEmlFolders(ArchiveRun& run, const std::string& root);
+void convertEmlFolders(JobRun& run, const std::string& root);
 
 // One .eml text as a mailbox message: the From line, the text with CR LF
 // line ends and "From " lines shifted by a blank, and the closing empty line.
-std::string mailboxMessage(ArchiveRun& run, const char* begin, const char* end);
+// Problems with its headers are reported to `problems`.
+std::string mailboxMessage(ProblemReporter& problems, const char* begin, const char* end);
 
 }  // namespace tessaly

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run.h"
+#include "archive/archive_writer.h"
 #include "message/marker.h"
 #include "sources/folder_info.h"
 
@@ -35,25 +35,7 @@ struct MailboxScanEvents {
 // accepts it; lines beginning "--" become boundary markers.
 void scanMailbox(const char* begin, const char* end, const MailboxScanEvents& events);
 
-// Folders made for one source folder before its first message.
-struct TargetFolder {
-    // The folder's path relative to the archive root, ending in "/" when
-    // not empty: what the per-message step receives.
-    std::string subfolderPath;
-    // Where its attachment files go (empty for EML runs).
-    std::string attachmentsFolder;
-};
-
-// Creates the target folder (and for HTML runs its attachments folder) of
-// `entry`, clears it of what interrupted runs left there, and returns both
-// paths.
-TargetFolder prepareTargetFolder(const ArchiveRun& run, const TDbxFolderInfo& entry,
-                                 const std::string& archiveFolder, bool useSubfolders);
-// Removes the attachments folder again when nothing was saved into it.
-void removeEmptyAttachmentsFolder(const TargetFolder& target);
-
 // The mailbox job: archives every message of the given mailbox files.
-void archiveMailboxes(ArchiveRun& run, const std::vector<TDbxFolderInfo>& entries,
-                      const std::string& archiveFolder, bool useSubfolders);
+void archiveMailboxes(ArchiveWriter& writer, const std::vector<TDbxFolderInfo>& entries);
 
 }  // namespace tessaly

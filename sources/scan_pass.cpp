@@ -11,16 +11,20 @@ const char kCannotOpenLine[] = "Error: <a href=\"help:err_openfile.html\">cannot
 const char kTruncatedLine[] =
     "Error: file <a href=\"help:err_mapfile.html\">was truncated while being read</a> - ";
 
-std::string entryPath(const TDbxFolderInfo& entry) { return entry.directory + "/" + entry.fileName; }
+std::string entryPath(const TDbxFolderInfo& entry) {
+    // A file in the root folder has "/" as its folder.
+    const bool slashed = !entry.directory.empty() && entry.directory.back() == '/';
+    return entry.directory + (slashed ? "" : "/") + entry.fileName;
+}
 
-void logFileProblem(ArchiveRun& run, const char* literal, const std::string& path,
+void logFileProblem(JobRun& run, const char* literal, const std::string& path,
                     bool withSystemError) {
     std::string line = literal + htmlEscape(path);
     if (withSystemError) line += " - " + htmlEscape(systemErrorText());
-    run.logProblem(line);
+    run.runProblem(line);
 }
 
-std::vector<TDbxFolderInfo> scanSourceFiles(ArchiveRun& run,
+std::vector<TDbxFolderInfo> scanSourceFiles(JobRun& run,
                                             const std::vector<TDbxFolderInfo>& entries,
                                             const std::function<bool(const std::string&)>& isValid,
                                             const char* notValidLiteral, uint64_t& totalBytes) {

@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "app/run.h"
+#include "archive/job_run.h"
 #include "sources/folder_info.h"
 
 namespace tessaly {
 
-// directory + "/" + fileName
+// directory + "/" + fileName, with one "/" between them
 std::string entryPath(const TDbxFolderInfo& entry);
 
 // Logs `literal` + the escaped path, and " - " + the system error text when
 // asked for.
-void logFileProblem(ArchiveRun& run, const char* literal, const std::string& path,
+void logFileProblem(JobRun& run, const char* literal, const std::string& path,
                     bool withSystemError);
 
 extern const char kCannotOpenLine[];
@@ -28,7 +28,7 @@ extern const char kTruncatedLine[];
 // whose file opens, is below 4 GiB, is not empty and passes `isValid`, with
 // their sizes; every other file gets a problem line (`notValidLiteral` for
 // one that fails the test). Adds the sizes to `totalBytes`.
-std::vector<TDbxFolderInfo> scanSourceFiles(ArchiveRun& run,
+std::vector<TDbxFolderInfo> scanSourceFiles(JobRun& run,
                                             const std::vector<TDbxFolderInfo>& entries,
                                             const std::function<bool(const std::string&)>& isValid,
                                             const char* notValidLiteral, uint64_t& totalBytes);

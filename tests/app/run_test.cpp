@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
-#include "support/temp_dir.h"
-
 namespace tessaly {
 namespace {
 
@@ -26,38 +23,26 @@ TEST(Ratio, DividesAndTreatsZeroAsFull) {
 }
 
 TEST(ArchiveRun, SecondRunStartsFromZeroAndForgetsTheStop) {
-    test::TempDir dir;
     ArchiveRun run;
-    run.beginRun(nullptr, nullptr, nullptr, dir.path(), true);
+    run.beginRun(nullptr, nullptr, nullptr);
     run.startFolder("Inbox");
     run.startMessage();
     run.messageHadProblem = true;
     run.finishMessage();
     run.duplicateCount = 3;
     run.byteCount = 99;
-    run.archivedPaths["/a/b.html"] = "Inbox/";
     run.stopRequested = true;
     run.endRun();
     EXPECT_TRUE(run.stopRequested);  // kept for the finish page
     EXPECT_EQ(run.problemCount, 1u);
 
-    run.beginRun(nullptr, nullptr, nullptr, dir.path(), false);
+    run.beginRun(nullptr, nullptr, nullptr);
     EXPECT_FALSE(run.stopRequested);
     EXPECT_TRUE(run.running);
-    EXPECT_FALSE(run.htmlFormat);
     EXPECT_EQ(run.folderCount + run.messageCount + run.folderMessageCount + run.duplicateCount +
                   run.problemCount + run.byteCount,
               0u);
-    EXPECT_TRUE(run.archivedPaths.empty());
     EXPECT_TRUE(run.currentFolderName.empty());
-}
-
-TEST(ArchiveRun, BeginCreatesMissingArchiveFolderWithParents) {
-    test::TempDir dir;
-    const std::string archive = dir.file("a/b/c");
-    ArchiveRun run;
-    run.beginRun(nullptr, nullptr, nullptr, archive, true);
-    EXPECT_TRUE(isFolder(archive));
 }
 
 TEST(ArchiveRun, FolderStartResetsPerFolderCounters) {
@@ -73,7 +58,6 @@ TEST(ArchiveRun, FolderStartResetsPerFolderCounters) {
 }
 
 TEST(ArchiveRun, ProgressIsShownThenStoredAndHiddenAtTheEnd) {
-    test::TempDir dir;
     std::vector<Shown> shown;
     ArchiveRun run;
     run.beginRun(
@@ -81,9 +65,9 @@ TEST(ArchiveRun, ProgressIsShownThenStoredAndHiddenAtTheEnd) {
         [&](const std::string& t1, double f1, const std::string& t2, double f2) {
             shown.push_back({t1, f1, t2, f2});
         },
-        nullptr, dir.path(), true);
+        nullptr);
     run.setProgress("Overall", 0.5, "Inbox", 0.25);
-    run.stepText = "Decoding";
+    run.setStepText("Decoding");
     EXPECT_TRUE(run.stepProgress(0.75));   // step text with the new fraction, nothing stored
     EXPECT_TRUE(run.stepProgress(-1));     // the stored state again
     ASSERT_EQ(shown.size(), 3u);
@@ -109,25 +93,22 @@ TEST(ArchiveRun, StepProgressWithoutSinkGoesOn) {
 }
 
 TEST(ArchiveRun, ProblemsGoToTheLogSinkOnlyWhenThereIsOne) {
-    test::TempDir dir;
     ArchiveRun run;
     run.logProblem("dropped");  // no sink: nothing happens
     std::vector<std::string> lines;
-    run.beginRun(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); }, dir.path(),
-                 true);
+    run.beginRun(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); });
     run.logProblem("Error: x");
     EXPECT_EQ(lines, std::vector<std::string>{"Error: x"});
 }
 
 TEST(ArchiveRun, QuitSeenWhilePumpingRequestsStopAndQuitThenPumpsNoMore) {
-    test::TempDir dir;
     ArchiveRun run;
     int pumped = 0;
     run.messagePump = [&] {
         ++pumped;
         return pumped < 2;  // the second pump meets the quit message
     };
-    run.beginRun(nullptr, nullptr, nullptr, dir.path(), true);
+    run.beginRun(nullptr, nullptr, nullptr);
     run.pumpMessages();
     EXPECT_FALSE(run.stopRequested);
     run.pumpMessages();
@@ -138,17 +119,71 @@ TEST(ArchiveRun, QuitSeenWhilePumpingRequestsStopAndQuitThenPumpsNoMore) {
 }
 
 TEST(ArchiveRun, NoPumpingWhileAStoppedRunWindsDown) {
-    test::TempDir dir;
     ArchiveRun run;
     int pumped = 0;
     run.messagePump = [&] { return ++pumped, true; };
-    run.beginRun(nullptr, nullptr, nullptr, dir.path(), true);
+    run.beginRun(nullptr, nullptr, nullptr);
     run.stopRequested = true;
     run.pumpMessages();
     EXPECT_EQ(pumped, 0);
     run.endRun();
     run.pumpMessages();  // idle again: the window stays responsive
     EXPECT_EQ(pumped, 1);
+}
+
+// Every line names the folder and message it is about, in one form, and
+// only the lines about a message count it among the messages with problems.
+TEST(ArchiveRun, ProblemLinesNameTheirMessageAndCountItOnce) {
+    ArchiveRun run;
+    std::vector<std::string> lines;
+    run.beginRun(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); });
+    run.startFolder("Inbox/");
+    run.startMessage();
+    run.setMessageText("Mon - Ann - Hi - ");
+    run.messageNote("Warning: a", ", tail.");
+    EXPECT_FALSE(run.messageHadProblem);
+    run.messageProblem("Error: b");
+    run.messageProblem("Error: c");
+    run.folderProblem("Error: d");
+    run.runProblem("Error: e");
+    EXPECT_EQ(run.messageWhere(), "Inbox/Mon - Ann - Hi - ");
+    const MessageRef first = run.currentMessage();
+    run.finishMessage();
+    EXPECT_EQ(lines, (std::vector<std::string>{"Warning: a (Inbox/Mon - Ann - Hi - ), tail.",
+                                               "Error: b (Inbox/Mon - Ann - Hi - )",
+                                               "Error: c (Inbox/Mon - Ann - Hi - )", "Error: d (Inbox/)",
+                                               "Error: e"}));
+    EXPECT_EQ(run.problemCount, 1u);
+
+    // A message that fails after the job moved on keeps its own description,
+    // and counts only when it had no problem before.
+    run.startMessage();
+    run.setMessageText("Tue - Bob - Re - ");
+    const MessageRef second = run.currentMessage();
+    run.finishMessage();
+    run.startMessage();
+    run.lateMessageProblem(first, "Error: f");
+    run.lateMessageProblem(second, "Error: g");
+    EXPECT_EQ(lines[5], "Error: f (Inbox/Mon - Ann - Hi - )");
+    EXPECT_EQ(lines[6], "Error: g (Inbox/Tue - Bob - Re - )");
+    EXPECT_EQ(run.problemCount, 2u);
+    EXPECT_FALSE(run.messageHadProblem);  // the message now being archived is untouched
+}
+
+TEST(ArchiveRun, SkippedMessagesAreCountedPerRunAndPerFolder) {
+    ArchiveRun run;
+    run.startFolder("Inbox/");
+    EXPECT_EQ(run.countSkipped(Skipped::Duplicate), 1u);
+    EXPECT_EQ(run.countSkipped(Skipped::Duplicate), 2u);
+    EXPECT_EQ(run.countSkipped(Skipped::Offline), 1u);
+    run.startFolder("Sent/");
+    EXPECT_EQ(run.countSkipped(Skipped::Duplicate), 1u);
+    EXPECT_EQ(run.countSkipped(Skipped::AlreadyArchived), 1u);
+    EXPECT_EQ(run.duplicateCount, 3u);
+    EXPECT_EQ(run.offlineCount, 1u);
+    EXPECT_EQ(run.alreadyArchivedCount, 1u);
+    run.addBytes((uint64_t{1} << 32) + 5);  // kept modulo 2^32, as the finish page shows it
+    EXPECT_EQ(run.byteCount, 5u);
 }
 
 TEST(ProblemLog, GrowsToTwiceTheNeedButAtLeast2048) {

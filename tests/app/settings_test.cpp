@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 
-#include "message/decoding.h"
 #include "message/text.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
@@ -21,7 +20,6 @@ protected:
     void SetUp() override { registryDeleteKey(RegistryHive::CurrentUser, "Software\\Velmo"); }
     void TearDown() override {
         registryDeleteKey(RegistryHive::CurrentUser, "Software\\Velmo");
-        setDecodeLimit(0);
     }
     static void store(const std::string& name, const std::string& text, uint32_t type = REG_SZ) {
         ASSERT_TRUE(registryWriteString(RegistryHive::CurrentUser, kSettingsKey, name, text, type));
@@ -43,7 +41,6 @@ TEST_F(SettingsTest, FirstStartTakesTheDefaults) {
     EXPECT_EQ(s.savedir, documentsFolder() + "/Email Archive");
     EXPECT_TRUE(s.usesubfolders);
     EXPECT_EQ(s.decodeLimit, 102400u);
-    EXPECT_EQ(decodeLimit(), 102400u);
     EXPECT_FALSE(s.viruswarned);
     EXPECT_FALSE(s.bmfext);
     EXPECT_TRUE(s.mapifolders.empty());
@@ -78,7 +75,6 @@ TEST_F(SettingsTest, ValuesOfOddTypesAndNumbers) {
     storeNumber("decode_limit", 5000);
     s = loaded();
     EXPECT_EQ(s.decodeLimit, 5000u);
-    EXPECT_EQ(decodeLimit(), 5000u);  // the decoders use it at once
 }
 
 TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
@@ -96,9 +92,8 @@ TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
     s.viruswarned = true;
     s.mapifolders = {"Inbox", "Sent Items", "Gel\xC3\xB6schte & <alte> 100%"};
     s.dbxfolders = {"Local Folders", "Posteingang \xE5\x8F\x97"};
-    setDecodeLimit(77777);
+    s.decodeLimit = 77777;
     saveSettings(s);
-    EXPECT_EQ(s.decodeLimit, 77777u);  // taken from the decoders
 
     RegistryValue value;
     ASSERT_TRUE(registryReadValue(RegistryHive::CurrentUser, kSettingsKey, "mapifolders", value));
@@ -109,7 +104,6 @@ TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
     // The chosen library is written too.
     EXPECT_TRUE(registryReadValue(RegistryHive::CurrentUser, kSettingsKey, "mapilib", value));
 
-    setDecodeLimit(0);
     const Settings back = loaded();
     EXPECT_EQ(back.source, s.source);
     EXPECT_EQ(back.savedir, s.savedir);

@@ -5,13 +5,12 @@
 
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "archive/attachments.h"
-#include "sources/mailbox.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -47,10 +46,10 @@ std::vector<std::string> savedNames(const std::vector<std::string>& declared,
                                     const std::string& attachmentDirectory = "/nonexistent/") {
     TMessageInfo info;
     info.rootPart.kind = PartKind::Multipart;
-    std::vector<std::unique_ptr<tagMessagePart>> parts;
+    std::vector<tagMessagePart*> parts;
     tagMessagePart** link = &info.rootPart.firstChild;
     for (const std::string& name : declared) {
-        parts.push_back(std::make_unique<tagMessagePart>());
+        parts.push_back(&info.parts.add());
         tagMessagePart& part = *parts.back();
         part.kind = PartKind::Attachment;
         part.fileName = part.declaredName = name;
@@ -59,11 +58,12 @@ std::vector<std::string> savedNames(const std::vector<std::string>& declared,
         *link = &part;
         link = &part.nextSibling;
     }
+    test::TestRun test;
+    ArchiveWriter writer(test.run, test.run.decoder, {"/nonexistent"});
     SavedParts saved;
-    prepareParts(saved, info, kName, attachmentDirectory);
+    prepareParts(writer, saved, info, kName, attachmentDirectory);
     std::vector<std::string> names;
-    for (const auto& part : parts) names.push_back(part->fileName);
-    info.rootPart.firstChild = nullptr;  // the parts are ours
+    for (const tagMessagePart* part : parts) names.push_back(part->fileName);
     return names;
 }
 
@@ -167,12 +167,10 @@ TEST(AttachmentNames, MessageWithOverlongAttachmentNamesIsArchived) {
     entry.name = entry.folderPath = "Box";
 
     const auto archiveOnce = [&](std::vector<std::string>& lines) {
-        ArchiveRun run;
-        run.beginRun(nullptr, nullptr, [&lines](const std::string& l) { lines.push_back(l); },
-                     dir.file("archive"), true);
-        archiveMailboxes(run, {entry}, dir.file("archive"), true);
-        run.endRun();
-        return run.alreadyArchivedCount;
+        test::TestRun test;
+        test.archive(SourceKind::Mailboxes, {entry}, dir.file("archive"));
+        lines = test.lines;
+        return test.run.alreadyArchivedCount;
     };
     std::vector<std::string> lines;
     EXPECT_EQ(archiveOnce(lines), 0u);

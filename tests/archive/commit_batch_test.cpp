@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/raw_message.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -30,15 +30,13 @@ std::string message(const std::string& subject) {
 }
 
 struct Archive {
-    ArchiveRun run;
-    std::vector<std::string> lines;
+    test::TestFolder target;
+    ArchiveRun& run;
+    std::vector<std::string>& lines;
     std::string folder;
 
-    explicit Archive(const std::string& archiveFolder) : folder(archiveFolder) {
-        run.beginRun(nullptr, nullptr, [this](const std::string& l) { lines.push_back(l); }, folder, true);
-        run.startFolder("Inbox/");
-        fs::create_directories(folder + "/attachments");
-    }
+    explicit Archive(const std::string& archiveFolder)
+        : target(archiveFolder, true), run(target.run), lines(target.test.lines), folder(archiveFolder) {}
     void archive(const std::string& text) {
         std::vector<TMarker> markers;
         for (size_t at = text.find("\r\n--b"); at != std::string::npos; at = text.find("\r\n--b", at + 1)) {
@@ -48,10 +46,10 @@ struct Archive {
             m.boundary = "b";
             markers.push_back(m);
         }
-        run.startMessage();
-        archiveRawMessage(run, text.data(), text.size(), markers, folder, "Inbox", "", false, true);
-        run.finishMessage();
+        target.archive(text, markers);
     }
+    bool isNameTaken(const std::string& path) { return target.writer.batch().isNameTaken(path); }
+    void commit() { target.commit(); }
 };
 
 std::vector<std::string> names(const std::string& folder) {
@@ -70,19 +68,17 @@ bool onlyArchiveNames(const std::vector<std::string>& all) {
     return true;
 }
 
-TEST(BatchedCommits, WaitingMessagesCountAsArchivedAndArriveTogether) {
+TEST(CommitBatch, WaitingMessagesCountAsArchivedAndArriveTogether) {
     test::TempDir dir;
     Archive archive(dir.file("a"));
-    {
-        BatchedCommits batching(archive.run);
-        archive.archive(message("First"));
-        archive.archive(message("First"));   // a duplicate of a waiting message
-        archive.archive(message("Second"));  // same attachment name and stamp
-        EXPECT_EQ(archive.run.duplicateCount, 1u);
-        for (const std::string& name : names(archive.folder)) {
-            EXPECT_EQ(name.find(".html"), std::string::npos) << name << " in place before the sync";
-        }
+    archive.archive(message("First"));
+    archive.archive(message("First"));   // a duplicate of a waiting message
+    archive.archive(message("Second"));  // same attachment name and stamp
+    EXPECT_EQ(archive.run.duplicateCount, 1u);
+    for (const std::string& name : names(archive.folder)) {
+        EXPECT_EQ(name.find(".html"), std::string::npos) << name << " in place before the sync";
     }
+    archive.commit();
     const std::vector<std::string> all = names(archive.folder);
     EXPECT_TRUE(onlyArchiveNames(all));
     ASSERT_EQ(all.size(), 4u);  // two pages, two attachments
@@ -91,10 +87,9 @@ TEST(BatchedCommits, WaitingMessagesCountAsArchivedAndArriveTogether) {
     EXPECT_EQ(archive.run.problemCount, 0u);
 }
 
-TEST(BatchedCommits, ManyMessagesDoNotAllWaitForTheEnd) {
+TEST(CommitBatch, ManyMessagesDoNotAllWaitForTheEnd) {
     test::TempDir dir;
     Archive archive(dir.file("a"));
-    BatchedCommits batching(archive.run);
     for (int i = 0; i < 300; ++i) archive.archive(message("Number " + std::to_string(i)));
     size_t pages = 0;
     for (const std::string& name : names(archive.folder)) pages += name.find(".html") != std::string::npos;
@@ -106,46 +101,44 @@ TEST(BatchedCommits, ManyMessagesDoNotAllWaitForTheEnd) {
 std::string pageOf(const std::string& scratch, const std::string& subject) {
     Archive trial(scratch);
     trial.archive(message(subject));
+    trial.commit();
     for (const std::string& name : names(trial.folder)) {
         if (name.find(".html") != std::string::npos) return name;
     }
     return std::string();
 }
 
-TEST(BatchedCommits, ANameDifferingOnlyInCaseAsksTheDiskAfterTheWaitingArrive) {
+TEST(CommitBatch, ANameDifferingOnlyInCaseAsksTheDiskAfterTheWaitingArrive) {
     test::TempDir dir;
     const std::string page = pageOf(dir.file("trial"), "First");
     ASSERT_FALSE(page.empty());
     Archive archive(dir.file("a"));
-    BatchedCommits batching(archive.run);
     archive.archive(message("First"));
     const std::string path = archive.folder + "/" + page;
     ASSERT_FALSE(fs::exists(path));
-    EXPECT_TRUE(isNameTaken(path));
+    EXPECT_TRUE(archive.isNameTaken(path));
 
     // On a file system that ignores case the other spelling is the same
     // file: the waiting message goes in place and the disk decides.
     std::string shouted = page;
     for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     ASSERT_NE(shouted, page);
-    isNameTaken(archive.folder + "/" + shouted);
+    archive.isNameTaken(archive.folder + "/" + shouted);
     EXPECT_TRUE(fs::exists(path));
 }
 
-TEST(BatchedCommits, AMessageThatCannotBePutInPlaceIsReportedAsItself) {
+TEST(CommitBatch, AMessageThatCannotBePutInPlaceIsReportedAsItself) {
     test::TempDir dir;
     const std::string page = pageOf(dir.file("trial"), "Blocked");
     ASSERT_FALSE(page.empty());
 
     Archive archive(dir.file("a"));
-    {
-        BatchedCommits batching(archive.run);
-        archive.archive(message("Blocked"));
-        // A folder in its place: that rename fails, the other goes on.
-        fs::create_directories(archive.folder + "/" + page);
-        archive.archive(message("Fine"));
-        EXPECT_EQ(archive.run.problemCount, 0u);
-    }
+    archive.archive(message("Blocked"));
+    // A folder in its place: that rename fails, the other goes on.
+    fs::create_directories(archive.folder + "/" + page);
+    archive.archive(message("Fine"));
+    EXPECT_EQ(archive.run.problemCount, 0u);
+    archive.commit();
     EXPECT_EQ(archive.run.problemCount, 1u);
     ASSERT_EQ(archive.lines.size(), 1u);
     EXPECT_NE(archive.lines[0].find("unable to create file"), std::string::npos);

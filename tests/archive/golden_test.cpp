@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/raw_message.h"
 #include "sources/mailbox.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -47,22 +47,20 @@ std::map<std::string, std::string> readTree(const fs::path& root) {
 std::string archive(const std::string& text, const fs::path& out, bool html) {
     const std::string box = "From golden@example.com Thu Sep  5 14:30:07 2002\n" + text;
     std::string problems;
-    ArchiveRun run;
-    run.beginRun(nullptr, nullptr, [&](const std::string& line) { problems += line + "\n"; },
-                 out.string(), html);
-    run.startFolder("Inbox/");
-    if (html) fs::create_directories(out / "attachments");
-    MailboxScanEvents events;
-    events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
-        const char* body = std::find(start, end, '\n') + 1;
-        run.startMessage();
-        archiveRawMessage(run, body, static_cast<size_t>(end - body), markers, out.string(), "Inbox",
-                          "", false, true);
-        run.finishMessage();
-    };
-    scanMailbox(box.data(), box.data() + box.size(), events);
-    run.endRun();
-    if (html && fs::is_empty(out / "attachments")) fs::remove(out / "attachments");
+    {
+        test::TestFolder folder(out.string(), html);
+        MailboxScanEvents events;
+        events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
+            const char* body = std::find(start, end, '\n') + 1;
+            folder.run.startMessage();
+            folder.target.archiveRawMessage(body, static_cast<size_t>(end - body), markers, true);
+            folder.run.finishMessage();
+        };
+        scanMailbox(box.data(), box.data() + box.size(), events);
+        folder.writer.closeFolder();
+        folder.run.endRun();
+        for (const std::string& line : folder.test.lines) problems += line + "\n";
+    }
     return problems;
 }
 

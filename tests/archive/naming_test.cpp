@@ -2,15 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "archive/archive_writer.h"
 #include "archive/checksum.h"
 #include "archive/duplicates.h"
 #include "archive/naming.h"
 #include "archive/stylesheet.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -48,8 +51,7 @@ TEST(MessageChecksum, IgnoresLineEndsAndBlanks) {
     EXPECT_NE(checksumOf("Hello"), checksumOf("Hellp"));
 }
 
-TMessageInfo sentMessage() {
-    TMessageInfo info;
+void makeSentMessage(TMessageInfo& info) {
     info.toName = "Bob";
     info.subjectName = "Hi";
     info.sentTime.wYear = 2002;
@@ -59,16 +61,18 @@ TMessageInfo sentMessage() {
     info.sentTime.wMinute = 30;
     info.sentTime.wSecond = 7;
     info.checksumKey = "k3p0qa";
-    return info;
 }
 
 TEST(ArchiveName, SentMessageIsNamedAfterItsRecipient) {
-    const ArchiveName n = archiveBaseName(sentMessage());
+    TMessageInfo info;
+    makeSentMessage(info);
+    const ArchiveName n = archiveBaseName(info);
     EXPECT_EQ(n.name + n.stamp + ".html", "Bob (to) - Hi - 05092002'143007'k3p0qa.html");
 }
 
 TEST(ArchiveName, EdgeCases) {
-    TMessageInfo info = sentMessage();
+    TMessageInfo info;
+    makeSentMessage(info);
     info.toName.clear();
     EXPECT_EQ(archiveBaseName(info).name, " (to) - Hi - ");  // nobody to name: a leading blank
 
@@ -105,44 +109,47 @@ TEST(ArchiveName, DirectoryAndDescription) {
 class DuplicateTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        run.beginRun(nullptr, nullptr, [this](const std::string& l) { lines.push_back(l); },
-                     dir.path(), true);
+        test.begin();
         run.startFolder("Inbox/");
-        run.currentMessageText = "msg";
+        run.setMessageText("msg");
     }
+    bool skipped(const std::string& path) { return claimArchivePath(run, batch, archived, path, "Inbox/"); }
     std::string makeFile(const std::string& name) {
         test::writeFile(dir.file(name), "x");
         return dir.file(name);
     }
 
     test::TempDir dir;
-    ArchiveRun run;
-    std::vector<std::string> lines;
+    test::TestRun test;
+    ArchiveRun& run = test.run;
+    std::vector<std::string>& lines = test.lines;
+    CommitBatch batch{run};
+    ArchivedPaths archived;
 };
 
 TEST_F(DuplicateTest, NewFileIsNotSkipped) {
-    EXPECT_FALSE(checkAlreadyArchived(run, dir.file("new.html")));
+    EXPECT_FALSE(skipped(dir.file("new.html")));
     EXPECT_TRUE(lines.empty());
 }
 
 TEST_F(DuplicateTest, FilesFromEarlierRunsAreLoggedOncePerFolder) {
-    EXPECT_TRUE(checkAlreadyArchived(run, makeFile("a.html")));
-    EXPECT_TRUE(checkAlreadyArchived(run, makeFile("b.html")));
+    EXPECT_TRUE(skipped(makeFile("a.html")));
+    EXPECT_TRUE(skipped(makeFile("b.html")));
     EXPECT_EQ(run.alreadyArchivedCount, 2u);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0],
               "Warning: <a href=\"help:err_already.html\">This email was already in the archive</a> "
               "(Inbox/msg) Further warnings of this type won't be reported for this folder.");
     run.startFolder("Sent/");
-    EXPECT_TRUE(checkAlreadyArchived(run, dir.file("a.html")));
+    EXPECT_TRUE(skipped(dir.file("a.html")));
     EXPECT_EQ(lines.size(), 2u);
     EXPECT_FALSE(run.messageHadProblem);
 }
 
 TEST_F(DuplicateTest, DuplicatesWithinARunNameTheFirstFolderTwice) {
     const std::string path = makeFile("Dup.html");
-    recordArchivedPath(run, path, "Old/Folder/");
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(checkAlreadyArchived(run, path));
+    archived.record(path, "Old/Folder/");
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(skipped(path));
     EXPECT_EQ(run.duplicateCount, 3u);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0],
@@ -170,6 +177,15 @@ TEST(Stylesheet, WrittenOnceAndNeverOverwritten) {
     writeStylesheet(dir.path());
     EXPECT_EQ(test::readFile(dir.file("folvane.css")), "body {color: red;}");
     writeStylesheet(dir.file("missing/folder"));  // silent
+}
+
+TEST(ArchiveRoot, MadeWithItsParentsAndAStylesheetOnlyForPages) {
+    test::TempDir dir;
+    prepareArchiveRoot(dir.file("a/b/pages"), true);
+    EXPECT_EQ(test::readFile(dir.file("a/b/pages/folvane.css")), defaultStylesheet());
+    prepareArchiveRoot(dir.file("c/eml"), false);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("c/eml")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("c/eml/folvane.css")));
 }
 
 }  // namespace

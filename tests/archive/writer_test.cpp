@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/raw_message.h"
 #include "platform/time.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -26,16 +26,14 @@ const std::string kMessage =
     "--b\r\nContent-Type: application/octet-stream; name=\"data.bin\"\r\n"
     "Content-Disposition: attachment\r\n\r\nxyz\r\n--b--\r\n";
 
+// Each message is put in place before the next is archived.
 struct Archiver {
-    ArchiveRun run;
-    std::vector<std::string> lines;
-    std::string folder;
+    test::TestFolder folder;
+    ArchiveRun& run;
+    std::vector<std::string>& lines;
 
-    Archiver(const std::string& archiveFolder, bool html) : folder(archiveFolder) {
-        run.beginRun(nullptr, nullptr, [this](const std::string& l) { lines.push_back(l); }, folder,
-                     html);
-        run.startFolder("Inbox/");
-    }
+    Archiver(const std::string& archiveFolder, bool html)
+        : folder(archiveFolder, html), run(folder.run), lines(folder.test.lines) {}
     void archive(const std::string& text) {
         // The markers a scanner would find in kMessage.
         std::vector<TMarker> markers;
@@ -46,9 +44,8 @@ struct Archiver {
             m.boundary = "b";
             markers.push_back(m);
         }
-        run.startMessage();
-        archiveRawMessage(run, text.data(), text.size(), markers, folder, "Inbox", "", false, true);
-        run.finishMessage();
+        folder.archive(text, markers);
+        folder.commit();
     }
 };
 
@@ -61,7 +58,6 @@ int64_t modifiedAt(const fs::path& path) {
 TEST(Writers, FilesCarryTheReceivedTime) {
     test::TempDir dir;
     Archiver html(dir.file("html"), true);
-    fs::create_directories(dir.file("html/attachments"));
     html.archive(kMessage);
     Archiver eml(dir.file("eml"), false);
     eml.archive(kMessage);

@@ -57,7 +57,8 @@ TEST(GenCorpusEncoding, QuotedPrintableLinesStayShortAndDecodeBack) {
         }
         const char* start = encoded.data();
         const char* end = start + encoded.size();
-        ASSERT_TRUE(decodeQuotedPrintable(start, end));
+        DecodeContext decoder;
+        ASSERT_TRUE(decodeQuotedPrintable(decoder, start, end));
         EXPECT_EQ(std::string(start, end), withCrLf(row.text)) << row.why;
     }
 }
@@ -74,7 +75,8 @@ TEST(GenCorpusEncoding, Base64LinesAreFullAndDecodeBack) {
         for (size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_EQ(lines[i].size(), 76u) << size;
         const char* start = encoded.data();
         const char* end = start + encoded.size();
-        ASSERT_TRUE(decodeBase64(start, end)) << size;
+        DecodeContext decoder;
+        ASSERT_TRUE(decodeBase64(decoder, start, end)) << size;
         EXPECT_EQ(std::string(start, end), bytes) << size;
     }
 }

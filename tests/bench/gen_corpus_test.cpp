@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "gen_corpus/corpus.h"
-#include "sources/dbx_job.h"
 #include "sources/dbx_test_reading.h"
 #include "sources/mailbox.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -111,15 +111,11 @@ TEST_F(GenCorpus, ArchivingJobsReadEveryMessageWithoutProblems) {
         entry.fileName = name;
         entry.name = entry.folderPath = "Inbox";
         const std::string archive = dir->file(std::string("archive-") + name);
-        ArchiveRun run;
-        std::vector<std::string> lines;
-        run.beginRun(nullptr, nullptr, [&](const std::string& line) { lines.push_back(line); }, archive, false);
-        if (std::string(name).ends_with(".dbx")) {
-            archiveDbxFolders(run, {entry}, archive, true);
-        } else {
-            archiveMailboxes(run, {entry}, archive, true);
-        }
-        run.endRun();
+        test::TestRun test;
+        const ArchiveRun& run = test.run;
+        const std::vector<std::string>& lines = test.lines;
+        test.archive(std::string(name).ends_with(".dbx") ? SourceKind::DbxFolders : SourceKind::Mailboxes, {entry},
+                     archive, false);
         EXPECT_EQ(run.messageCount, kMessages);
         EXPECT_EQ(run.duplicateCount, summary.kinds[static_cast<size_t>(MessageKind::Duplicate)]);
         EXPECT_EQ(run.problemCount, 0u);

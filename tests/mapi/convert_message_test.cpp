@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "app/run.h"
 #include "mapi/convert_message.h"
 #include "mapi/fake_mapi.h"
 #include "platform/files.h"
@@ -87,18 +88,26 @@ protected:
         tzset();
     }
 
-    void start(bool html) {
+    // A new run archiving into `root` (pages in the root itself).
+    void start(bool html, const std::string& root = "") {
         problems.clear();
-        run.beginRun(nullptr, nullptr, [this](const std::string& line) { problems += line + "\n"; }, dir.path(), html);
+        writer.reset();
+        run.beginRun(nullptr, nullptr, [this](const std::string& line) { problems += line + "\n"; });
         run.startFolder("Inbox/");
-        createFolder(dir.path() + "/attachments");
+        writer = std::make_unique<ArchiveWriter>(
+            run, run.decoder, ArchiveOptions{root.empty() ? dir.path() : root, html ? OutputFormat::Html : OutputFormat::Eml, false});
+        target = &writer->openFolder("", "Inbox");
     }
 
+    // One message into the target folder, named `folder` on its page; its
+    // files are in place on return.
     void convert(FakeMessage& message, uint32_t options = kSkipRtfSync, const std::string& folder = "Inbox") {
+        if (target->folderName() != folder) target = &writer->openFolder("", folder);
         run.startMessage();
         const std::shared_ptr<IMessage> object = makeFakeMessage(world, message);
-        ConvertMapiMessage(run, *library, *object, folder, "LABEL", MapiTarget{dir.path(), "", false}, options);
+        ConvertMapiMessage(*target, *library, *object, "LABEL", options);
         run.finishMessage();
+        writer->batch().commit();
     }
 
     // Names of the pages written.
@@ -134,6 +143,8 @@ protected:
 
     TempDir dir;
     ArchiveRun run;
+    std::unique_ptr<ArchiveWriter> writer;
+    TargetFolder* target = nullptr;
     std::string problems;
     std::shared_ptr<FakeMapi> world = std::make_shared<FakeMapi>();
     std::unique_ptr<MapiLibrary> library = makeFakeLibrary(world);
@@ -163,12 +174,9 @@ TEST_F(ConvertTest, OnlyEmailClassesAreArchived) {
         FakeMessage m = mail();
         m.props.erase(m.props.begin());
         if (c.messageClass) m.props.push_back(textValue(PR_MESSAGE_CLASS, c.messageClass));
-        problems.clear();
-        run.beginRun(nullptr, nullptr, [this](const std::string& line) { problems += line + "\n"; }, fresh.path(), true);
-        run.startFolder("Inbox/");
-        run.startMessage();
-        const std::shared_ptr<IMessage> object = makeFakeMessage(world, m);
-        ConvertMapiMessage(run, *library, *object, "In<box", "LABEL", MapiTarget{fresh.path(), "", false}, kSkipRtfSync);
+        start(true, fresh.path());
+        convert(m, kSkipRtfSync, "In<box");
+        writer.reset();  // its empty attachments folder goes
         const bool written = pathExists(fresh.path() + "/*");
         EXPECT_EQ(written, c.archived) << (c.messageClass ? c.messageClass : "none");
         if (c.archived) continue;
@@ -230,14 +238,11 @@ TEST_F(ConvertTest, BodyChoice) {
     };
     for (const auto& c : cases) {
         TempDir fresh;
-        start(true);
+        start(true, fresh.path());
         FakeMessage m = mail();
         if (!c.html.empty()) m.streams[PR_BODY_HTML] = c.html;
         if (!c.rtf.empty()) m.streams[PR_RTF_COMPRESSED] = c.rtf;
-        run.startMessage();
-        createFolder(fresh.path() + "/attachments");
-        const std::shared_ptr<IMessage> object = makeFakeMessage(world, m);
-        ConvertMapiMessage(run, *library, *object, "Inbox", "LABEL", MapiTarget{fresh.path(), "", false}, kSkipRtfSync);
+        convert(m);
         std::string text;
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::directory_iterator(fresh.path())) {
@@ -383,7 +388,6 @@ TEST_F(ConvertTest, EmlIsRefusedOncePerRun) {
     convert(first);
     convert(second);
     EXPECT_EQ(problems, "Error: <a href=\"help:err_psteml.html\">Cannot save from Outlook to EML</a>.\n");
-    EXPECT_EQ(run.conversionNoteCount, 2u);
     EXPECT_EQ(run.problemCount, 2u);
     EXPECT_TRUE(pages().empty());
 }
@@ -417,14 +421,13 @@ TEST_F(ConvertTest, ReceivedMessagesAndInternetHeaders) {
 
     // The internet headers give the dates as written and a newsgroup list.
     TempDir other;
-    run.beginRun(nullptr, nullptr, nullptr, other.path(), true);
+    start(true, other.path());
     FakeMessage news = mail();
     news.props.push_back(textValue(PR_TRANSPORT_MESSAGE_HEADERS,
                                    "Received: from x by y; Wed, 2 Oct 2002 11:00:00 +0200\r\n"
                                    "Date: Tue, 1 Oct 2002 10:00:00 +0200\r\nNewsgroups: comp.mail\r\n\r\n"));
-    run.startMessage();
-    const std::shared_ptr<IMessage> object = makeFakeMessage(world, news);
-    ConvertMapiMessage(run, *library, *object, "Inbox", "LABEL", MapiTarget{other.path(), "", false}, kSkipRtfSync);
+    convert(news);
+    writer.reset();
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(other.path())) names.push_back(entry.path().filename().string());
     ASSERT_EQ(names.size(), 1u);

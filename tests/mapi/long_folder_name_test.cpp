@@ -8,6 +8,7 @@
 #include "mapi/mapi_state.h"
 #include "mapi/outlook.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly::test {
 namespace {
@@ -45,10 +46,9 @@ TEST_F(LongFolderNameTest, MessagesLandInTheShortenedFolder) {
     TempDir dir;
     ArchiveRun run;
     std::string problems;
-    run.beginRun(nullptr, nullptr, [&problems](const std::string& line) { problems += line + "\n"; }, dir.path(),
-                 true);
-    RunMapiJob(run, {longName}, dir.path(), true, true);
-    run.endRun();
+    RunSinks sinks;
+    sinks.log = [&problems](const std::string& line) { problems += line + "\n"; };
+    driveRun(run, outlookRequest({longName}, dir.path()), std::move(sinks));
 
     EXPECT_TRUE(problems.empty()) << problems;
     EXPECT_EQ(run.messageCount, 1u);

@@ -19,6 +19,7 @@
 #include "mapi/rtf_compressed.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly::test {
 namespace {
@@ -81,9 +82,9 @@ protected:
         std::vector<std::string> names;
         for (const mapi_TFolderInfo& f : mapiFolders()) names.push_back(f.name);
         std::string problems;
-        run.beginRun(nullptr, nullptr, [&](const std::string& line) { problems += line + "\n"; }, to, true);
-        RunMapiJob(run, names, to, true, true);
-        run.endRun();
+        RunSinks sinks;
+        sinks.log = [&](const std::string& line) { problems += line + "\n"; };
+        driveRun(run, outlookRequest(names, to), std::move(sinks));
         return problems;
     }
 
@@ -96,6 +97,7 @@ std::map<std::string, std::string> archiveFiles(const std::string& root) {
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = readFile(entry.path().string());
     }
+    files.erase("folvane.css");  // the archive's, not the job's
     return files;
 }
 

@@ -186,16 +186,15 @@ TEST(DecodeSpeed, LimitFollowsMeasuredSpeed) {
     EXPECT_FALSE(static_cast<bool>(context.callback()));
 }
 
-TEST(DecodeSpeed, ProcessWideFunctionsShareOneState) {
-    uint32_t saved = decodeLimit();
-    setDecodeLimit(123456);
-    EXPECT_EQ(decodeContext().decodeLimit(), 123456u);
-    decodeContext().setDecodeError("x");
-    beginDecoding([](double) { return true; });
-    EXPECT_EQ(decodeError(), "");  // a pass starts without a reason
-    endDecoding();
-    EXPECT_EQ(decodeLimit(), 123456u);  // nothing decoded, nothing measured
-    setDecodeLimit(saved);
+TEST(DecodeSpeed, APassAtTheClockStartsWithoutAReason) {
+    DecodeContext context;
+    context.setDecodeLimit(123456);
+    context.setDecodeError("x");
+    context.beginDecoding([](double) { return true; });
+    EXPECT_EQ(context.decodeError(), "");
+    context.endDecoding();
+    EXPECT_EQ(context.decodeLimit(), 123456u);  // nothing decoded, nothing measured
+    EXPECT_FALSE(static_cast<bool>(context.callback()));
 }
 
 }  // namespace

@@ -33,14 +33,5 @@ TEST(EncodedWords, Table) {
     for (const auto& row : rows) EXPECT_EQ(decodeWords(row.input), row.expected) << row.input;
 }
 
-// A failed word only drops itself; the body decoders' reason is untouched.
-TEST(EncodedWords, LeaveDecoderStateAlone) {
-    DecodeContext& context = decodeContext();
-    context.setDecodeError("kept");
-    EXPECT_EQ(decodeWords("=?x?B?SGVsbG?="), "");
-    EXPECT_EQ(context.decodeError(), "kept");
-    context.setDecodeError("");
-}
-
 }  // namespace
 }  // namespace tessaly

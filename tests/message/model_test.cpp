@@ -1,16 +1,17 @@
-// model_test.cpp - the part iterator's visiting order and tree freeing.
+// model_test.cpp - the part iterator's visiting order and the part store.
 #include "message/model.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace tessaly {
 namespace {
 
-// Links `child` as the last child of `parent`.
-tagMessagePart* addChild(tagMessagePart& parent, const std::string& name) {
-    auto* child = new tagMessagePart;
+// Links a new part of `store` as the last child of `parent`.
+tagMessagePart* addChild(PartStore& store, tagMessagePart& parent, const std::string& name) {
+    tagMessagePart* child = &store.add();
     child->fileName = name;
     child->parent = &parent;
     tagMessagePart** slot = &parent.firstChild;
@@ -29,24 +30,22 @@ std::string walk(tagMessagePart& root) {
 TEST(PartIterator, VisitsFirstChildBeforeSiblingBreadthFirst) {
     TMessageInfo info;
     info.rootPart.fileName = "R";
-    tagMessagePart* a = addChild(info.rootPart, "A");
-    tagMessagePart* b = addChild(info.rootPart, "B");
-    addChild(*a, "A1");
-    addChild(*a, "A2");
-    addChild(*b, "B1");
+    tagMessagePart* a = addChild(info.parts, info.rootPart, "A");
+    tagMessagePart* b = addChild(info.parts, info.rootPart, "B");
+    addChild(info.parts, *a, "A1");
+    addChild(info.parts, *a, "A2");
+    addChild(info.parts, *b, "B1");
     EXPECT_EQ(walk(info.rootPart), "R A A1 B A2 B1 ");
-    freePartTree(info.rootPart);
-    EXPECT_EQ(info.rootPart.firstChild, nullptr);
 }
 
 TEST(PartIterator, OneChildWithTwoGrandchildren) {
+    PartStore store;
     tagMessagePart root;
     root.fileName = "root";
-    tagMessagePart* child = addChild(root, "child");
-    addChild(*child, "g1");
-    addChild(*child, "g2");
+    tagMessagePart* child = addChild(store, root, "child");
+    addChild(store, *child, "g1");
+    addChild(store, *child, "g2");
     EXPECT_EQ(walk(root), "root child g1 g2 ");
-    freePartTree(root);
 }
 
 TEST(PartIterator, LoneRootAndEmptyStart) {
@@ -57,28 +56,24 @@ TEST(PartIterator, LoneRootAndEmptyStart) {
     EXPECT_EQ(none.next(), nullptr);
 }
 
-TEST(PartTree, FreesAVeryDeepTreeWithoutRecursion) {
-    tagMessagePart root;
-    tagMessagePart* deepest = &root;
-    for (int i = 0; i < 200000; ++i) deepest = addChild(*deepest, "");
-    freePartTree(root);  // a recursive free would overflow the stack
-    EXPECT_EQ(root.firstChild, nullptr);
+TEST(PartStore, AVeryDeepTreeGoesWithoutRecursion) {
+    auto info = std::make_unique<TMessageInfo>();
+    tagMessagePart* deepest = &info->rootPart;
+    for (int i = 0; i < 200000; ++i) deepest = addChild(info->parts, *deepest, "");
+    EXPECT_EQ(info->parts.size(), 200000u);
+    info.reset();  // a recursive free would overflow the stack
 }
 
-TEST(MessageInfo, InitialStateIsEmpty) {
-    TMessageInfo info;
-    info.subject = "x";
-    info.isNews = true;
-    info.fileTime = makeFileTime(5);
-    info.sentTime.wYear = 2001;
-    info.rootPart.kind = PartKind::Html;
-    initMessageInfo(info);
-    EXPECT_TRUE(info.subject.empty());
-    EXPECT_FALSE(info.isNews);
-    EXPECT_EQ(fileTimeValue(info.fileTime), 0u);
-    EXPECT_EQ(info.sentTime, SYSTEMTIME{});
-    EXPECT_EQ(info.rootPart.kind, PartKind::Unclassified);
-    EXPECT_EQ(info.rootPart.partNumber, 0);
+TEST(PartStore, OwnedBytesAndPartsStayWhereTheyAre) {
+    PartStore store;
+    tagMessagePart& first = store.addOwning("body one");
+    const char* bytes = first.bodyStart;
+    // Many more parts and buffers move nothing that was handed out.
+    for (int i = 0; i < 10000; ++i) store.addOwning(std::string(100, 'x'));
+    EXPECT_EQ(first.bodyStart, bytes);
+    EXPECT_EQ(first.headerStart, bytes);
+    EXPECT_EQ(std::string(first.bodyStart, first.bodyEnd), "body one");
+    EXPECT_EQ(first.kind, PartKind::Unclassified);
 }
 
 }  // namespace

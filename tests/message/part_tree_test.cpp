@@ -96,11 +96,10 @@ struct Built {
     ArchiveRun run;
     TMessageInfo info;
     std::vector<tagMessagePart*> order;
-    ~Built() { freePartTree(info.rootPart); }
 };
 
 void build(Built& b, const std::string& text) {
-    buildPartTree(b.run, b.info, b.info.rootPart, text.data(), text.size(),
+    buildPartTree(b.run, b.info, text.data(), text.size(),
                   markersOf(text.data(), text.size()));
     b.order = checkTree(b.info.rootPart, text.data(), text.size());
 }
@@ -194,9 +193,8 @@ TEST(PartTree, MarkersOutsideTheTextOrOutOfOrderAreIgnored) {
     hostile.insert(hostile.end(), markers.rbegin(), markers.rend());
     ArchiveRun run;
     TMessageInfo info;
-    buildPartTree(run, info, info.rootPart, kNested.data(), kNested.size(), hostile);
+    buildPartTree(run, info, kNested.data(), kNested.size(), hostile);
     checkTree(info.rootPart, kNested.data(), kNested.size());
-    freePartTree(info.rootPart);
 }
 
 TEST(PartTree, DeepNestingNeedsNoRecursion) {
@@ -218,9 +216,8 @@ TEST(PartTree, EveryPrefixOfAMessage) {
         const char* text = bytes.data();
         ArchiveRun run;
         TMessageInfo info;
-        buildPartTree(run, info, info.rootPart, text, n, markersOf(text, n));
+        buildPartTree(run, info, text, n, markersOf(text, n));
         checkTree(info.rootPart, text, n);
-        freePartTree(info.rootPart);
 
         tagMessagePart part;
         parseHeaders(run, &info, &part, text, text + n, true);
@@ -235,9 +232,8 @@ TEST(PartTree, MarkersBeyondTheLengthAreIgnored) {
     for (size_t n = 0; n <= kNested.size(); ++n) {
         ArchiveRun run;
         TMessageInfo info;
-        buildPartTree(run, info, info.rootPart, kNested.data(), n, markers);
+        buildPartTree(run, info, kNested.data(), n, markers);
         checkTree(info.rootPart, kNested.data(), n);
-        freePartTree(info.rootPart);
     }
 }
 
@@ -254,10 +250,9 @@ TEST(PartTree, CorruptedMessages) {
         std::vector<char> bytes(text.begin(), text.end());
         ArchiveRun run;
         TMessageInfo info;
-        buildPartTree(run, info, info.rootPart, bytes.data(), bytes.size(),
+        buildPartTree(run, info, bytes.data(), bytes.size(),
                       markersOf(bytes.data(), bytes.size()));
         checkTree(info.rootPart, bytes.data(), bytes.size());
-        freePartTree(info.rootPart);
     }
 }
 

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "message/boundary_lines.h"
 #include "support/dbx_writer.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -29,8 +31,9 @@ const char kMultipart[] =
     "JVBERi0xLjQK\n--b1--\n";
 
 struct JobResult {
-    ArchiveRun run;
-    std::vector<std::string> lines;
+    test::TestRun test;
+    ArchiveRun& run = test.run;
+    std::vector<std::string>& lines = test.lines;
     std::vector<std::string> files;  // relative paths below the archive
 };
 
@@ -46,16 +49,17 @@ protected:
     }
 
     void archive(const std::vector<TDbxFolderInfo>& entries, bool stopAfterFirst = false) {
-        result.run.beginRun(
-            nullptr,
-            [&](const std::string&, double, const std::string&, double) {
-                if (stopAfterFirst && result.run.messageCount >= 1) result.run.stopRequested = true;
-            },
-            [&](const std::string& line) { result.lines.push_back(line); }, archiveDir(), true);
-        archiveDbxFolders(result.run, entries, archiveDir(), true);
-        result.run.endRun();
+        JobRequest request;
+        request.source = SourceKind::DbxFolders;
+        request.files = entries;
+        request.archiveFolder = archiveDir();
+        result.test.drive(request, [&](const std::string&, double, const std::string&, double) {
+            if (stopAfterFirst && result.run.messageCount >= 1) result.run.stopRequested = true;
+        });
+        // The files of the messages, without the archive's stylesheet.
         for (const auto& e : fs::recursive_directory_iterator(archiveDir())) {
-            if (e.is_regular_file()) result.files.push_back(fs::relative(e.path(), archiveDir()).string());
+            const std::string file = fs::relative(e.path(), archiveDir()).string();
+            if (e.is_regular_file() && file != "folvane.css") result.files.push_back(file);
         }
         std::sort(result.files.begin(), result.files.end());
     }
@@ -162,8 +166,7 @@ TEST(DbxBoundaryScan, MarkersAfterAnyLineEndButNeverTheFirstLine) {
     const std::string text = "--notfirst\nx\n--a\r\n\n--a--\n-- \n--\n";
     std::vector<TMarker> markers;
     std::vector<size_t> chunks;
-    scanDbxMessageText(text.data(), text.data() + text.size(), markers,
-                       [&](size_t n) { chunks.push_back(n); });
+    scanBoundaryLines(text.data(), text.data() + text.size(), markers, [&](size_t n) { chunks.push_back(n); });
     ASSERT_EQ(markers.size(), 2u);
     EXPECT_EQ(markers[0].boundary, "a");
     EXPECT_FALSE(markers[0].closing);

@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "sources/mailbox.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -71,7 +72,7 @@ TEST(EmlToMailbox, FoldersBecomeMailboxesReadBackOldestFirst) {
     writeWithTime(root + "/Work/c.eml", "Subject: first\n\nbody a\n\n", 1000000);
 
     ArchiveRun run;
-    run.beginRun(nullptr, nullptr, nullptr, root, false);
+    run.beginRun(nullptr, nullptr, nullptr);
     convertEmlFolders(run, root);
     run.endRun();
     EXPECT_EQ(run.folderCount, 1u);  // the root holds no .eml files of its own
@@ -100,7 +101,7 @@ TEST(EmlToMailbox, BlankAndUnreadableFilesCountAsProblems) {
     test::writeFile(dir.file("empty.eml"), "");
     std::vector<std::string> lines;
     ArchiveRun run;
-    run.beginRun(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); }, dir.path(), false);
+    run.beginRun(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); });
     convertEmlFolders(run, dir.path());
     EXPECT_EQ(run.messageCount, 2u);
     EXPECT_EQ(run.problemCount, 2u);

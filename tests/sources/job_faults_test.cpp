@@ -13,12 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "archive/stylesheet.h"
-#include "sources/dbx_job.h"
-#include "sources/mailbox.h"
 #include "support/dbx_writer.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -78,20 +76,24 @@ size_t countContaining(const std::vector<std::string>& lines, const std::string&
 }
 
 struct Job {
-    ArchiveRun run;
-    std::vector<std::string> lines;
+    test::TestRun test;
+    ArchiveRun& run = test.run;
+    std::vector<std::string>& lines = test.lines;
     ArchiveRun::ProgressSink progress;
 
+    void go(SourceKind source, const std::vector<TDbxFolderInfo>& entries, const std::string& archive, bool html) {
+        JobRequest request;
+        request.source = source;
+        request.files = entries;
+        request.archiveFolder = archive;
+        request.format = html ? OutputFormat::Html : OutputFormat::Eml;
+        test.drive(request, progress);
+    }
     void mailboxes(const std::vector<TDbxFolderInfo>& entries, const std::string& archive, bool html) {
-        run.beginRun(nullptr, progress, [this](const std::string& l) { lines.push_back(l); }, archive, html);
-        if (html) writeStylesheet(archive);
-        archiveMailboxes(run, entries, archive, true);
-        run.endRun();
+        go(SourceKind::Mailboxes, entries, archive, html);
     }
     void dbx(const std::vector<TDbxFolderInfo>& entries, const std::string& archive) {
-        run.beginRun(nullptr, progress, [this](const std::string& l) { lines.push_back(l); }, archive, true);
-        archiveDbxFolders(run, entries, archive, true);
-        run.endRun();
+        go(SourceKind::DbxFolders, entries, archive, true);
     }
 };
 

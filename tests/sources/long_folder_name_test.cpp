@@ -8,6 +8,7 @@
 
 #include "sources/mailbox.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -32,12 +33,10 @@ TEST(LongFolderName, MessagesLandInTheShortenedFolder) {
     entry.name = longName;
     entry.folderPath = "Old/" + longName;
 
-    ArchiveRun run;
-    std::vector<std::string> lines;
-    run.beginRun(nullptr, nullptr, [&lines](const std::string& l) { lines.push_back(l); }, dir.file("archive"),
-                 true);
-    archiveMailboxes(run, {entry}, dir.file("archive"), true);
-    run.endRun();
+    test::TestRun test;
+    test.archive(SourceKind::Mailboxes, {entry}, dir.file("archive"));
+    const ArchiveRun& run = test.run;
+    const std::vector<std::string>& lines = test.lines;
 
     EXPECT_TRUE(lines.empty()) << lines.front();
     EXPECT_EQ(run.messageCount, 1u);

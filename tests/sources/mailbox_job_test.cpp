@@ -8,6 +8,7 @@
 
 #include "sources/mailbox.h"
 #include "support/temp_dir.h"
+#include "support/test_run.h"
 
 namespace tessaly {
 namespace {
@@ -28,14 +29,13 @@ TDbxFolderInfo entryFor(const std::string& directory, const std::string& fileNam
     return e;
 }
 
-struct JobRun {
-    ArchiveRun run;
-    std::vector<std::string> lines;
+struct MailboxRun {
+    test::TestRun test;
+    ArchiveRun& run = test.run;
+    std::vector<std::string>& lines = test.lines;
     void go(const std::vector<TDbxFolderInfo>& entries, const std::string& archive, bool html,
             bool subfolders = true) {
-        run.beginRun(nullptr, nullptr, [this](const std::string& l) { lines.push_back(l); }, archive, html);
-        archiveMailboxes(run, entries, archive, subfolders);
-        run.endRun();
+        test.archive(SourceKind::Mailboxes, entries, archive, html, subfolders);
     }
 };
 
@@ -43,7 +43,7 @@ TEST(MailboxJob, MailSystemMessagesAreSkippedAndNotCounted) {
     test::TempDir dir;
     test::writeFile(dir.file("box"), message("a@x.org", "one") + message("MAILER-DAEMON", "bounce") +
                                          message("b@x.org", "two"));
-    JobRun job;
+    MailboxRun job;
     job.go({entryFor(dir.path(), "box", "Box")}, dir.file("archive"), false);
     EXPECT_EQ(job.run.messageCount, 2u);
     EXPECT_EQ(job.run.folderCount, 1u);
@@ -58,7 +58,7 @@ TEST(MailboxJob, UnusableFilesAreReportedAndTheOthersArchived) {
     test::writeFile(dir.file("notes.txt"), "Dear diary,\nnothing happened.\n");
     test::writeFile(dir.file("good"), message("a@x.org", "hello"));
     fs::create_directories(dir.file("folder"));
-    JobRun job;
+    MailboxRun job;
     job.go({entryFor(dir.path(), "missing", "M"), entryFor(dir.path(), "empty", "E"),
             entryFor(dir.path(), "notes.txt", "N"), entryFor(dir.path(), "folder", "F"),
             entryFor(dir.path(), "good", "G")},
@@ -80,7 +80,7 @@ TEST(MailboxJob, UnusableFilesAreReportedAndTheOthersArchived) {
 TEST(MailboxJob, FolderNamesCannotLeaveTheArchive) {
     test::TempDir dir;
     test::writeFile(dir.file("box"), message("a@x.org", "hello"));
-    JobRun job;
+    MailboxRun job;
     job.go({entryFor(dir.path(), "box", "..")}, dir.file("archive"), false);
     EXPECT_TRUE(fs::is_directory(dir.file("archive/__")));
     EXPECT_EQ(job.run.messageCount, 1u);
@@ -89,7 +89,7 @@ TEST(MailboxJob, FolderNamesCannotLeaveTheArchive) {
 TEST(MailboxJob, FlatArchiveStillNamesTheFolder) {
     test::TempDir dir;
     test::writeFile(dir.file("box"), message("a@x.org", "hello"));
-    JobRun job;
+    MailboxRun job;
     job.go({entryFor(dir.path(), "box", "Old/Inbox")}, dir.file("archive"), true, false);
     size_t pages = 0;
     for (const auto& e : fs::directory_iterator(dir.file("archive"))) pages += e.path().extension() == ".html";

@@ -1,0 +1,69 @@
+// archive_writer.cpp - the archive root, its target folders and the
+// opening and closing of each.
+#include "archive/archive_writer.h"
+
+#include <utility>
+
+#include "archive/naming.h"
+#include "archive/staged_files.h"
+#include "archive/stylesheet.h"
+#include "message/text.h"
+#include "platform/files.h"
+
+namespace tessaly {
+
+void prepareArchiveRoot(const std::string& root, bool html) {
+    if (!pathExists(root)) createFolderPath(root);
+    // Never overwrites a stylesheet the user may have edited.
+    if (html) writeStylesheet(root);
+}
+
+TargetFolder::TargetFolder(ArchiveWriter& writer, std::string subfolderPath, std::string folderName)
+    : writer_(writer),
+      subfolderPath_(std::move(subfolderPath)),
+      directory_(archiveDirectory(writer.options().root, subfolderPath_, writer.options().useSubfolders)),
+      folderName_(std::move(folderName)) {}
+
+const std::string& TargetFolder::pageSubfolder() const {
+    static const std::string kRoot;
+    return writer_.options().useSubfolders ? subfolderPath_ : kRoot;
+}
+
+ArchiveWriter::ArchiveWriter(JobRun& run, DecodeContext& decoder, ArchiveOptions options)
+    : run_(run), decoder_(decoder), options_(std::move(options)), batch_(run) {}
+
+ArchiveWriter::~ArchiveWriter() {
+    try {
+        closeFolder();
+    } catch (...) {
+        // A problem line that cannot be logged must not end the program.
+    }
+}
+
+TargetFolder& ArchiveWriter::openFolder(std::string_view folderPath, std::string folderName) {
+    closeFolder();
+    std::string subfolderPath = safeFolderPath(folderPath);
+    if (!subfolderPath.empty()) subfolderPath += '/';
+    folder_.reset(new TargetFolder(*this, std::move(subfolderPath), std::move(folderName)));
+
+    const std::string& directory = folder_->directory();
+    if (!pathExists(directory)) createFolderPath(directory);
+    if (html()) {
+        const std::string attachments = directory + "attachments";
+        if (!pathExists(attachments)) createFolder(attachments);
+    }
+    removeStaleArchiveFiles(withoutTrailingSlash(directory));
+    return *folder_;
+}
+
+void ArchiveWriter::closeFolder() {
+    if (!folder_) return;
+    batch_.commit();
+    if (html()) {
+        const std::string attachments = folder_->directory() + "attachments";
+        if (!pathExists(attachments + "/*")) removeFolder(attachments);
+    }
+    folder_.reset();
+}
+
+}  // namespace tessaly

@@ -1,0 +1,117 @@
+// archive_writer.h - the one owner of a run's archive output: the archive
+// root, the output format, the subfolder choice, the batch of messages
+// waiting to be put in place and the paths written so far, and the target
+// folder that each source folder's messages go to.
+//
+// Every job archives through one: it opens the target folder of a source
+// folder, hands it each message, and closes it; closing is the moment a
+// folder's files are all in place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/commit_batch.h"
+#include "archive/duplicates.h"
+#include "archive/job_run.h"
+#include "message/decoding.h"
+#include "message/marker.h"
+#include "message/model.h"
+
+namespace tessaly {
+
+enum class OutputFormat { Html, Eml };
+
+struct ArchiveOptions {
+    std::string root;  // the archive folder, without a trailing "/"
+    OutputFormat format = OutputFormat::Html;
+    // Each source folder in a subfolder of its own, or all in the root.
+    bool useSubfolders = true;
+};
+
+// Creates the archive folder with its parents when it is missing and, for
+// pages, writes the stylesheet they import unless the user has one there.
+// Failures are silent: the first message that cannot be written reports.
+void prepareArchiveRoot(const std::string& root, bool html);
+
+class ArchiveWriter;
+
+// Where the messages of one source folder go.
+class TargetFolder {
+public:
+    // Archives one raw RFC 822 message: `text` is its header block onwards
+    // (a mailbox's "From " line already dropped), `markers` the boundary
+    // lines the job met inside it, in text order. With `normalizeLineEnds`
+    // an EML file gets CR LF line ends (mailboxes); DBX texts are written as
+    // they are.
+    void archiveRawMessage(const char* text, size_t length, const std::vector<TMarker>& markers,
+                           bool normalizeLineEnds);
+    // Archives a message already read into the model (Outlook) as a page;
+    // `info` needs its checksum key. Its parts are re-classified and renamed.
+    void archiveMessage(TMessageInfo& info);
+
+    ArchiveWriter& writer() { return writer_; }
+    // Where the page or EML file goes: the root or the subfolder, ending in "/".
+    const std::string& directory() const { return directory_; }
+    // The subfolder below the root, ending in "/", or empty.
+    const std::string& subfolderPath() const { return subfolderPath_; }
+    // The subfolder as far as the pages' stylesheet imports see it: empty
+    // when every folder goes to the root.
+    const std::string& pageSubfolder() const;
+    // The source folder as the page's "Folder:" row names it.
+    const std::string& folderName() const { return folderName_; }
+
+private:
+    friend class ArchiveWriter;
+    TargetFolder(ArchiveWriter& writer, std::string subfolderPath, std::string folderName);
+
+    ArchiveWriter& writer_;
+    std::string subfolderPath_;
+    std::string directory_;
+    std::string folderName_;
+};
+
+class ArchiveWriter {
+public:
+    ArchiveWriter(JobRun& run, DecodeContext& decoder, ArchiveOptions options);
+    // Closes the open folder.
+    ~ArchiveWriter();
+    ArchiveWriter(const ArchiveWriter&) = delete;
+    ArchiveWriter& operator=(const ArchiveWriter&) = delete;
+
+    // The target folder of the source folder at `folderPath` (its names
+    // split at "/" or backslash become the subfolder path), named
+    // `folderName` on the pages. Creates its folder (and for pages its
+    // attachments folder) and clears it of what interrupted runs left
+    // there. The folder opened before is closed first.
+    TargetFolder& openFolder(std::string_view folderPath, std::string folderName);
+    // Puts the open folder's messages in place and removes its attachments
+    // folder again when nothing was saved into it.
+    void closeFolder();
+
+    const ArchiveOptions& options() const { return options_; }
+    bool html() const { return options_.format == OutputFormat::Html; }
+    JobRun& run() { return run_; }
+    DecodeContext& decoder() { return decoder_; }
+    CommitBatch& batch() { return batch_; }
+    ArchivedPaths& archived() { return archived_; }
+
+    // Counts a message that cannot be written in the chosen format; returns
+    // the count so far, this one included.
+    uint32_t countRefusedMessage() { return ++refusedMessages_; }
+
+private:
+    JobRun& run_;
+    DecodeContext& decoder_;
+    ArchiveOptions options_;
+    CommitBatch batch_;
+    ArchivedPaths archived_;
+    std::unique_ptr<TargetFolder> folder_;
+    uint32_t refusedMessages_ = 0;
+};
+
+}  // namespace tessaly

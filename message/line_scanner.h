@@ -1,0 +1,125 @@
+// line_scanner.h - the byte-by-byte state machine the mail sources scan
+// their text with: it finds MIME boundary lines and, in mailboxes, the
+// "From " lines that open messages.
+//
+// A boundary line starts a line with "--" followed by a byte that is not a
+// blank or a line end. A "From " line counts only at the start of the text
+// or after an empty line. Right after a "From " line, and after a line of
+// just "--" or "From ", the next line is not looked at: it is taken to be
+// the inside of a line, as the sources have always read it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace tessaly {
+
+class LineScanner {
+public:
+    enum class Found { Nothing, FromLine, BoundaryLine };
+
+    // `atStart`: the first byte starts a line that may be a "From " line (a
+    // mailbox); otherwise the first line is never looked at (a message text).
+    // `fromLines`: whether "From " lines are looked for at all.
+    LineScanner(bool atStart, bool fromLines)
+        : state_(atStart ? State::AfterEmptyLine : State::InLine), fromLines_(fromLines) {}
+
+    // Reads the byte at `p`. At the line feed that ends a "From " or boundary
+    // line, says which it was; mark() is then the line's first byte.
+    Found feed(const char* p) {
+        const char c = *p;
+        switch (state_) {
+            case State::InLine: state_ = c == '\n' ? State::LineStart : State::InLine; break;
+            case State::LineStart:
+            case State::AfterEmptyLine:
+                if (c == '\n') {
+                    state_ = State::AfterEmptyLine;
+                } else if (c == '\r') {
+                    state_ = State::CarriageReturn;
+                } else if (c == '-') {
+                    mark_ = p;
+                    state_ = State::Dash;
+                } else if (c == 'F' && fromLines_ && state_ == State::AfterEmptyLine) {
+                    mark_ = p;
+                    state_ = State::F;
+                } else {
+                    state_ = State::InLine;
+                }
+                break;
+            case State::CarriageReturn: state_ = c == '\n' ? State::AfterEmptyLine : State::InLine; break;
+            case State::F: state_ = c == 'r' ? State::Fr : State::InLine; break;
+            case State::Fr: state_ = c == 'o' ? State::Fro : State::InLine; break;
+            case State::Fro: state_ = c == 'm' ? State::From : State::InLine; break;
+            case State::From: state_ = c == ' ' ? State::FromBlank : State::InLine; break;
+            case State::FromBlank: state_ = c == '\r' || c == '\n' ? State::InLine : State::FromRest; break;
+            case State::FromRest:
+                if (c == '\n') {
+                    state_ = State::InLine;
+                    return Found::FromLine;
+                }
+                if (c == '\r') state_ = State::FromCarriageReturn;
+                break;
+            case State::FromCarriageReturn:
+                state_ = State::InLine;
+                if (c == '\n') return Found::FromLine;
+                break;
+            case State::Dash: state_ = c == '-' ? State::DashDash : State::InLine; break;
+            case State::DashDash:
+                state_ = c == '\r' || c == '\n' || c == ' ' ? State::InLine : State::BoundaryRest;
+                break;
+            case State::BoundaryRest:
+                if (c == '\n') {
+                    state_ = State::LineStart;
+                    return Found::BoundaryLine;
+                }
+                if (c == '\r') state_ = State::BoundaryCarriageReturn;
+                break;
+            case State::BoundaryCarriageReturn:
+                if (c == '\n') {
+                    state_ = State::LineStart;
+                    return Found::BoundaryLine;
+                }
+                state_ = State::InLine;
+                break;
+        }
+        return Found::Nothing;
+    }
+
+    // Inside a line nothing matters until its line feed: the last byte
+    // before the next line feed in [p, limit), or before `limit`, where
+    // scanning may go on without missing anything. `p` itself otherwise.
+    const char* skipInLine(const char* p, const char* limit) const {
+        if (state_ != State::InLine) return p;
+        const void* lf = std::memchr(p, '\n', static_cast<size_t>(limit - p));
+        const char* stop = lf ? static_cast<const char*>(lf) : limit;
+        return stop - p > 1 ? stop - 1 : p;
+    }
+
+    const char* mark() const { return mark_; }
+
+private:
+    enum class State : uint8_t {
+        InLine,
+        LineStart,
+        AfterEmptyLine,  // or at the start of the text
+        CarriageReturn,  // a CR at the start of a line
+        F,
+        Fr,
+        Fro,
+        From,
+        FromBlank,  // "From "
+        FromRest,
+        FromCarriageReturn,
+        Dash,
+        DashDash,
+        BoundaryRest,
+        BoundaryCarriageReturn,
+    };
+
+    State state_;
+    bool fromLines_;
+    const char* mark_ = nullptr;
+};
+
+}  // namespace tessaly
