@@ -23,7 +23,7 @@
 namespace tessaly {
 
 // Takes the fraction of the input read (0 to 1); false asks the decoder to
-// stop. The writers pass ArchiveRun::stepProgress.
+// stop. The writers pass JobRun::stepProgress.
 using DecodeProgress = std::function<bool(double fraction)>;
 
 // A growable byte buffer reused from call to call.

@@ -26,8 +26,9 @@ public:
         : state_(atStart ? State::AfterEmptyLine : State::InLine), fromLines_(fromLines) {}
 
     // Reads the byte at `p`. At the line feed that ends a "From " or boundary
-    // line, says which it was; mark() is then the line's first byte.
-    Found feed(const char* p) {
+    // line, says which it was; mark() is then the line's first byte. Inlined
+    // into the scanning loops: it runs once for every byte of a mailbox.
+    [[gnu::always_inline]] Found feed(const char* p) {
         const char c = *p;
         switch (state_) {
             case State::InLine: state_ = c == '\n' ? State::LineStart : State::InLine; break;

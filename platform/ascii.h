@@ -5,6 +5,7 @@
 // the process runs in (the GTK shell sets one, the command line does not).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,10 +16,18 @@ inline char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>
 // The text with A-Z made lower case; other bytes unchanged.
 std::string asciiLower(std::string_view text);
 
-// Whether the two are equal when A-Z and a-z count as the same.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
-
 // Whether `text` begins with `prefix`, A-Z and a-z counting as the same.
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
+inline bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (asciiLower(text[i]) != asciiLower(prefix[i])) return false;
+    }
+    return true;
+}
+
+// Whether the two are equal when A-Z and a-z count as the same.
+inline bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && startsWithIgnoringCase(a, b);
+}
 
 }  // namespace tessaly
