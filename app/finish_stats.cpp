@@ -49,7 +49,7 @@ std::string finishSummaryHtml(const ArchiveRun& run) {
     out += countPhrase(run.folderCount, " folder", " folders") + "<br>\r\n";
     out += countPhrase(run.messageCount, " message total", " messages total");
     if (run.offlineCount > 0 || run.duplicateCount > 0 || run.alreadyArchivedCount > 0 ||
-        run.problemCount > 0) {
+        run.folderDataCount > 0 || run.problemCount > 0) {
         out += ", of which";
     }
     out += "<br>\r\n";
@@ -65,6 +65,10 @@ std::string finishSummaryHtml(const ArchiveRun& run) {
     if (run.offlineCount) {
         out += countClause(run.offlineCount, " was", " were") +
                " <a href=\"help:done.html\">offline and couldn't be archived</a><br>\r\n";
+    }
+    if (run.folderDataCount) {
+        out += countClause(run.folderDataCount, " was", " were") +
+               " <a href=\"help:err_folderdata.html\">the mail server's folder information</a><br>\r\n";
     }
     if (run.problemCount >= 1) out += decimal(run.problemCount) + " caused problems (see below)<br>\r\n";
     out += sizeText(run.byteCount) + " in " + durationText(run.elapsedMs);

@@ -33,6 +33,7 @@ void ArchiveRun::beginRun(void* owner, ProgressSink progress, LogSink log) {
     offlineCount = folderOfflineCount = 0;
     alreadyArchivedCount = folderAlreadyArchivedCount = 0;
     duplicateCount = folderDuplicateCount = 0;
+    folderDataCount = 0;
     problemCount = byteCount = 0;
     elapsedMs = 0;
     messageHadProblem = false;
@@ -107,6 +108,7 @@ uint32_t ArchiveRun::countSkipped(Skipped kind) {
         case Skipped::AlreadyArchived: ++alreadyArchivedCount; return ++folderAlreadyArchivedCount;
         case Skipped::Duplicate: ++duplicateCount; return ++folderDuplicateCount;
         case Skipped::Offline: ++offlineCount; return ++folderOfflineCount;
+        case Skipped::FolderData: return ++folderDataCount;
     }
     return 0;
 }

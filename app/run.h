@@ -60,6 +60,7 @@ struct ArchiveRun final : JobRun {
     uint32_t folderAlreadyArchivedCount = 0;
     uint32_t duplicateCount = 0;
     uint32_t folderDuplicateCount = 0;
+    uint32_t folderDataCount = 0;
     uint32_t problemCount = 0;
     bool messageHadProblem = false;
     uint32_t byteCount = 0;

@@ -18,6 +18,7 @@ enum class Skipped {
     AlreadyArchived,  // its file is in the archive from an earlier run
     Duplicate,        // written earlier in this run
     Offline,          // its text is not in the source
+    FolderData,       // the mail server's own data at the top of a mailbox
 };
 
 class JobRun : public ProblemReporter {

@@ -3,10 +3,12 @@
 // "From " lines that open messages.
 //
 // A boundary line starts a line with "--" followed by a byte that is not a
-// blank or a line end. A "From " line counts only at the start of the text
-// or after an empty line. Right after a "From " line, and after a line of
-// just "--" or "From ", the next line is not looked at: it is taken to be
-// the inside of a line, as the sources have always read it.
+// blank or a line end. "From " lines are reported at the start of any line,
+// saying whether an empty line (or the start of the text) came before: the
+// caller decides which ones open a message. After a "From " line that
+// follows an empty line, and after a line of just "--", the next line is not
+// looked at: it is taken to be the inside of a line, as the sources have
+// always read it.
 #pragma once
 
 #include <cstddef>
@@ -41,29 +43,32 @@ public:
                 } else if (c == '-') {
                     mark_ = p;
                     state_ = State::Dash;
-                } else if (c == 'F' && fromLines_ && state_ == State::AfterEmptyLine) {
+                } else if (c == 'F' && fromLines_) {
                     mark_ = p;
+                    fromAfterEmptyLine_ = state_ == State::AfterEmptyLine;
                     state_ = State::F;
                 } else {
                     state_ = State::InLine;
                 }
                 break;
             case State::CarriageReturn: state_ = c == '\n' ? State::AfterEmptyLine : State::InLine; break;
-            case State::F: state_ = c == 'r' ? State::Fr : State::InLine; break;
-            case State::Fr: state_ = c == 'o' ? State::Fro : State::InLine; break;
-            case State::Fro: state_ = c == 'm' ? State::From : State::InLine; break;
-            case State::From: state_ = c == ' ' ? State::FromBlank : State::InLine; break;
-            case State::FromBlank: state_ = c == '\r' || c == '\n' ? State::InLine : State::FromRest; break;
+            case State::F: state_ = c == 'r' ? State::Fr : notFrom(c); break;
+            case State::Fr: state_ = c == 'o' ? State::Fro : notFrom(c); break;
+            case State::Fro: state_ = c == 'm' ? State::From : notFrom(c); break;
+            case State::From: state_ = c == ' ' ? State::FromRest : notFrom(c); break;
             case State::FromRest:
                 if (c == '\n') {
-                    state_ = State::InLine;
+                    state_ = afterFromLine();
                     return Found::FromLine;
                 }
                 if (c == '\r') state_ = State::FromCarriageReturn;
                 break;
             case State::FromCarriageReturn:
+                if (c == '\n') {
+                    state_ = afterFromLine();
+                    return Found::FromLine;
+                }
                 state_ = State::InLine;
-                if (c == '\n') return Found::FromLine;
                 break;
             case State::Dash: state_ = c == '-' ? State::DashDash : State::InLine; break;
             case State::DashDash:
@@ -98,6 +103,9 @@ public:
     }
 
     const char* mark() const { return mark_; }
+    // Whether the "From " line just reported followed an empty line (or
+    // opened the text).
+    bool fromAfterEmptyLine() const { return fromAfterEmptyLine_; }
 
 private:
     enum class State : uint8_t {
@@ -109,8 +117,7 @@ private:
         Fr,
         Fro,
         From,
-        FromBlank,  // "From "
-        FromRest,
+        FromRest,  // "From " read
         FromCarriageReturn,
         Dash,
         DashDash,
@@ -118,8 +125,17 @@ private:
         BoundaryCarriageReturn,
     };
 
+    // A line that began like "From " and turned out not to be one: at its
+    // line feed the next line is looked at, unless the line followed an
+    // empty line (the old reading, kept).
+    State notFrom(char c) const {
+        return c == '\n' && !fromAfterEmptyLine_ ? State::LineStart : State::InLine;
+    }
+    State afterFromLine() const { return fromAfterEmptyLine_ ? State::InLine : State::LineStart; }
+
     State state_;
     bool fromLines_;
+    bool fromAfterEmptyLine_ = false;
     const char* mark_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 // eml_to_mailbox.cpp - packing folders of .eml files into mailbox files.
 #include "sources/eml_to_mailbox.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <queue>
@@ -13,6 +14,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/time.h"
+#include "sources/mailbox.h"
 #include "sources/scan_pass.h"
 
 namespace tessaly {
@@ -102,17 +104,37 @@ private:
     ProblemReporter& run_;
 };
 
-// Whether the line at `p` would pass for a message's "From " line: "From ",
-// a second word ending in a blank, and a ":" later on the line.
+// Whether the line at `p` could be read as a message's "From " line: one
+// the mailbox reader accepts, or "From ", a second word ending in a blank
+// and a ":" later on the line (the shape this job has always shifted).
 bool needsShift(const char* p, const char* end) {
-    if (end - p < 7 || std::memcmp(p, "From ", 5) != 0) return false;
+    if (end - p < 5 || std::memcmp(p, "From ", 5) != 0) return false;
+    const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    const char* lineEnd = lf ? static_cast<const char*>(lf) : end;
+    if (lineEnd > p && lineEnd[-1] == '\r') --lineEnd;
+    if (isFromLine(p, lineEnd)) return true;
     const char* q = p + 5;
-    while (q < end && *q != ' ' && *q != '\n' && *q != '\r') ++q;
-    if (q == end || *q != ' ') return false;
-    for (; q < end && *q != '\n'; ++q) {
-        if (*q == ':') return true;
+    while (q < lineEnd && *q != ' ' && *q != '\r') ++q;
+    if (q == lineEnd || *q != ' ') return false;
+    return std::memchr(q, ':', static_cast<size_t>(lineEnd - q)) != nullptr;
+}
+
+// The sender as the one word of the "From " line: the first run of the
+// address that holds an "@" and no blank, bracket or quote. A From header
+// with comments or without angle brackets ("Alice alice@example.org") would
+// otherwise put several words there, and a line the mailbox reader refuses.
+std::string envelopeSender(const std::string& address) {
+    const std::string_view separators = " \t\r\n<>()[]\",;";
+    size_t start = 0;
+    while (start < address.size()) {
+        const size_t stop = std::min(address.find_first_of(separators, start), address.size());
+        const std::string_view word = std::string_view(address).substr(start, stop - start);
+        if (word.size() > 1 && word.find('@') != std::string_view::npos && word.front() != '@') {
+            return std::string(word);
+        }
+        start = stop + 1;
     }
-    return false;
+    return kPlaceholderSender;
 }
 
 std::string fromLineDate(const TMessageInfo& info) {
@@ -198,7 +220,7 @@ std::string mailboxMessage(ProblemReporter& problems, const char* begin, const c
     TMessageInfo info;
     parseHeaders(problems, &info, nullptr, text, end, false);
     std::string out = "From ";
-    out += info.fromAddress.empty() ? kPlaceholderSender : info.fromAddress;
+    out += envelopeSender(info.fromAddress);
     out += ' ';
     out += fromLineDate(info);
     out += "\r\n";

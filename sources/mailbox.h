@@ -13,12 +13,16 @@
 
 namespace tessaly {
 
-// Whether [begin, end) (one line without its CR/LF) opens a message.
+// Whether [begin, end) (one line without its CR/LF) is a "From " line a
+// mail program writes (from_line.cpp lists the forms).
 bool isFromLine(const char* begin, const char* end);
 
+// [begin, end) without a UTF-8 byte-order mark at its start.
+const char* afterByteOrderMark(const char* begin, const char* end);
+
 // The mailbox validity test: a file below 4 GiB whose first non-blank line
-// ends within the first 5000 bytes, is at least 10 bytes long and is a
-// From line.
+// (after a byte-order mark) ends within the first 5000 bytes and is a From
+// line.
 bool isMailboxFile(const std::string& path);
 
 struct MailboxScanEvents {
@@ -30,9 +34,10 @@ struct MailboxScanEvents {
     std::function<void(size_t scanned)> chunk;
 };
 
-// Scans a whole mailbox once, byte by byte. A "From " line counts only at
-// the start of the file or after an empty line, and only when isFromLine
-// accepts it; lines beginning "--" become boundary markers.
+// Scans a whole mailbox once. A "From " line that isFromLine accepts opens
+// a message at the start of the file (after a byte-order mark), after an
+// empty line, or anywhere when a header block follows it; lines beginning
+// "--" become boundary markers.
 void scanMailbox(const char* begin, const char* end, const MailboxScanEvents& events);
 
 // The mailbox job: archives every message of the given mailbox files.

@@ -1,5 +1,7 @@
 // mailbox_job.cpp - archives every message of the chosen mailbox files.
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "message/text.h"
 #include "platform/files.h"
@@ -12,6 +14,19 @@ namespace tessaly {
 namespace {
 
 const char kCannotMap[] = "Error: <a href=\"help:err_mapfile.html\">cannot map file</a> - ";
+
+// The message IMAP servers keep at the top of a mailbox for their own use
+// ("DON'T DELETE THIS MESSAGE -- FOLDER INTERNAL DATA", with an X-IMAP
+// field): sent by the mail system, never by a person.
+bool isFolderData(const char* start, const char* end) {
+    const std::string_view message(start, static_cast<size_t>(end - start));
+    if (message.substr(0, 18) != "From MAILER-DAEMON") return false;
+    const size_t headerEnd = std::min(message.find("\n\n"), message.find("\n\r\n"));
+    const std::string_view headers = message.substr(0, headerEnd);
+    return headers.find("\nX-IMAP:") != std::string_view::npos ||
+           headers.find("\nX-IMAPbase:") != std::string_view::npos ||
+           headers.find("FOLDER INTERNAL DATA") != std::string_view::npos;
+}
 
 void archiveFile(JobRun& run, const TDbxFolderInfo& entry, TargetFolder& target, const FileShare& share) {
     const std::string path = entryPath(entry);
@@ -33,14 +48,22 @@ void archiveFile(JobRun& run, const TDbxFolderInfo& entry, TargetFolder& target,
     };
     MailboxScanEvents events;
     events.chunk = showProgress;
+    bool first = true;
     events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
         const size_t length = static_cast<size_t>(end - start);
+        const bool leading = first;
+        first = false;
         // Past a cut-off end the scanner reads zeros, not messages.
-        if ((length >= 18 && std::memcmp(start, "From MAILER-DAEMON", 18) == 0) || run.shouldStop() ||
-            file.truncatedWhileMapped()) {
+        if (run.shouldStop() || file.truncatedWhileMapped()) return;
+        run.startMessage();
+        if (leading && isFolderData(start, end)) {
+            run.countSkipped(Skipped::FolderData);
+            run.folderProblem(
+                "Warning: <a href=\"help:err_folderdata.html\">the mail server's folder information</a> "
+                "was left out");
+            run.finishMessage();
             return;
         }
-        run.startMessage();
         // The "From " line is not part of the message.
         const char* lf = static_cast<const char*>(std::memchr(start, '\n', length));
         const char* text = lf ? lf + 1 : end;

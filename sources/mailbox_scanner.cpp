@@ -1,5 +1,7 @@
 // mailbox_scanner.cpp - finds the messages and MIME boundary lines of a
 // mailbox in one pass.
+#include <cstring>
+
 #include "message/boundary_lines.h"
 #include "message/line_scanner.h"
 #include "sources/mailbox.h"
@@ -13,9 +15,31 @@ const char* lineEndBefore(const char* start, const char* lf) {
     return lf > start && lf[-1] == '\r' ? lf - 1 : lf;
 }
 
+// Whether the line at `p` is a header field: a name of printable bytes
+// other than blanks and ":", then ":".
+bool isFieldLine(const char* p, const char* end) {
+    const char* q = p;
+    while (q < end && q - p < 80 && *q > ' ' && *q < 127 && *q != ':') ++q;
+    return q > p && q < end && *q == ':';
+}
+
+// Whether the lines at `p` begin a header block: a field, and then another
+// field, a folded line or the blank line. A "From " line not preceded by an
+// empty line opens a message only when this follows it, as mail programs
+// read their mailboxes; in a body such a line is followed by prose.
+bool headerBlockFollows(const char* p, const char* end) {
+    if (!isFieldLine(p, end)) return false;
+    const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    if (!lf) return true;
+    const char* next = static_cast<const char*>(lf) + 1;
+    if (next == end) return true;
+    return *next == ' ' || *next == '\t' || *next == '\n' || *next == '\r' || isFieldLine(next, end);
+}
+
 }  // namespace
 
 void scanMailbox(const char* begin, const char* end, const MailboxScanEvents& events) {
+    begin = afterByteOrderMark(begin, end);
     const size_t chunkSize = scanChunkSize(static_cast<size_t>(end - begin));
     auto nextChunkEnd = [&](const char* from) {
         return static_cast<size_t>(end - from) > chunkSize ? from + chunkSize : end;
@@ -34,7 +58,8 @@ void scanMailbox(const char* begin, const char* end, const MailboxScanEvents& ev
         p = scanner.skipInLine(p, chunkEnd);
         switch (scanner.feed(p)) {
             case LineScanner::Found::FromLine:
-                if (isFromLine(scanner.mark(), lineEndBefore(scanner.mark(), p))) {
+                if (isFromLine(scanner.mark(), lineEndBefore(scanner.mark(), p)) &&
+                    (scanner.fromAfterEmptyLine() || headerBlockFollows(p + 1, end))) {
                     if (!messageStart) {
                         messageStart = scanner.mark();
                         // Boundary lines before the first message belong to no message.

@@ -36,6 +36,28 @@ TEST(EmlToMailbox, FromLineUsesSenderAndDate) {
     EXPECT_TRUE(isFromLine(line.data(), line.data() + line.size()));
 }
 
+// The From line names one clean address whatever the From header holds, and
+// every line it writes is one the mailbox reader accepts.
+TEST(EmlToMailbox, FromLineSenderIsOneCleanAddress) {
+    const struct {
+        const char* from;
+        const char* sender;
+        const char* why;
+    } rows[] = {
+        {"Alice alice@example.org", "alice@example.org", "no angle brackets"},
+        {"alice@example.org (Alice Smith)", "alice@example.org", "a comment"},
+        {"\"Smith, Alice\" <alice@example.org>", "alice@example.org", "a quoted name with a comma"},
+        {"MAILER-DAEMON@mail.example.org (Mail Delivery System)", "MAILER-DAEMON@mail.example.org", "a bounce"},
+        {"Alice", kPlaceholderSender, "a name alone"},
+    };
+    for (const auto& row : rows) {
+        const std::string m = convert(std::string("From: ") + row.from + "\nDate: Thu, 5 Sep 2002 14:30:07 +0200\n\nHi\n");
+        const std::string line = m.substr(0, m.find("\r\n"));
+        EXPECT_EQ(line, std::string("From ") + row.sender + " Thu Sep  5 14:30:07 2002") << row.why;
+        EXPECT_TRUE(isFromLine(line.data(), line.data() + line.size())) << row.why;
+    }
+}
+
 TEST(EmlToMailbox, ClosingEmptyLineAndLineEnds) {
     struct Row {
         const char* text;
@@ -50,6 +72,9 @@ TEST(EmlToMailbox, ClosingEmptyLineAndLineEnds) {
         {"Subject: a\n\nFrom me to you: hi\nFrom nowhere\nFrom x y\n",
          "Subject: a\r\n\r\n From me to you: hi\r\nFrom nowhere\r\nFrom x y\r\n\r\n",
          "only lines that pass for a From line are shifted"},
+        {"Subject: a\n\nFrom -\nFrom bob@x.org\nFrom \nFrom bob at x.org Thu Sep  5 14:30:07 2002\n",
+         "Subject: a\r\n\r\n From -\r\n From bob@x.org\r\n From \r\n From bob at x.org Thu Sep  5 14:30:07 2002\r\n\r\n",
+         "and every line the reader would take for one"},
     };
     for (const Row& row : rows) EXPECT_EQ(body(convert(row.text)), row.body) << row.why;
     EXPECT_EQ(convert(" \r\n\t\n"), "");  // blank file: nothing written

@@ -39,17 +39,33 @@ struct MailboxRun {
     }
 };
 
-TEST(MailboxJob, MailSystemMessagesAreSkippedAndNotCounted) {
+// Bounces are mail; only the server's folder data at the top is left out,
+// and counted.
+TEST(MailboxJob, MailSystemMessagesAreArchivedButNotTheServersFolderData) {
     test::TempDir dir;
-    test::writeFile(dir.file("box"), message("a@x.org", "one") + message("MAILER-DAEMON", "bounce") +
+    const std::string folderData =
+        "From MAILER-DAEMON Thu Sep  5 14:30:07 2002\nDate: Thu, 5 Sep 2002 14:30:07 +0200\n"
+        "From: Mail System Internal Data <MAILER-DAEMON@host>\n"
+        "Subject: DON'T DELETE THIS MESSAGE -- FOLDER INTERNAL DATA\nX-IMAP: 1031234567 0000000002\n\n"
+        "This text is part of the internal format of your mail folder.\n\n";
+    test::writeFile(dir.file("box"), folderData + message("a@x.org", "one") + message("MAILER-DAEMON", "bounce") +
                                          message("b@x.org", "two"));
     MailboxRun job;
     job.go({entryFor(dir.path(), "box", "Box")}, dir.file("archive"), false);
-    EXPECT_EQ(job.run.messageCount, 2u);
-    EXPECT_EQ(job.run.folderCount, 1u);
+    EXPECT_EQ(job.run.messageCount, 4u);
+    EXPECT_EQ(job.run.folderDataCount, 1u);
+    EXPECT_EQ(job.run.problemCount, 0u);
+    EXPECT_EQ(job.lines, (std::vector<std::string>{
+                             "Warning: <a href=\"help:err_folderdata.html\">the mail server's folder information</a> "
+                             "was left out (Box/)"}));
     size_t files = 0;
-    for (const auto& e : fs::directory_iterator(dir.file("archive/Box"))) files += e.is_regular_file();
-    EXPECT_EQ(files, 2u);
+    bool bounce = false;
+    for (const auto& e : fs::directory_iterator(dir.file("archive/Box"))) {
+        files += e.is_regular_file();
+        bounce = bounce || e.path().filename().string().find("bounce") != std::string::npos;
+    }
+    EXPECT_EQ(files, 3u);
+    EXPECT_TRUE(bounce);
 }
 
 TEST(MailboxJob, UnusableFilesAreReportedAndTheOthersArchived) {

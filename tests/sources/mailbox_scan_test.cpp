@@ -21,8 +21,19 @@ TEST(FromLine, AcceptsAndRejects) {
     };
     const Row rows[] = {
         {"From alice@example.com Thu Sep  5 14:30:07 2002", true, "the usual form"},
-        {"From alice@example.com", false, "an address with nothing after it"},
-        {"From alice@example.com   ", false, "only blanks after the address"},
+        {"From alice@example.com", true, "an address alone"},
+        {"From 1844347792267117879@xxx", true, "Gmail Takeout: an id and no date"},
+        {"From alice@example.com   ", true, "only blanks after the address"},
+        {"From alice@example.com Thursday", false, "an address, then a word with no time of day"},
+        {"From - Thu Sep  5 14:30:07 2002", true, "Netscape and Mozilla"},
+        {"From - ", true, "Mozilla without a date"},
+        {"From -", true, "the same without the blank"},
+        {"From - hello", false, "a dash and prose"},
+        {"From upi at papat.org  Wed Feb  1 19:06:04 2006", true, "Mailman: the address spelled out"},
+        {"From jgb at example.org  Wed Feb  1 19:06:04 2006", true, "the same, any local part"},
+        {"From andy at", false, "\"at\" with nothing after it"},
+        {"From ", true, "a bare From line"},
+        {"From    ", true, "bare with blanks"},
         {"From host!user Thu Sep 5 2002", false, "a bang path needs a time of day"},
         {"From host!user x 12:00", true, "any colon after the address will do"},
         {"From MAILER-DAEMON Thu Sep  5 14:30:07 2002", true, "the mail system's own messages"},
@@ -31,6 +42,7 @@ TEST(FromLine, AcceptsAndRejects) {
         {"From bob Thu Sep  5 14:30:07 2002 extra", false, "more words after the date"},
         {"From bob hello there", false, "a bare name in ordinary prose"},
         {"From bob", false, "a bare name alone"},
+        {"From the desk of Bob Smith", false, "prose that begins like a From line"},
         {"from bob@x Thu Sep 5 14:30:07 2002", false, "the comparison is case-sensitive"},
         {"From", false, "too short"},
     };
@@ -47,7 +59,10 @@ TEST(MailboxFile, ValidityTest) {
     const std::vector<Row> rows = {
         {"From a@b Thu Sep  5 14:30:07 2002\nSubject: x\n\nbody\n", true, "a plain mailbox"},
         {"\r\n\n  From a@b Thu Sep  5 14:30:07 2002\r\n", true, "leading blank lines and blanks"},
-        {"From a@b\n", false, "first line shorter than 10 bytes"},
+        {"From a@b\n", true, "a short From line"},
+        {"\xEF\xBB\xBF" "From a@b Thu Sep  5 14:30:07 2002\n", true, "a byte-order mark before it"},
+        {"From - \nX-Mozilla-Status: 0001\n", true, "Mozilla's dateless line"},
+        {"From here on\n", false, "prose"},
         {"From a@b Thu Sep  5 14:30:07 2002", false, "no line end in what was read"},
         {"From a@b Thu 14:30 " + std::string(6000, 'x') + "\n", false,
          "no line end within the first 5000 bytes"},
@@ -89,6 +104,34 @@ TEST(MailboxScanner, SplitsAtFromLinesAfterEmptyLinesOnly) {
     ASSERT_EQ(s.messages.size(), 2u);
     EXPECT_EQ(s.messages[0], first);  // the unquoted "From here" stays inside
     EXPECT_EQ(s.messages[1], second);  // the last message runs to the end of the file
+}
+
+// A "From " line with no empty line before it opens a message when a header
+// block follows it; before body text it stays inside the message.
+TEST(MailboxScanner, FromLineWithoutEmptyLineBeforeAHeaderBlock) {
+    const std::string first = std::string(kFrom1) +
+                              "Content-Type: multipart/mixed; boundary=b\n\n--b\nx\n--b--\n"
+                              "From c@d Fri Sep  6 09:00:00 2002 the end\n";
+    const std::string second = std::string(kFrom2) + "Subject: two\nFrom: c@d\n\nbody\n";
+    const std::string third = std::string(kFrom1) + "Subject: three\n\nA line\nFrom a@b Thu Sep  5 14:30:07 2002\n"
+                                                    "and prose after it\n";
+    const Scanned s = scan(first + second + third);
+    ASSERT_EQ(s.messages.size(), 3u);
+    EXPECT_EQ(s.messages[0], first);
+    EXPECT_EQ(s.messages[1], second);
+    EXPECT_EQ(s.messages[2], third);
+    EXPECT_EQ(s.markers[0].size(), 2u);
+}
+
+TEST(MailboxScanner, ByteOrderMarkAndDatelessFromLines) {
+    const std::string first = "From - \nX-Mozilla-Status: 0001\nSubject: one\n\nbody\n\n";
+    const std::string second = "From 1844347792267117879@xxx\nSubject: two\n\nbody\n\n";
+    const std::string third = "From \nSubject: three\n\nbody\n";
+    const Scanned s = scan("\xEF\xBB\xBF" + first + second + third);
+    ASSERT_EQ(s.messages.size(), 3u);
+    EXPECT_EQ(s.messages[0], first);
+    EXPECT_EQ(s.messages[1], second);
+    EXPECT_EQ(s.messages[2], third);
 }
 
 TEST(MailboxScanner, CrLfFilesSplitTheSameWay) {
