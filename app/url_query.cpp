@@ -1,22 +1,17 @@
 // url_query.cpp - decoding of submitted fields and percent encoding.
 #include "app/url_query.h"
 
+#include "platform/ascii.h"
+
 namespace tessaly {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // The byte of "%XY" at text[i], or -1 when the two digits are not there.
 int escapedByte(std::string_view text, size_t i) {
     if (text.size() < 3 || i > text.size() - 3) return -1;
-    const int high = hexValue(text[i + 1]);
-    const int low = hexValue(text[i + 2]);
+    const int high = hexDigitValue(text[i + 1]);
+    const int low = hexDigitValue(text[i + 2]);
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 

@@ -10,6 +10,8 @@ namespace tessaly {
 
 TMarker boundaryMarker(const char* start, const char* lf, uint32_t lineNumber) {
     const char* lineEnd = lf > start && lf[-1] == '\r' ? lf - 1 : lf;
+    // Blanks may follow a boundary line (RFC 2046); they are no part of it.
+    while (lineEnd - start > 2 && (lineEnd[-1] == ' ' || lineEnd[-1] == '\t')) --lineEnd;
     TMarker marker;
     marker.position = start;
     marker.lineNumber = lineNumber;

@@ -12,8 +12,9 @@
 namespace tessaly {
 
 // The marker of the line [start, lf): `start` is its first "-", `lf` its
-// line feed (a carriage return before it is not part of the line). It is
-// closing when it ends in "--" with at least one byte between the pairs.
+// line feed (a carriage return and blanks before it are not part of the
+// line). It is closing when it ends in "--" with at least one byte between
+// the pairs.
 TMarker boundaryMarker(const char* start, const char* lf, uint32_t lineNumber);
 
 // Appends the boundary lines of one message text (a .dbx message, an .eml

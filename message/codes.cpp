@@ -1,26 +1,16 @@
 // codes.cpp - hexadecimal text, Macintosh type/creator extensions and the
 // six-character base-32 key.
 #include "message/text.h"
+#include "platform/ascii.h"
 
 namespace tessaly {
-
-namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::string hexText(std::string_view text) {
     std::string out;
     out.reserve(text.size() / 2);
     for (size_t i = 0; i + 1 < text.size(); i += 2) {
-        int high = hexDigit(text[i]);
-        int low = hexDigit(text[i + 1]);
+        int high = hexDigitValue(text[i]);
+        int low = hexDigitValue(text[i + 1]);
         if (high >= 0 && low >= 0) {
             out += static_cast<char>(high * 16 + low);
         } else {

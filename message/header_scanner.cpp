@@ -16,13 +16,38 @@ namespace {
 //  ValueLF               ends,LineCR ends,Done   ends,Start  Value       ends,Start
 //
 // Name ignores line ends: a line without a colon runs on into the next one
-// and forms a longer name that matches nothing. After a field ends, the state
-// is LineStart with its first byte already consumed.
+// and forms a longer name that matches nothing (in part headers such a line
+// starts the body instead). After a field ends, the state is LineStart with
+// its first byte already consumed.
 enum class State { LineStart, LineCR, Name, Colon, Value, ValueCR, ValueLF, Malformed, Done };
+
+// The end of the line at `p` when it holds blanks alone: after its line
+// feed, or null when it holds anything else or has no line feed.
+const char* afterBlankLine(const char* p, const char* end) {
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    if (p < end && *p == '\r') ++p;
+    return p < end && *p == '\n' ? p + 1 : nullptr;
+}
+
+// A line of blanks alone after a field ends the block when what follows is
+// neither a folded line nor a field: the writer meant an empty line, and the
+// first body line would otherwise be read as a field.
+const char* blankLineEndingBlock(const char* p, const char* end) {
+    const char* next = afterBlankLine(p, end);
+    if (!next || next == end) return nullptr;
+    if (*next == ' ' || *next == '\t' || isHeaderFieldLine(next, end)) return nullptr;
+    return next;
+}
 
 }  // namespace
 
-HeaderBlock scanHeaderBlock(const char* text, const char* end, const HeaderFieldSink& sink) {
+bool isHeaderFieldLine(const char* p, const char* end) {
+    const char* q = p;
+    while (q < end && q - p < 80 && *q > ' ' && *q < 127 && *q != ':') ++q;
+    return q > p && q < end && *q == ':';
+}
+
+HeaderBlock scanHeaderBlock(const char* text, const char* end, const HeaderFieldSink& sink, bool partHeaders) {
     HeaderBlock block;
     block.bodyStart = text;
     if (!text || !end || end <= text) return block;
@@ -58,6 +83,9 @@ HeaderBlock scanHeaderBlock(const char* text, const char* end, const HeaderField
                 if (c == ':') {
                     colon = p;
                     state = State::Colon;
+                } else if (partHeaders && (c == '\n' || c == '\r')) {
+                    block.bodyStart = fieldStart;
+                    return block;
                 }
                 break;
             case State::Colon:
@@ -67,6 +95,11 @@ HeaderBlock scanHeaderBlock(const char* text, const char* end, const HeaderField
             case State::ValueCR:
             case State::ValueLF:
                 if (blank) {
+                    if (const char* body = blankLineEndingBlock(p, end)) {
+                        emit(p);
+                        block.bodyStart = body;
+                        return block;
+                    }
                     state = State::Value;  // a folded continuation line
                 } else if (c == '\n' && state == State::ValueCR) {
                     state = State::ValueLF;

@@ -25,6 +25,17 @@ struct HeaderBlock {
 
 // Scans [text, end); never reads at or beyond `end`. A field still open when
 // the text ends (a last line without a line end) is passed on too.
-HeaderBlock scanHeaderBlock(const char* text, const char* end, const HeaderFieldSink& sink);
+//
+// Two mistakes of real mailers end the block where a MIME library would: a
+// line of blanks alone that is followed by neither a field nor a folded
+// line is the blank line; and with `partHeaders`, the headers of one MIME
+// part, the first line without a ":" is the start of the body (a part
+// written without the blank line before it).
+HeaderBlock scanHeaderBlock(const char* text, const char* end, const HeaderFieldSink& sink,
+                            bool partHeaders = false);
+
+// Whether the line at `p` is a header field: a name of printable bytes
+// other than blanks and ":", then ":".
+bool isHeaderFieldLine(const char* p, const char* end);
 
 }  // namespace tessaly

@@ -110,11 +110,15 @@ void parseHeaders(ProblemReporter& problems, TMessageInfo* info, tagMessagePart*
     if (part) initMessagePart(*part);
     if (!text || !end || end < text) end = text;
 
-    const HeaderBlock block =
-        scanHeaderBlock(text, end, [&](std::string_view name, std::string_view value) {
+    // The headers of a MIME part alone (no message record) may lack the
+    // blank line before their body.
+    const HeaderBlock block = scanHeaderBlock(
+        text, end,
+        [&](std::string_view name, std::string_view value) {
             if (info) storeMessageField(*info, name, value);
             if (part) storePartField(*part, name, value);
-        });
+        },
+        part && !info);
 
     if (block.malformedAt) {
         if (quiet) return;

@@ -2,6 +2,7 @@
 // filename=) out of header values.
 #include "message/text.h"
 
+#include <map>
 #include <vector>
 
 #include "platform/ascii.h"
@@ -26,7 +27,105 @@ std::vector<std::string> splitParameters(std::string_view value) {
     return pieces;
 }
 
+bool isFolding(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string percentDecoded(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 && hexDigitValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// One parameter read at `at` (after a ";"): its name and value; `at` moves
+// past it. False at the end of the value.
+bool readParameter(std::string_view value, size_t& at, std::string& name, std::string& text, bool& quoted) {
+    while (at < value.size() && (isFolding(value[at]) || value[at] == ';')) ++at;
+    if (at >= value.size()) return false;
+    const size_t nameStart = at;
+    while (at < value.size() && value[at] != '=' && value[at] != ';' && !isFolding(value[at])) ++at;
+    name = std::string(value.substr(nameStart, at - nameStart));
+    while (at < value.size() && isFolding(value[at])) ++at;
+    text.clear();
+    quoted = false;
+    if (at >= value.size() || value[at] != '=') return true;  // a name without value
+    ++at;
+    while (at < value.size() && isFolding(value[at])) ++at;
+    if (at < value.size() && value[at] == '"') {
+        quoted = true;
+        for (++at; at < value.size() && value[at] != '"'; ++at) {
+            if (value[at] == '\\' && at + 1 < value.size()) ++at;
+            text += value[at];
+        }
+        if (at < value.size()) ++at;
+    } else {
+        const size_t start = at;
+        while (at < value.size() && value[at] != ';' && !isFolding(value[at])) ++at;
+        text = std::string(value.substr(start, at - start));
+    }
+    // Anything else up to the next ";" belongs to no parameter.
+    while (at < value.size() && value[at] != ';') ++at;
+    return true;
+}
+
 }  // namespace
+
+std::optional<std::string> mimeParameter(std::string_view value, std::string_view name) {
+    // The type itself comes first.
+    size_t at = value.find(';');
+    if (at == std::string_view::npos) return std::nullopt;
+    std::optional<std::string> plain;
+    std::optional<std::string> extended;
+    std::map<int, std::string> sections;  // RFC 2231 continuations
+    std::string key, text;
+    bool quoted = false;
+    while (readParameter(value, at, key, text, quoted)) {
+        if (key.size() < name.size() || !startsWithIgnoringCase(key, name)) continue;
+        const std::string_view suffix = std::string_view(key).substr(name.size());
+        if (suffix.empty()) {
+            if (!plain) plain = text;
+        } else if (suffix == "*") {
+            // charset'language'value
+            const size_t first = text.find('\'');
+            const size_t second = first == std::string::npos ? first : text.find('\'', first + 1);
+            const std::string_view encoded =
+                second == std::string::npos ? std::string_view(text) : std::string_view(text).substr(second + 1);
+            if (!extended) extended = percentDecoded(encoded);
+        } else if (suffix[0] == '*' && suffix.size() > 1) {
+            std::string_view number = suffix.substr(1);
+            const bool encoded = number.back() == '*';
+            if (encoded) number.remove_suffix(1);
+            if (number.empty() || number.size() > 3 ||
+                number.find_first_not_of("0123456789") != std::string_view::npos) {
+                continue;
+            }
+            const int index = std::stoi(std::string(number));
+            std::string_view piece = text;
+            if (encoded && index == 0) {
+                const size_t first = text.find('\'');
+                const size_t second = first == std::string::npos ? first : text.find('\'', first + 1);
+                if (second != std::string::npos) piece = std::string_view(text).substr(second + 1);
+            }
+            sections.emplace(index, encoded ? percentDecoded(piece) : std::string(piece));
+        }
+    }
+    if (extended) return extended;
+    if (!sections.empty()) {
+        std::string joined;
+        int expected = 0;
+        for (const auto& [index, piece] : sections) {
+            if (index != expected++) break;
+            joined += piece;
+        }
+        return joined;
+    }
+    return plain;
+}
 
 std::string headerParameter(std::string_view value, std::string_view name) {
     std::string key(name);

@@ -15,18 +15,26 @@ bool contains(const std::string& text, std::string_view what) {
     return text.find(what) != std::string::npos;
 }
 
-// boundary="a b" keeps the space; an unquoted value runs to the next space,
-// so "boundary=x; charset=y" gives "x;". A line break ends it too: a
-// boundary line never holds one, so such a value could match nothing.
+// The boundary parameter as MIME libraries read it (mimeParameter: quoted
+// or not, blanks or a folded line around "=", RFC 2231 forms). A value the
+// parameter reading cannot place ("multipart/mixed boundary=x" without the
+// ";") is still found by its name. An unquoted value ends at a blank, a ";"
+// or a line break; trailing blanks are no part of a boundary (RFC 2046).
 std::string boundaryOf(const std::string& contentType, const std::string& lowerType) {
-    const size_t found = lowerType.find("boundary=");
-    if (found == std::string::npos) return {};
-    const std::string_view rest = std::string_view(contentType).substr(found + 9);
-    if (!rest.empty() && rest.front() == '"') {
-        const std::string_view inner = rest.substr(1);
-        return std::string(inner.substr(0, inner.find('"')));
+    std::optional<std::string> value = mimeParameter(contentType, "boundary");
+    if (!value) {
+        const size_t found = lowerType.find("boundary=");
+        if (found == std::string::npos) return {};
+        const std::string_view rest = std::string_view(contentType).substr(found + 9);
+        if (!rest.empty() && rest.front() == '"') {
+            const std::string_view inner = rest.substr(1);
+            value = std::string(inner.substr(0, inner.find('"')));
+        } else {
+            value = std::string(rest.substr(0, rest.find_first_of(" \t;\r\n")));
+        }
     }
-    return std::string(rest.substr(0, rest.find_first_of(" \r\n")));
+    while (!value->empty() && (value->back() == ' ' || value->back() == '\t')) value->pop_back();
+    return *value;
 }
 
 BodyFormat bodyFormatOf(const std::string& ct, const std::string& te) {

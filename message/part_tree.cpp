@@ -60,7 +60,14 @@ void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* te
     const char* floor = text;
 
     for (const TMarker& marker : markers) {
-        if (open.empty() || marker.boundary != open.back().part->boundary) continue;
+        if (open.empty()) continue;
+        const std::string& boundary = open.back().part->boundary;
+        // A boundary may itself end in "--": its delimiter line then reads as
+        // a closing one of a boundary two bytes shorter.
+        const bool opensLong = marker.closing && boundary.size() == marker.boundary.size() + 2 &&
+                               boundary.compare(0, marker.boundary.size(), marker.boundary) == 0 &&
+                               boundary.compare(marker.boundary.size(), 2, "--") == 0;
+        if (marker.boundary != boundary && !opensLong) continue;
         if (!marker.position || before(marker.position, floor) || before(end, marker.position))
             continue;
 
@@ -70,7 +77,7 @@ void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* te
         }
         const char* next = afterLine(marker.position, end);
         floor = next;
-        if (marker.closing) {
+        if (marker.closing && !opensLong) {
             pending = open.back().part;
             open.pop_back();
             continue;

@@ -1,19 +1,9 @@
 // quoted_printable.cpp - quoted-printable decoding with CR LF line ends.
 #include "message/decode_core.h"
 #include "message/decoding.h"
+#include "platform/ascii.h"
 
 namespace tessaly {
-
-namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 // CR is dropped and LF written as CR LF. "=" followed by optional spaces and
 // CRs and then LF is a soft line break; otherwise the two bytes after it are
@@ -46,8 +36,8 @@ void quotedPrintableLoop(std::string_view in, OutputCursor& out) {
             out.put(in[i++]);
             continue;
         }
-        int high = hexDigit(in[i]);
-        int low = hexDigit(in[i + 1]);
+        int high = hexDigitValue(in[i]);
+        int low = hexDigitValue(in[i + 1]);
         if (high >= 0 && low >= 0) {
             out.put(static_cast<char>(high * 16 + low));
         } else {

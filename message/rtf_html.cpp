@@ -2,6 +2,7 @@
 // tests for it and the extraction of the HTML.
 #include "message/body_html.h"
 #include "message/convert_core.h"
+#include "platform/ascii.h"
 
 namespace tessaly {
 
@@ -28,13 +29,6 @@ bool at(std::string_view text, size_t pos, std::string_view word) {
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-int hexDigit(char c) {
-    if (isDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The decimal number at `pos` (0 when there are no digits), capped so that
 // a long run of digits cannot overflow; `pos` moves past the digits.
@@ -100,9 +94,9 @@ void rtfHtmlLoop(std::string_view in, TextOutput& out) {
             j += in[i + 1] == 'l' ? 3 : 4;
             skipDigits(in, j);
             skipSpace(in, j);
-        } else if (at(in, i, "\\'") && i + 3 < n && hexDigit(in[i + 2]) >= 0 &&
-                   hexDigit(in[i + 3]) >= 0) {
-            out.put(static_cast<char>(hexDigit(in[i + 2]) * 16 + hexDigit(in[i + 3])));
+        } else if (at(in, i, "\\'") && i + 3 < n && hexDigitValue(in[i + 2]) >= 0 &&
+                   hexDigitValue(in[i + 3]) >= 0) {
+            out.put(static_cast<char>(hexDigitValue(in[i + 2]) * 16 + hexDigitValue(in[i + 3])));
             j += 4;
         } else if (at(in, i, "\\pntext")) {
             j = in.find('}', i);

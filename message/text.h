@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -56,6 +57,14 @@ std::string headerParameter(std::string_view value, std::string_view name);
 // ";"-separated piece (quotes respected) beginning, in any case, with
 // "filename=" or "name="; its value without enclosing quotes. Empty if none.
 std::string namedParameter(std::string_view value);
+
+// The parameter `name` of a header value (`type/subtype; a=b; ...`) as MIME
+// libraries read it: names in any case, blanks and folded line breaks
+// around "=", a quoted value (backslash escapes undone) or a token up to a
+// blank or ";", and the RFC 2231 forms name*=charset'lang'%XX and
+// name*0=, name*1*= ... joined in order, percent escapes undone (the bytes
+// are kept as they are). Null when the value has no such parameter.
+std::optional<std::string> mimeParameter(std::string_view value, std::string_view name);
 
 // Hexadecimal pairs to bytes (high digit first); an odd last byte is
 // ignored; a pair that is not two hex digits becomes CR, LF and the pair.

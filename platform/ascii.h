@@ -1,4 +1,5 @@
-// ascii.h - case folding of the ASCII letters A-Z, the same in every locale.
+// ascii.h - ASCII helpers the same in every locale: case folding of the
+// letters A-Z and the value of a hexadecimal digit.
 //
 // Names in mail, registry keys and file extensions compare without regard
 // to case, byte by byte: bytes above 127 are never folded, whatever locale
@@ -10,6 +11,14 @@
 #include <string_view>
 
 namespace tessaly {
+
+// 0 to 15 for "0"-"9", "a"-"f" and "A"-"F"; -1 for any other byte.
+inline int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 
 inline char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 

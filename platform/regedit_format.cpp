@@ -36,19 +36,12 @@ std::string_view trimRight(std::string_view s) {
     return s;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // 1 to `maxDigits` hexadecimal digits, nothing else.
 bool parseHexNumber(std::string_view digits, size_t maxDigits, uint32_t& number) {
     if (digits.empty() || digits.size() > maxDigits) return false;
     number = 0;
     for (char c : digits) {
-        const int d = hexDigit(c);
+        const int d = hexDigitValue(c);
         if (d < 0) return false;
         number = (number << 4) | static_cast<uint32_t>(d);
     }

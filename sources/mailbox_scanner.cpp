@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "message/boundary_lines.h"
+#include "message/header_scanner.h"
 #include "message/line_scanner.h"
 #include "sources/mailbox.h"
 
@@ -15,25 +16,17 @@ const char* lineEndBefore(const char* start, const char* lf) {
     return lf > start && lf[-1] == '\r' ? lf - 1 : lf;
 }
 
-// Whether the line at `p` is a header field: a name of printable bytes
-// other than blanks and ":", then ":".
-bool isFieldLine(const char* p, const char* end) {
-    const char* q = p;
-    while (q < end && q - p < 80 && *q > ' ' && *q < 127 && *q != ':') ++q;
-    return q > p && q < end && *q == ':';
-}
-
 // Whether the lines at `p` begin a header block: a field, and then another
 // field, a folded line or the blank line. A "From " line not preceded by an
 // empty line opens a message only when this follows it, as mail programs
 // read their mailboxes; in a body such a line is followed by prose.
 bool headerBlockFollows(const char* p, const char* end) {
-    if (!isFieldLine(p, end)) return false;
+    if (!isHeaderFieldLine(p, end)) return false;
     const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
     if (!lf) return true;
     const char* next = static_cast<const char*>(lf) + 1;
     if (next == end) return true;
-    return *next == ' ' || *next == '\t' || *next == '\n' || *next == '\r' || isFieldLine(next, end);
+    return *next == ' ' || *next == '\t' || *next == '\n' || *next == '\r' || isHeaderFieldLine(next, end);
 }
 
 }  // namespace

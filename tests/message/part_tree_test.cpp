@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/run.h"
+#include "message/boundary_lines.h"
 #include "message/headers.h"
 
 namespace tessaly {
@@ -176,6 +177,69 @@ TEST(PartTree, MarkerCases) {
         std::vector<std::string> bodies;
         for (size_t i = 1; i < b.order.size(); ++i) bodies.push_back(body(b.order[i]));
         EXPECT_EQ(bodies, row.bodies);
+    }
+}
+
+// What real mailers write, with the markers of the sources' own scanner.
+TEST(PartTree, StructuresRealMailersWrite) {
+    struct Row {
+        const char* why;
+        std::string text;
+        std::vector<std::string> bodies;  // in iterator order, root left out
+    } rows[] = {
+        {"an unquoted boundary followed by ';'",
+         "Content-Type: multipart/mixed; boundary=b; charset=x\r\n\r\n--b\r\n\r\none\r\n--b--\r\n",
+         {"one\r\n"}},
+        {"a boundary that itself ends in '--'",
+         "Content-Type: multipart/mixed; boundary=\"ab--\"\r\n\r\n--ab--\r\n\r\none\r\n--ab--\r\n\r\ntwo\r\n"
+         "--ab----\r\nepilogue\r\n",
+         {"one\r\n", "two\r\n"}},
+        {"blanks after the boundary lines",
+         "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b  \r\n\r\none\r\n--b\t\r\n\r\ntwo\r\n--b-- \r\n",
+         {"one\r\n", "two\r\n"}},
+        {"a part header block without the blank line before its body",
+         "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: application/pdf; name=r.pdf\r\n"
+         "Content-Transfer-Encoding: base64\r\nJVBERi0x\r\nMjM=\r\n--b\r\nno headers at all\r\n--b--\r\n",
+         {"JVBERi0x\r\nMjM=\r\n", "no headers at all\r\n"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        std::vector<TMarker> markers;
+        scanBoundaryLines(row.text.data(), row.text.data() + row.text.size(), markers, nullptr);
+        ArchiveRun run;
+        TMessageInfo info;
+        buildPartTree(run, info, row.text.data(), row.text.size(), markers);
+        const std::vector<tagMessagePart*> order = checkTree(info.rootPart, row.text.data(), row.text.size());
+        std::vector<std::string> bodies;
+        for (size_t i = 1; i < order.size(); ++i) bodies.push_back(body(order[i]));
+        EXPECT_EQ(bodies, row.bodies);
+    }
+}
+
+// A line of blanks alone where the empty line belongs ends the headers,
+// unless a folded line or another field follows it.
+TEST(PartTree, HeaderBlockEndingInALineOfBlanks) {
+    struct Row {
+        const char* why;
+        std::string text;
+        std::string subject;
+        std::string body;
+    } rows[] = {
+        {"the first body line is kept", "Subject: x\r\n \r\nfirst line\r\nsecond\r\n", "x",
+         "first line\r\nsecond\r\n"},
+        {"a tab alone, LF line ends", "Subject: x\n\t\nfirst line\n", "x", "first line\n"},
+        {"a folded line after it: still the header", "Subject: x\r\n \r\n y\r\n\r\nbody\r\n", "x\r\n \r\n y",
+         "body\r\n"},
+        {"a field after it: still the header", "Subject: x\r\n \r\nFrom: a@b\r\n\r\nbody\r\n", "x\r\n ",
+         "body\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        ArchiveRun run;
+        TMessageInfo info;
+        buildPartTree(run, info, row.text.data(), row.text.size(), {});
+        EXPECT_EQ(info.subject, row.subject);
+        EXPECT_EQ(body(&info.rootPart), row.body);
     }
 }
 
