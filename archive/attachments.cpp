@@ -173,15 +173,16 @@ void writeAttachmentFiles(ArchiveWriter& writer, TMessageInfo& info, const Saved
         const char* start = part->bodyStart;
         const char* end = part->bodyEnd;
         decoder.beginDecoding([&run](double fraction) { return run.stepProgress(fraction); });
-        bool decoded = decodeSavedPart(decoder, *part, start, end);
+        const bool decoded = decodeSavedPart(decoder, *part, start, end);
         decoder.endDecoding();
         std::string rewritten;
+        // A reason with a success: the part was cut short, and what it held
+        // is saved.
+        if (!decoder.decodeError().empty()) {
+            run.messageNote("Error: <a href=\"help:err_decode.html\">unable to decode</a> " + htmlEscape(label) +
+                            " - " + htmlEscape(decoder.decodeError()));
+        }
         if (!decoded || !start) {
-            decoded = false;
-            if (!decoder.decodeError().empty()) {
-                run.messageNote("Error: <a href=\"help:err_decode.html\">unable to decode</a> " +
-                                htmlEscape(label) + " - " + htmlEscape(decoder.decodeError()));
-            }
             start = part->bodyStart;
             end = part->bodyEnd;
         } else if (part->kind == PartKind::Html) {

@@ -29,7 +29,8 @@ constexpr std::array<uint8_t, 256> kValues = makeValues();
 // "=" is skipped, so line breaks cost nothing. A pad in the first or second
 // place ends the text, in the third or fourth place after one or two bytes.
 // The input may end before a group or after its first symbol (a stray
-// symbol is dropped); ending later in a group is an error.
+// symbol is dropped); ending later in a group is an error, after the bytes
+// its symbols give are written.
 DecodeStatus base64Loop(std::string_view in, OutputCursor& out, ProgressMeter* meter) {
     const size_t length = in.size();
     size_t i = 0;
@@ -54,7 +55,16 @@ DecodeStatus base64Loop(std::string_view in, OutputCursor& out, ProgressMeter* m
         uint8_t symbol[4];
         for (int k = 0; k < 4; ++k) {
             while (i < length && kValues[static_cast<unsigned char>(in[i])] == kSkip) ++i;
-            if (i >= length) return k < 2 ? DecodeStatus::Ok : DecodeStatus::PrematureEof;
+            if (i >= length) {
+                if (k < 2) return DecodeStatus::Ok;
+                if (symbol[0] != kPad && symbol[1] != kPad) {
+                    out.put(static_cast<char>((symbol[0] << 2) | (symbol[1] >> 4)));
+                    if (k == 3 && symbol[2] != kPad) {
+                        out.put(static_cast<char>(((symbol[1] << 4) | (symbol[2] >> 2)) & 0xff));
+                    }
+                }
+                return DecodeStatus::PrematureEof;
+            }
             symbol[k] = kValues[static_cast<unsigned char>(in[i++])];
             if (meter && !meter->at(i)) return DecodeStatus::Stopped;
         }
@@ -76,15 +86,16 @@ bool decodeBase64(DecodeContext& context, const char*& start, const char*& end) 
     context.setStopped(false);
 
     DecodeStatus status = base64Loop(in, out, &meter);
-    if (status == DecodeStatus::Ok) meter.finish();
+    if (status != DecodeStatus::Stopped) meter.finish();
     context.setLastDecodeLength(in.size());
-    if (status != DecodeStatus::Ok) {
-        if (status == DecodeStatus::PrematureEof) context.setDecodeError(kBase64Eof);
-        context.setStopped(status == DecodeStatus::Stopped);
+    if (status == DecodeStatus::Stopped) {
+        context.setStopped(true);
         start = nullptr;
         end = nullptr;
         return false;
     }
+    // Text cut short still gives what it holds; the reason says so.
+    if (status == DecodeStatus::PrematureEof) context.setDecodeError(kBase64Eof);
     start = room;
     end = out.next;
     return true;

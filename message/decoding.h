@@ -7,7 +7,8 @@
 // (MacBinary: inside the input) and stays valid until the next request on
 // that buffer. On failure the decoder returns false, `start` is null and
 // `decodeError()` holds the reason, which is empty when the failure has no
-// fixed text (a stopped decoding, a BinHex header cut short). The input is
+// fixed text (a stopped decoding, a BinHex header cut short). A success may
+// carry a reason too: base64 cut short gives what it holds. The input is
 // never modified and may itself lie in scratch buffer A.
 //
 // Everything runs on one thread; nothing is locked.
@@ -121,9 +122,10 @@ private:
     size_t mark_;
 };
 
-// Base64 (RFC 2045 alphabet); bytes outside it are skipped. Fails with
-// "Premature EOF when decoding base64." when the input ends inside a group
-// after its second symbol. Reports progress.
+// Base64 (RFC 2045 alphabet); bytes outside it are skipped. When the input
+// ends inside a group after its second symbol, the bytes decoded are kept
+// (with the last group's) and decodeError() says "Premature EOF when
+// decoding base64.", though the decoding succeeds. Reports progress.
 bool decodeBase64(DecodeContext& context, const char*& start, const char*& end);
 // Quoted-printable; LF becomes CR LF, CR is dropped. Never fails.
 bool decodeQuotedPrintable(DecodeContext& context, const char*& start, const char*& end);

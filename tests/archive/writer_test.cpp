@@ -103,6 +103,29 @@ TEST(Writers, SameMessageTwiceInOneRunIsWrittenOnce) {
     EXPECT_NE(a.lines[0].find("previously found in ."), std::string::npos);  // the archive root
 }
 
+// Base64 cut short loses only what is missing: the bytes before are saved
+// and the cut reported, without making the message a problem.
+TEST(Writers, AnAttachmentCutShortKeepsWhatItHolds) {
+    test::TempDir dir;
+    Archiver a(dir.file("archive"), true);
+    std::string text = kMessage;
+    text.replace(text.find("Content-Disposition: attachment\r\n\r\nxyz"), 38,
+                 "Content-Disposition: attachment\r\nContent-Transfer-Encoding: base64\r\n\r\ncGF5bG9hZA");
+    a.archive(text);
+    std::vector<std::string> saved;
+    for (const auto& e : fs::directory_iterator(dir.file("archive/attachments"))) {
+        saved.push_back(test::readFile(e.path().string()));
+    }
+    EXPECT_EQ(saved, std::vector<std::string>{"payload"});
+    ASSERT_EQ(a.lines.size(), 1u);
+    EXPECT_EQ(a.lines[0].rfind("Error: <a href=\"help:err_decode.html\">unable to decode</a> data.bin - "
+                               "Premature EOF when decoding base64. (Inbox/",
+                               0),
+              0u)
+        << a.lines[0];
+    EXPECT_EQ(a.run.problemCount, 0u);
+}
+
 TEST(Writers, ChecksumKeyFollowsTheTextPartNotTheHeaders) {
     test::TempDir dir;
     Archiver a(dir.file("archive"), false);

@@ -60,9 +60,9 @@ TEST(Base64, EndsAndPads) {
         {"QQ==", "A"},
         {"QUJDQ", "ABC"},                   // one stray symbol at the end is dropped
         {"QUJDQ\r\n", "ABC"},
-        {"QUJDQU", std::nullopt},           // last group of two symbols
-        {"QUJDQUJ", std::nullopt},          // last group of three symbols
-        {"QQ=", std::nullopt},              // pad group cut short
+        {"QUJDQU", "ABCA"},                 // cut short after two symbols: their byte is kept
+        {"QUJDQUJ", "ABCAB"},               // and after three, their two bytes
+        {"QQ=", "A"},                       // a pad group cut short
         {"QQ==QUJD", "A"},                  // the pad ends the text
         {"=QUJD", ""},                      // a pad first ends at once
         {"Q=JD", ""},                       // a pad second as well
@@ -75,8 +75,9 @@ TEST(Base64, EndsAndPads) {
         context.setDecodeError("");
         auto got = base64(context, row.input);
         EXPECT_EQ(got, row.expected) << row.input;
-        EXPECT_EQ(context.decodeError(),
-                  row.expected ? "" : "Premature EOF when decoding base64.") << row.input;
+        const std::string_view input = row.input;
+        const bool cutShort = input == "QUJDQU" || input == "QUJDQUJ" || input == "QQ=";
+        EXPECT_EQ(context.decodeError(), cutShort ? "Premature EOF when decoding base64." : "") << row.input;
     }
 }
 
