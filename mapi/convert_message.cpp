@@ -114,19 +114,19 @@ void fillAddresses(IMessage& message, const Properties& props, TMessageInfo& inf
     }
 }
 
-FILETIME localNow() {
-    FILETIME now;
-    systemTimeToFileTime(getLocalTime(), now);
-    return now;
+FILETIME now() {
+    FILETIME moment;
+    systemTimeToFileTime(getSystemTime(), moment);
+    return moment;
 }
 
-// The stamp takes the sent moment from the date text; the file time is the
-// received moment, else the sent one, else now (all as written).
+// The stamp takes the sent moment from the date text as written; the file
+// time is the received moment, else the sent one, else now.
 void fillTimes(TMessageInfo& info) {
     info.sentTime = SYSTEMTIME{};
     if (!info.date.empty() && !parseDate(info.date, nullptr, &info.sentTime)) info.sentTime = SYSTEMTIME{};
     const std::string& moment = !info.received.empty() ? info.received : info.date;
-    if (moment.empty() || !parseDate(moment, &info.fileTime, nullptr)) info.fileTime = localNow();
+    if (moment.empty() || !parseDate(moment, &info.fileTime, nullptr)) info.fileTime = now();
 }
 
 // What the internet headers add: a newsgroup list, and the dates as sent.

@@ -2,6 +2,7 @@
 // RFC 822 and asctime date texts.
 #include "message/dates.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/ascii.h"
@@ -218,6 +219,66 @@ std::string zoneAbbreviation(const std::string& name) {
     return characters == 3 ? name : std::string();
 }
 
+struct ZoneName {
+    std::string_view name;
+    int minutes;
+};
+
+// The zone names mailers write instead of a number (RFC 822 and common use).
+constexpr ZoneName kZoneNames[] = {
+    {"UT", 0},      {"UTC", 0},     {"GMT", 0},    {"Z", 0},       {"EST", -300}, {"EDT", -240},
+    {"CST", -360},  {"CDT", -300},  {"MST", -420}, {"MDT", -360},  {"PST", -480}, {"PDT", -420},
+    {"CET", 60},    {"CEST", 120},  {"MET", 60},   {"MEST", 120},  {"BST", 60},   {"EET", 120},
+    {"EEST", 180},  {"JST", 540},
+};
+
+// The offset from UTC in minutes of a zone token: "+0200", "-05:30" or a
+// name; false for anything else.
+bool readZone(std::string_view token, int& minutes) {
+    if (token.size() >= 2 && token.front() == '(' && token.back() == ')') token = token.substr(1, token.size() - 2);
+    if ((token.size() == 5 || token.size() == 6) && (token[0] == '+' || token[0] == '-')) {
+        std::string digits;
+        for (char c : token.substr(1)) {
+            if (c != ':') digits += c;
+        }
+        if (token.size() == 6 && token[3] != ':') return false;
+        if (digits.size() != 4 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+        const int hours = (digits[0] - '0') * 10 + (digits[1] - '0');
+        const int mins = (digits[2] - '0') * 10 + (digits[3] - '0');
+        if (hours > 14 || mins > 59) return false;
+        minutes = (token[0] == '-' ? -1 : 1) * (hours * 60 + mins);
+        return true;
+    }
+    for (const ZoneName& zone : kZoneNames) {
+        if (equalsIgnoringCase(token, zone.name)) {
+            minutes = zone.minutes;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The zone of a date text: the first zone token after its time of day, or 0
+// (taken as UTC) when it names none.
+int zoneMinutesOf(std::string_view text) {
+    bool afterTime = false;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        while (pos < text.size() && isTokenEnd(text[pos])) ++pos;
+        const size_t start = pos;
+        while (pos < text.size() && !isTokenEnd(text[pos])) ++pos;
+        const std::string_view token = text.substr(start, pos - start);
+        if (token.empty()) continue;
+        if (!afterTime) {
+            afterTime = token.find(':') != std::string_view::npos && isDigit(token[0]);
+            continue;
+        }
+        int minutes = 0;
+        if (readZone(token, minutes)) return minutes;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool parseDate(std::string_view text, FILETIME* fileTimeOut, SYSTEMTIME* sentTimeOut,
@@ -235,6 +296,14 @@ bool parseDate(std::string_view text, FILETIME* fileTimeOut, SYSTEMTIME* sentTim
             f.second = 0;
         }
         ok = toSystemTime(f, time, fileTime);
+        // The file time is the moment itself: the time as written less its
+        // zone's offset.
+        if (ok) {
+            constexpr int64_t kTicksPerMinute = int64_t{60} * 10000000;
+            const int64_t ticks =
+                static_cast<int64_t>(fileTimeValue(fileTime)) - int64_t{zoneMinutesOf(text)} * kTicksPerMinute;
+            fileTime = makeFileTime(static_cast<uint64_t>(std::max<int64_t>(ticks, 0)));
+        }
     }
     if (!ok) {
         time = nowUtc;

@@ -9,11 +9,13 @@
 
 namespace tessaly {
 
-// Reads a date tolerantly: RFC 822 with or without weekday, seconds or zone
-// (the zone is ignored), asctime, month/day/year, English and Italian month
-// words. True when a day, a month and a year were found and make a real
-// moment; the time of day is optional (12:00:00 when absent). No time-zone
-// shift is applied: the outputs hold the moment as written.
+// Reads a date tolerantly: RFC 822 with or without weekday, seconds or zone,
+// asctime, month/day/year, English and Italian month words. True when a
+// day, a month and a year were found and make a real moment; the time of day
+// is optional (12:00:00 when absent). The SYSTEMTIME holds the moment as
+// written (archive names show it so); the FILETIME is the moment itself, in
+// UTC: the written time less the zone after the time of day ("+0200",
+// "-05:30", "GMT", "EST" and other common names; none is UTC).
 //
 // Either output may be null; each present one is always written: with the
 // date on success, with `nowUtc` on failure (an impossible date such as day

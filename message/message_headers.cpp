@@ -18,11 +18,11 @@ void warnDate(ProblemReporter& problems, const std::string& text) {
                             htmlEscape(text) + "\"");
 }
 
-// The local clock as written, with no zone shift: the fall-back moment.
-FILETIME localClockTime() {
-    FILETIME now;
-    systemTimeToFileTime(getLocalTime(), now);
-    return now;
+// Now, the fall-back moment of a message without a usable date.
+FILETIME now() {
+    FILETIME moment;
+    systemTimeToFileTime(getSystemTime(), moment);
+    return moment;
 }
 
 // fileTime from the first Received date when there is one, else from Date;
@@ -37,7 +37,7 @@ void readMessageDates(ProblemReporter& problems, TMessageInfo& info) {
         if (!dated) info.sentTime = SYSTEMTIME{};
         if (!parseDate(info.received, &info.fileTime, nullptr)) {
             warnDate(problems, info.received);
-            info.fileTime = localClockTime();
+            info.fileTime = now();
         }
         return;
     }
@@ -47,7 +47,7 @@ void readMessageDates(ProblemReporter& problems, TMessageInfo& info) {
     }
     if (!dated) {
         info.sentTime = SYSTEMTIME{};
-        info.fileTime = localClockTime();
+        info.fileTime = now();
     }
 }
 

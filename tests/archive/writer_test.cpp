@@ -62,8 +62,8 @@ TEST(Writers, FilesCarryTheReceivedTime) {
     Archiver eml(dir.file("eml"), false);
     eml.archive(kMessage);
 
-    // 6 Sep 2002 09:15:00 as written, no zone applied.
-    SYSTEMTIME received{2002, 9, 5, 6, 9, 15, 0, 0};
+    // Received 6 Sep 2002 09:15:00 +0100: 08:15:00 UTC.
+    SYSTEMTIME received{2002, 9, 5, 6, 8, 15, 0, 0};
     FILETIME expected;
     ASSERT_TRUE(systemTimeToFileTime(received, expected));
     size_t files = 0;

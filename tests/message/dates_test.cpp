@@ -32,20 +32,22 @@ struct DateRow {
     std::string text;
     bool ok;
     int year, month, day, hour, minute, second;  // ignored when !ok
+    int zoneMinutes = 0;  // the zone the text names: the file time is that much earlier
 };
 
 // clang-format off
 const DateRow kDates[] = {
-    // Full RFC 822 with weekday, seconds and numeric zone; the zone is ignored.
-    {"Mon, 1 Jan 2001 10:20:30 +0100", true, 2001, 1, 1, 10, 20, 30},
+    // Full RFC 822 with weekday, seconds and numeric zone; the written time
+    // is kept, the file time is the moment in UTC.
+    {"Mon, 1 Jan 2001 10:20:30 +0100", true, 2001, 1, 1, 10, 20, 30, 60},
     // Without weekday.
-    {"1 Jan 2001 10:20:30 -0500", true, 2001, 1, 1, 10, 20, 30},
+    {"1 Jan 2001 10:20:30 -0500", true, 2001, 1, 1, 10, 20, 30, -300},
     // Without seconds: seconds are 0.
-    {"Mon, 1 Jan 2001 10:20 +0100", true, 2001, 1, 1, 10, 20, 0},
+    {"Mon, 1 Jan 2001 10:20 +0100", true, 2001, 1, 1, 10, 20, 0, 60},
     // Without any time: noon.
     {"Mon, 1 Jan 2001", true, 2001, 1, 1, 12, 0, 0},
     // Without zone, with a zone comment after it.
-    {"Fri, 13 Jul 2001 23:59:59 (CEST)", true, 2001, 7, 13, 23, 59, 59},
+    {"Fri, 13 Jul 2001 23:59:59 (CEST)", true, 2001, 7, 13, 23, 59, 59, 120},
     // 08 and 09 are decimal, not bad octal.
     {"Mon, 08 Jan 2001 08:09:09", true, 2001, 1, 8, 8, 9, 9},
     // Leading spaces and blanks of every kind between tokens.
@@ -59,7 +61,7 @@ const DateRow kDates[] = {
     // One slash is no date: only the time and later numbers count.
     {"12/31 2001", false, 0, 0, 0, 0, 0, 0},
     // Italian abbreviations.
-    {"mar, 9 ott 2001 10:00:00 +0200", true, 2001, 10, 9, 10, 0, 0},
+    {"mar, 9 ott 2001 10:00:00 +0200", true, 2001, 10, 9, 10, 0, 0, 120},
     {"17 dic 2002", true, 2002, 12, 17, 12, 0, 0},
     {"5 gen 2002", true, 2002, 1, 5, 12, 0, 0},
     {"5 lug 2002", true, 2002, 7, 5, 12, 0, 0},
@@ -140,7 +142,7 @@ TEST(ParseDate, HostileDates) {
         EXPECT_EQ(sent, expected);
         FILETIME expectedFile;
         ASSERT_TRUE(systemTimeToFileTime(expected, expectedFile));
-        EXPECT_EQ(file, expectedFile);
+        EXPECT_EQ(fileTimeToUnix(file), fileTimeToUnix(expectedFile) - row.zoneMinutes * 60);
     }
 }
 
@@ -154,10 +156,33 @@ TEST(ParseDate, EitherOutputMayBeAbsent) {
     EXPECT_FALSE(parseDate("junk", nullptr, nullptr, now));
 }
 
-TEST(ParseDate, FileTimeHoldsTheWrittenMomentWithoutZoneShift) {
-    FILETIME file;
-    ASSERT_TRUE(parseDate("Thu, 1 Jan 1970 01:00:00 +0100", &file, nullptr, testNow()));
-    EXPECT_EQ(fileTimeToUnix(file), 3600);
+// The file time is the real moment; the written time of day stays in the
+// SYSTEMTIME that names the files.
+TEST(ParseDate, FileTimeIsTheMomentInUtc) {
+    const struct {
+        const char* text;
+        int64_t unix;
+        const char* why;
+    } rows[] = {
+        {"Thu, 1 Jan 1970 01:00:00 +0100", 0, "east of Greenwich"},
+        {"Wed, 31 Dec 1969 19:00:00 -0500", 0, "west: the day before"},
+        {"Thu, 1 Jan 1970 05:30:00 +05:30", 0, "a colon in the zone"},
+        {"Thu, 1 Jan 1970 02:00:00 +0200 (CEST)", 0, "the number wins over the name"},
+        {"Wed, 31 Dec 1969 16:00:00 PST", 0, "a zone name"},
+        {"Thu, 1 Jan 1970 00:00:00 GMT", 0, "GMT"},
+        {"Thu, 1 Jan 1970 00:00:00", 0, "no zone: taken as UTC"},
+        {"Thu, 1 Jan 1970 00:00:00 +9999", 0, "a zone out of range is none"},
+        {"Thu, 1 Jan 1970 00:00:00 -0000", 0, "an unknown zone"},
+    };
+    for (const auto& row : rows) {
+        FILETIME file;
+        SYSTEMTIME sent;
+        ASSERT_TRUE(parseDate(row.text, &file, &sent, testNow())) << row.why;
+        EXPECT_EQ(fileTimeToUnix(file), row.unix) << row.why;
+    }
+    SYSTEMTIME sent;
+    ASSERT_TRUE(parseDate("Wed, 31 Dec 1969 19:00:00 -0500", nullptr, &sent, testNow()));
+    EXPECT_EQ(sent.wHour, 19);
 }
 
 TEST(ParseDate, TwoDigitYearsStayWithinFiftyYearsOfNow) {

@@ -223,18 +223,21 @@ uint64_t fileTimeOf(const SYSTEMTIME& t) {
     return fileTimeValue(f);
 }
 
-uint64_t localNow() {
+uint64_t utcNow() {
     FILETIME f;
-    systemTimeToFileTime(getLocalTime(), f);
+    systemTimeToFileTime(getSystemTime(), f);
     return fileTimeValue(f);
 }
+
+// Two hours: the zone of the dates below.
+constexpr uint64_t kTwoHours = uint64_t{2} * 3600 * 10000000;
 
 TEST(ParseHeaders, MessageDatesAndWarnings) {
     const SYSTEMTIME sent = moment(2002, 9, 3, 14, 30, 7);
     const SYSTEMTIME arrived = moment(2002, 9, 4, 8, 0, 0);
     const std::string goodDate = "Date: Tue, 3 Sep 2002 14:30:07 +0200\r\n";
     const std::string goodReceived = "Received: from x; Wed, 4 Sep 2002 08:00 +0200\r\n";
-    constexpr uint64_t kNow = ~0ull;  // fileTime is the local clock time
+    constexpr uint64_t kNow = ~0ull;  // fileTime is now
     struct Row {
         const char* why;
         std::string headers;
@@ -242,16 +245,17 @@ TEST(ParseHeaders, MessageDatesAndWarnings) {
         SYSTEMTIME sentTime;
         uint64_t fileTime;
     } rows[] = {
-        {"Date alone gives both times as written", goodDate, {}, sent, fileTimeOf(sent)},
+        {"Date alone gives the sent time as written and the moment as file time", goodDate, {}, sent,
+         fileTimeOf(sent) - kTwoHours},
         {"Received decides the file time, Date the sent time", goodDate + goodReceived, {}, sent,
-         fileTimeOf(arrived)},
+         fileTimeOf(arrived) - kTwoHours},
         {"bad Date without Received: one warning, fall-backs", "Date: soon\r\n", {"soon"},
          SYSTEMTIME{}, kNow},
         {"empty Date: no warning, same fall-backs", "Date:\r\n", {}, SYSTEMTIME{}, kNow},
         {"no dates at all: no warning", "Subject: x\r\n", {}, SYSTEMTIME{}, kNow},
         {"bad Date with good Received: warning, file time still from Received",
-         "Date: soon\r\n" + goodReceived, {"soon"}, SYSTEMTIME{}, fileTimeOf(arrived)},
-        {"bad Received date with good Date: warning, local clock as file time",
+         "Date: soon\r\n" + goodReceived, {"soon"}, SYSTEMTIME{}, fileTimeOf(arrived) - kTwoHours},
+        {"bad Received date with good Date: warning, now as file time",
          goodDate + "Received: from x; sometime\r\n", {"sometime"}, sent, kNow},
         {"both bad: Date is reported first", "Received: from x; later\r\nDate: soon\r\n",
          {"soon", "later"}, SYSTEMTIME{}, kNow},
@@ -262,9 +266,9 @@ TEST(ParseHeaders, MessageDatesAndWarnings) {
         SCOPED_TRACE(row.why);
         LoggingRun log;
         TMessageInfo info;
-        const uint64_t before = localNow();
+        const uint64_t before = utcNow();
         parse(log, info, row.headers + "\r\nbody");
-        const uint64_t after = localNow();
+        const uint64_t after = utcNow();
 
         std::vector<std::string> expected;
         for (const std::string& text : row.warned)
