@@ -3,9 +3,11 @@
 #include "archive/duplicates.h"
 
 #include "archive/naming.h"
+#include "message/content_key.h"
 #include "message/text.h"
 #include "platform/ascii.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 
 namespace tessaly {
 
@@ -16,37 +18,75 @@ const char kFurtherErrors[] = " Further errors of this type won't be reported fo
 
 }  // namespace
 
-const std::string* ArchivedPaths::find(const std::string& path) const {
+const ArchivedPaths::Entry* ArchivedPaths::find(const std::string& path) const {
     const auto found = paths_.find(asciiLower(path));
     return found == paths_.end() ? nullptr : &found->second;
 }
 
-void ArchivedPaths::record(const std::string& path, const std::string& subfolderPath) {
-    paths_.emplace(asciiLower(path), subfolderPath);
+void ArchivedPaths::record(const std::string& path, const std::string& subfolderPath,
+                           const std::string& contentKey) {
+    paths_.emplace(asciiLower(path), Entry{subfolderPath, contentKey});
 }
 
-bool claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& archived, const std::string& path,
-                      const std::string& subfolderPath) {
-    if (!batch.isNameTaken(path)) {
-        archived.record(path, subfolderPath);
-        return false;
-    }
-    const std::string* earlier = archived.find(path);
-    if (!earlier) {
-        if (run.countSkipped(Skipped::AlreadyArchived) == 1) {
-            run.messageNote(
-                "Warning: <a href=\"help:err_already.html\">This email was already in the archive</a>",
-                kFurtherWarnings);
+namespace {
+
+// Enough for any real run of messages that share a name; a larger count
+// means the same message over and over.
+constexpr uint32_t kMaxSameName = 10000;
+
+// Whether the file from an earlier run at `path` holds the message with
+// `contentKey` (true when that cannot be told).
+bool holdsSameMessage(const std::string& path, const std::string& extension, const std::string& contentKey) {
+    if (contentKey.empty()) return true;
+    std::string stored = fileTag(path, kContentTag);
+    if (stored.empty() && extension == ".eml") {
+        MappedFile file;
+        if (file.open(path) == MappedFile::Status::Ok) {
+            stored = contentKeyText(rawContentKey(file.data(), file.size()));
+            setFileTag(path, kContentTag, stored);  // the next run need not read it again
         }
-        return true;
     }
+    return stored.empty() || stored == contentKey;
+}
+
+void reportAlreadyArchived(JobRun& run) {
+    if (run.countSkipped(Skipped::AlreadyArchived) == 1) {
+        run.messageNote("Warning: <a href=\"help:err_already.html\">This email was already in the archive</a>",
+                        kFurtherWarnings);
+    }
+}
+
+void reportDuplicate(JobRun& run, const std::string& earlierSubfolder) {
     const uint32_t count = run.countSkipped(Skipped::Duplicate);
     if (count == 1 || count == 2) {
-        std::string tail = ", previously found in " + htmlEscape(withoutTrailingSlash(*earlier)) + ".";
+        std::string tail = ", previously found in " + htmlEscape(withoutTrailingSlash(earlierSubfolder)) + ".";
         if (count == 2) tail += kFurtherWarnings;
         run.messageNote("Warning: <a href=\"help:err_duplicate.html\">This email is a duplicate</a>", tail);
     }
-    return true;
+}
+
+}  // namespace
+
+std::string claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& archived, const std::string& stem,
+                             const std::string& extension, const std::string& subfolderPath,
+                             const std::string& contentKey) {
+    for (uint32_t n = 1;; ++n) {
+        const std::string path = stem + (n == 1 ? std::string() : ";" + std::to_string(n)) + extension;
+        if (!batch.isNameTaken(path)) {
+            archived.record(path, subfolderPath, contentKey);
+            return path;
+        }
+        const bool last = n == kMaxSameName;
+        if (const ArchivedPaths::Entry* earlier = archived.find(path)) {
+            if (last || earlier->contentKey.empty() || contentKey.empty() || earlier->contentKey == contentKey) {
+                reportDuplicate(run, earlier->subfolderPath);
+                return std::string();
+            }
+        } else if (last || holdsSameMessage(path, extension, contentKey)) {
+            reportAlreadyArchived(run);
+            return std::string();
+        }
+    }
 }
 
 void reportOffline(JobRun& run) {
@@ -66,7 +106,10 @@ void reportCreateFailure(JobRun& run, const std::string& path) {
     run.messageProblem(createFailureLine(path));
 }
 
-void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, const FILETIME& time) {
+void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, const FILETIME& time,
+                       const std::string& contentKey) {
+    // A file system without tags only loses the finer duplicate test.
+    if (!contentKey.empty()) files.main().setTag(kContentTag, contentKey);
     if (!files.main().setTime(time)) {
         run.messageNote("Warning: <a href=\"help:err_filetime.html\">unable to set filetime</a> - " +
                         htmlEscape(systemErrorText()) + " - " + files.mainPath());

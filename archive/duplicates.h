@@ -14,23 +14,41 @@
 namespace tessaly {
 
 // The page and EML files written in this run, by lower-cased full path,
-// with the relative subfolder path (ending in "/") of their source folder.
+// with the relative subfolder path (ending in "/") of their source folder
+// and the content key of their message.
 class ArchivedPaths {
 public:
-    // The subfolder path `path` was written for, or null.
-    const std::string* find(const std::string& path) const;
-    void record(const std::string& path, const std::string& subfolderPath);
+    struct Entry {
+        std::string subfolderPath;
+        std::string contentKey;
+    };
+    // What `path` was written for, or null.
+    const Entry* find(const std::string& path) const;
+    void record(const std::string& path, const std::string& subfolderPath, const std::string& contentKey);
 
 private:
-    std::unordered_map<std::string, std::string> paths_;
+    std::unordered_map<std::string, Entry> paths_;
 };
 
-// True when the message at `path` must be skipped: the file is there from
-// an earlier run (already archived) or was written earlier in this run
-// (a duplicate). Counts and logs once or twice per folder. When false, the
-// path is recorded as written for `subfolderPath`.
-bool claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& archived, const std::string& path,
-                      const std::string& subfolderPath);
+// The tag that keeps a message's content key with its page or EML file.
+inline constexpr const char* kContentTag = "content";
+
+// Where the message goes: `stem` + `extension`, or, when a different message
+// already has that name, the first of `stem` + ";2", ";3" ... that is free or
+// holds this same message. Empty when the message must be skipped: its
+// file is there from an earlier run (already archived) or was written
+// earlier in this run (a duplicate); that is counted and logged once or
+// twice per folder. Otherwise the path is recorded as written for
+// `subfolderPath` with `contentKey`.
+//
+// A file from an earlier run is the same message when its content key
+// says so; an EML file without one is compared by its bytes (and gets the
+// key); a page without one (written before keys were kept, or on a file
+// system that keeps none) is taken to be the same, as names alone once
+// decided.
+std::string claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& archived, const std::string& stem,
+                             const std::string& extension, const std::string& subfolderPath,
+                             const std::string& contentKey);
 
 // Counts a message whose text was not available offline; logs the first two
 // of a folder.
@@ -46,6 +64,8 @@ void reportCreateFailure(JobRun& run, const std::string& path);
 // warning naming its path) and hands the message's files to the batch.
 // When they cannot be completed, the create failure is logged; when the
 // source file shrank meanwhile, nothing (the job reports the file).
-void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, const FILETIME& time);
+// The content key (when known) goes with the file as its tag.
+void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, const FILETIME& time,
+                       const std::string& contentKey);
 
 }  // namespace tessaly

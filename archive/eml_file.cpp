@@ -15,9 +15,11 @@ void writeEmlMessage(TargetFolder& target, const char* text, const char* textEnd
     JobRun& run = writer.run();
     if (run.shouldStop()) return;
     const ArchiveName name = archiveBaseName(info);
-    const std::string path = target.directory() + name.name + name.stamp + ".eml";
     run.setMessageText(describeMessage(info, name.name));
-    if (claimArchivePath(run, writer.batch(), writer.archived(), path, target.subfolderPath())) return;
+    const std::string path = claimArchivePath(run, writer.batch(), writer.archived(),
+                                              target.directory() + name.name + name.stamp, ".eml",
+                                              target.subfolderPath(), info.contentKey);
+    if (path.empty()) return;
 
     MessageFiles files(path);
     if (!files.createMain()) {
@@ -47,7 +49,7 @@ void writeEmlMessage(TargetFolder& target, const char* text, const char* textEnd
     const bool endsInCrLf = textEnd - text >= 2 && textEnd[-2] == '\r' && textEnd[-1] == '\n';
     if (!endsInCrLf) file.write("\r\n\r\n", 4);
 
-    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime);
+    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime, info.contentKey);
 }
 
 }  // namespace tessaly

@@ -146,10 +146,12 @@ void writeHtmlMessage(TargetFolder& target, TMessageInfo& info) {
     JobRun& run = writer.run();
     if (run.shouldStop()) return;
     const ArchiveName name = archiveBaseName(info);
-    const std::string pagePath = target.directory() + name.name + name.stamp + ".html";
     const std::string attachmentDirectory = target.directory() + "attachments/";
     run.setMessageText(describeMessage(info, name.name));
-    if (claimArchivePath(run, writer.batch(), writer.archived(), pagePath, target.subfolderPath())) return;
+    const std::string pagePath = claimArchivePath(run, writer.batch(), writer.archived(),
+                                                  target.directory() + name.name + name.stamp, ".html",
+                                                  target.subfolderPath(), info.contentKey);
+    if (pagePath.empty()) return;
 
     SavedParts saved;
     prepareParts(writer, saved, info, name, attachmentDirectory);
@@ -168,7 +170,7 @@ void writeHtmlMessage(TargetFolder& target, TMessageInfo& info) {
     writeTextBlock(writer.decoder(), page, info);
     writeImageBlock(page, info);
     page.write(foot);
-    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime);
+    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime, info.contentKey);
 }
 
 }  // namespace tessaly

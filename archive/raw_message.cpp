@@ -5,6 +5,7 @@
 #include "archive/checksum.h"
 #include "archive/eml_file.h"
 #include "archive/html_page.h"
+#include "message/content_key.h"
 #include "message/part_tree.h"
 #include "message/text.h"
 
@@ -32,6 +33,7 @@ void TargetFolder::archiveRawMessage(const char* text, size_t length, const std:
 
     const tagMessagePart& keyed = checksumPart(info.rootPart);
     info.checksumKey = checksumKeyText(messageChecksum(keyed.bodyStart, keyed.bodyEnd));
+    info.contentKey = contentKeyText(rawContentKey(text, length));
     info.folderName = folderName_;
 
     if (writer_.html()) {

@@ -10,6 +10,7 @@
 #include "mapi/mapi_dates.h"
 #include "mapi/memory_stream.h"
 #include "message/body_html.h"
+#include "message/content_key.h"
 #include "message/dates.h"
 #include "message/headers.h"
 #include "message/text.h"
@@ -223,6 +224,25 @@ const tagMessagePart* readBodies(JobRun& run, MapiLibrary& library, IMessage& me
     return plainPart;
 }
 
+// The whole content of an Outlook message: its header values and every
+// part's name and bytes.
+std::string contentKeyOf(TMessageInfo& info) {
+    ContentHasher hasher;
+    for (const std::string* value : {&info.from, &info.to, &info.cc, &info.subject, &info.date, &info.messageId}) {
+        hasher.feed(*value);
+        hasher.endItem();
+    }
+    TPartIterator parts(&info.rootPart);
+    while (const tagMessagePart* part = parts.next()) {
+        if (part == &info.rootPart) continue;
+        hasher.feed(part->fileName);
+        hasher.endItem();
+        if (part->bodyStart) hasher.feed(part->bodyStart, static_cast<size_t>(part->bodyEnd - part->bodyStart));
+        hasher.endItem();
+    }
+    return contentKeyText(hasher.value());
+}
+
 }  // namespace
 
 void logUnreadableMessage(JobRun& run, MapiResult result) {
@@ -289,6 +309,7 @@ void ConvertMapiMessage(TargetFolder& target, MapiLibrary& library, IMessage& me
 
     info.checksumKey =
         checksumKeyText(plainPart ? messageChecksum(plainPart->bodyStart, plainPart->bodyEnd) : 0);
+    info.contentKey = contentKeyOf(info);
     target.archiveMessage(info);
 }
 

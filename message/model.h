@@ -103,6 +103,9 @@ struct TMessageInfo {
     std::string messageId;
     std::string checksumKey;
     std::string folderName;
+    // The whole content's identity (content_key.h), kept with the archived
+    // file; empty when unknown.
+    std::string contentKey;
     tagMessagePart rootPart;
     // Every part below rootPart.
     PartStore parts;

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -254,6 +255,29 @@ bool OutputFile::setTime(const FILETIME& time) {
     flush();
     const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
     return futimens(fd_, times) == 0 || fail();
+}
+
+namespace {
+
+std::string tagAttribute(std::string_view name) { return "user.tessaly." + std::string(name); }
+
+// A tag is a short text; anything longer is no tag of ours.
+constexpr size_t kMaxTag = 256;
+
+}  // namespace
+
+bool OutputFile::setTag(std::string_view name, std::string_view value) {
+    return fsetxattr(fd_, tagAttribute(name).c_str(), value.data(), value.size(), 0) == 0 || fail();
+}
+
+std::string fileTag(const std::string& path, std::string_view name) {
+    char value[kMaxTag];
+    const ssize_t size = getxattr(path.c_str(), tagAttribute(name).c_str(), value, sizeof value);
+    return size > 0 ? std::string(value, static_cast<size_t>(size)) : std::string();
+}
+
+bool setFileTag(const std::string& path, std::string_view name, std::string_view value) {
+    return setxattr(path.c_str(), tagAttribute(name).c_str(), value.data(), value.size(), 0) == 0 || fail();
 }
 
 bool OutputFile::close() {

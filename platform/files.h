@@ -79,6 +79,10 @@ public:
     // Sets the last-write time; the access time is left alone. Linux keeps
     // no creation time that a program could set.
     bool setTime(const FILETIME& time);
+    // Attaches a tag (an extended attribute "user.tessaly.<name>") to the
+    // file. File systems without them (FAT, some network shares) refuse it:
+    // false, nothing else happens.
+    bool setTag(std::string_view name, std::string_view value);
     // False when the system reports a failure on closing (a full disk may
     // only show here). Closing a staged file that is not in place removes it.
     bool close();
@@ -115,6 +119,12 @@ private:
     std::string temporary_;  // staged and not in place
     int writeError_ = 0;     // the first failed write of a staged file
 };
+
+// The tag `name` of the file at `path` (OutputFile::setTag), or empty when
+// it has none or the file system keeps none.
+std::string fileTag(const std::string& path, std::string_view name);
+// Sets the tag on an existing file; false when that cannot be done.
+bool setFileTag(const std::string& path, std::string_view name, std::string_view value);
 
 // Writes every file of the file systems that hold `files` to disk: one wait
 // for the bytes of many completed staged files, instead of one per file.

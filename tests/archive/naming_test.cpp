@@ -12,6 +12,8 @@
 #include "archive/duplicates.h"
 #include "archive/naming.h"
 #include "archive/stylesheet.h"
+#include "message/content_key.h"
+#include "platform/files.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -113,10 +115,16 @@ protected:
         run.startFolder("Inbox/");
         run.setMessageText("msg");
     }
-    bool skipped(const std::string& path) { return claimArchivePath(run, batch, archived, path, "Inbox/"); }
-    std::string makeFile(const std::string& name) {
-        test::writeFile(dir.file(name), "x");
-        return dir.file(name);
+    // Where a message named `name` with `key` goes; empty when skipped.
+    std::string claim(const std::string& name, const std::string& key = "", const std::string& extension = ".html") {
+        return claimArchivePath(run, batch, archived, dir.file(name), extension, "Inbox/", key);
+    }
+    bool skipped(const std::string& name) { return claim(name).empty(); }
+    void makeFile(const std::string& name, const std::string& bytes = "x") { test::writeFile(dir.file(name), bytes); }
+    // Whether this file system keeps tags; the tests that need them say so.
+    bool tagsKept() {
+        makeFile("probe");
+        return setFileTag(dir.file("probe"), "probe", "1");
     }
 
     test::TempDir dir;
@@ -128,34 +136,81 @@ protected:
 };
 
 TEST_F(DuplicateTest, NewFileIsNotSkipped) {
-    EXPECT_FALSE(skipped(dir.file("new.html")));
+    EXPECT_EQ(claim("new"), dir.file("new.html"));
     EXPECT_TRUE(lines.empty());
 }
 
 TEST_F(DuplicateTest, FilesFromEarlierRunsAreLoggedOncePerFolder) {
-    EXPECT_TRUE(skipped(makeFile("a.html")));
-    EXPECT_TRUE(skipped(makeFile("b.html")));
+    makeFile("a.html");
+    makeFile("b.html");
+    EXPECT_TRUE(skipped("a"));
+    EXPECT_TRUE(skipped("b"));
     EXPECT_EQ(run.alreadyArchivedCount, 2u);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0],
               "Warning: <a href=\"help:err_already.html\">This email was already in the archive</a> "
               "(Inbox/msg) Further warnings of this type won't be reported for this folder.");
     run.startFolder("Sent/");
-    EXPECT_TRUE(skipped(dir.file("a.html")));
+    EXPECT_TRUE(skipped("a"));
     EXPECT_EQ(lines.size(), 2u);
     EXPECT_FALSE(run.messageHadProblem);
 }
 
 TEST_F(DuplicateTest, DuplicatesWithinARunNameTheFirstFolderTwice) {
-    const std::string path = makeFile("Dup.html");
-    archived.record(path, "Old/Folder/");
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(skipped(path));
+    makeFile("Dup.html");
+    archived.record(dir.file("Dup.html"), "Old/Folder/", "");
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(skipped("Dup"));
     EXPECT_EQ(run.duplicateCount, 3u);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0],
               "Warning: <a href=\"help:err_duplicate.html\">This email is a duplicate</a> "
               "(Inbox/msg), previously found in Old/Folder.");
     EXPECT_EQ(lines[1], lines[0] + " Further warnings of this type won't be reported for this folder.");
+}
+
+// Two different messages with one name both get a file; the same message
+// again is a duplicate of the one it equals.
+TEST_F(DuplicateTest, ADifferentMessageWithTheSameNameGetsAFileOfItsOwn) {
+    makeFile("M.html");
+    archived.record(dir.file("M.html"), "Inbox/", "1:aa");
+    EXPECT_EQ(claim("M", "1:bb"), dir.file("M;2.html"));
+    makeFile("M;2.html");
+    EXPECT_EQ(claim("M", "1:cc"), dir.file("M;3.html"));
+    makeFile("M;3.html");
+    EXPECT_TRUE(claim("M", "1:bb").empty());
+    EXPECT_TRUE(claim("M", "1:aa").empty());
+    EXPECT_EQ(run.duplicateCount, 2u);
+    EXPECT_EQ(run.alreadyArchivedCount, 0u);
+}
+
+// A later run knows each file by the key it carries; a page without one is
+// taken for the same message, as before keys were kept.
+TEST_F(DuplicateTest, EarlierRunsAreToldApartByTheKeyTheirFilesCarry) {
+    if (!tagsKept()) GTEST_SKIP() << "the temporary folder's file system keeps no tags";
+    makeFile("M.html");
+    setFileTag(dir.file("M.html"), kContentTag, "1:aa");
+    makeFile("M;2.html");
+    setFileTag(dir.file("M;2.html"), kContentTag, "1:bb");
+    EXPECT_TRUE(claim("M", "1:aa").empty());
+    EXPECT_TRUE(claim("M", "1:bb").empty());
+    EXPECT_EQ(claim("M", "1:cc"), dir.file("M;3.html"));
+    makeFile("Old.html");
+    EXPECT_TRUE(claim("Old", "1:dd").empty());
+    EXPECT_EQ(run.alreadyArchivedCount, 3u);
+}
+
+// An EML file is its message: without a key it is compared by its bytes,
+// and keeps the key for the next run.
+TEST_F(DuplicateTest, AnEmlFileWithoutKeyIsComparedByItsBytes) {
+    const std::string text = "Subject: hi\r\n\r\nbody\r\n";
+    makeFile("E.eml", text + "\r\n");
+    const std::string key = contentKeyText(rawContentKey(text.data(), text.size()));
+    EXPECT_TRUE(claim("E", key, ".eml").empty());
+    EXPECT_EQ(run.alreadyArchivedCount, 1u);
+    EXPECT_EQ(claim("E", "1:0000000000000001", ".eml"), dir.file("E;2.eml"));
+    if (tagsKept()) {
+        EXPECT_EQ(fileTag(dir.file("E.eml"), kContentTag), key);
+    }
 }
 
 TEST_F(DuplicateTest, OfflineMessagesAreLoggedTwicePerFolder) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -133,8 +134,26 @@ TEST(Writers, ChecksumKeyFollowsTheTextPartNotTheHeaders) {
     std::string otherHeaders = kMessage;
     otherHeaders.replace(otherHeaders.find("To: bob"), 7, "To: ann");
     a.archive(otherHeaders);
-    // Same body, same date and subject, another recipient: the same key, so
-    // it counts as a duplicate of the first.
+    // Same body, same date and subject, another recipient: the same key in
+    // the name, but another message, so a file of its own beside it.
+    EXPECT_EQ(a.run.duplicateCount, 0u);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.file("archive"))) {
+        if (e.path().extension() == ".eml") names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[1], names[0].substr(0, names[0].size() - 4) + ";2.eml");
+}
+
+// Copies of one message that differ only where mailboxes and servers write
+// per copy (Status, Received, the empty line after it) are one message.
+TEST(Writers, CopiesOfOneMessageAreDuplicatesWhateverTheirMailboxAdded) {
+    test::TempDir dir;
+    Archiver a(dir.file("archive"), false);
+    a.archive(kMessage);
+    a.archive("Status: RO\r\nX-Mozilla-Status: 0001\r\nReceived: from c by d; Fri, 6 Sep 2002 09:16:00 +0100\r\n" +
+              kMessage + "\r\n");
     EXPECT_EQ(a.run.duplicateCount, 1u);
 }
 
