@@ -44,13 +44,17 @@ bool mount(const std::string& file, int& status) {
     }
     EnsureStores(kProviderLibrary);
     EnsureFoldersFn(nullptr, path);
-    if (!mapiStoreOpen()) {
-        status = problem(file + " cannot be read as an Outlook store: it is damaged or not a .pst file");
-    } else if (mapiFolders().empty()) {
-        status = problem("no mail folders could be loaded from " + file);
-    } else {
-        return true;
-    }
+    if (mapiStoreOpen()) return true;
+    status = problem(file + " cannot be read as an Outlook store: it is damaged or not a .pst file");
+    CloseMapi();
+    return false;
+}
+
+// A store that opens but holds no mail folders (only contacts or calendars,
+// say) is no mistake of the caller: said on stderr, and the run is done.
+bool holdsMail(const std::string& file) {
+    if (!mapiFolders().empty()) return true;
+    std::fprintf(stderr, "tessaly-cli: %s holds no mail folders\n", file.c_str());
     CloseMapi();
     return false;
 }
@@ -63,6 +67,10 @@ int archivePst(const Options& options, const std::vector<std::string>& pstFiles)
     }
     int status = kExitFinished;
     if (!mount(pstFiles[0], status)) return status;
+    if (!holdsMail(pstFiles[0])) {
+        return options.folders.empty() ? kExitFinished
+                                       : usageError("the store has no folder named " + options.folders.front());
+    }
 
     const std::vector<mapi_TFolderInfo>& folders = mapiFolders();
     std::vector<std::string> ticked;
@@ -92,6 +100,7 @@ int archivePst(const Options& options, const std::vector<std::string>& pstFiles)
 int listPst(const Options& options) {
     int status = kExitFinished;
     if (!mount(options.files[0], status)) return status;
+    if (!holdsMail(options.files[0])) return kExitFinished;
     for (const mapi_TFolderInfo& folder : mapiFolders()) {
         std::printf("%s%s\n", std::string(static_cast<size_t>(std::max(folder.depth, 0)) * 2, ' ').c_str(),
                     folder.name.c_str());

@@ -128,6 +128,11 @@ PropValue readValue(libpff_item_t* item, int set, TextSource source, const Recor
             value.tag = changePropType(tag, PT_STRING8);
             if (isText(stored) ? readText(item, set, source, entry, id, value.bytes)
                                : stored == PT_BINARY && rawBytes(e, value.bytes)) {
+                // A stored subject may open with a marker of its prefix
+                // ("RE: " and the like): byte 01 and the prefix's length.
+                if (id == propId(PR_SUBJECT) && value.bytes.size() >= 2 && value.bytes[0] == '\x01') {
+                    value.bytes.erase(0, 2);
+                }
                 return value;
             }
             break;

@@ -151,5 +151,27 @@ TEST(Cli, EmlToMailbox) {
     EXPECT_EQ(test::readFile(dir.file("mail/Old.bmf")).rfind("From a@b.org ", 0), 0u);
 }
 
+// A store that opens but holds no mail folder is no usage error: one line
+// says so and the run is done (made of a fixture whose folder table lost a
+// byte).
+TEST(Cli, AStoreWithoutMailFoldersIsNoUsageError) {
+    const std::string fixture = std::string(TESSALY_FIXTURES_DIR) + "/pstsdk-sample1.pst";
+    if (!fs::exists(fixture)) GTEST_SKIP() << "no fixtures";
+    test::TempDir dir;
+    std::string bytes = test::readFile(fixture);
+    ASSERT_GT(bytes.size(), 31499u);
+    bytes[31499] = static_cast<char>(bytes[31499] ^ 0xff);
+    test::writeFile(dir.file("nomail.pst"), bytes);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list-pst", dir.file("nomail.pst")},
+          std::vector<std::string>{"archive", "--to", dir.file("archive"), dir.file("nomail.pst")}}) {
+        const Outcome o = runCli(args, dir);
+        if (o.err.find("cannot read .pst") != std::string::npos) GTEST_SKIP() << "built without libpff";
+        EXPECT_EQ(o.status, 0) << args[0];
+        EXPECT_EQ(o.err, "tessaly-cli: " + dir.file("nomail.pst") + " holds no mail folders\n") << args[0];
+        EXPECT_EQ(o.out, "") << args[0];
+    }
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -166,6 +166,8 @@ TEST_F(PffTest, SampleStoresUnicodeAndAnsi) {
             if (name.rfind("Sample", 0) == 0 && name.find("/attachments/") == std::string::npos) page = content;
         }
         EXPECT_TRUE(contains(page, "<title>Terry Mahaffey - Here is a sample message</title>")) << file;
+        // The store's subject-prefix marker (bytes 01 01) is no part of it.
+        EXPECT_TRUE(contains(page, "<span class=\"value\">Here is a sample message</span>")) << page;
         EXPECT_TRUE(contains(page, file == std::string("pstsdk-sample1.pst")
                                        ? "<p>With a sample attachment. It\xE2\x80\x99s my daughter and our puppy."
                                        : "<p>With a sample attachment. It's my daughter and our puppy."))
