@@ -19,7 +19,8 @@ namespace tessaly {
 namespace {
 
 bool isSaved(PartKind kind) {
-    return kind == PartKind::Html || kind == PartKind::Attachment || kind == PartKind::Image;
+    return kind == PartKind::Html || kind == PartKind::Attachment || kind == PartKind::Image ||
+           kind == PartKind::Message;
 }
 
 // A BinHex part without a name is named after the file in its header; a
@@ -57,6 +58,7 @@ std::string unnamedLabel(SavedParts& saved, const tagMessagePart& part) {
     switch (part.kind) {
         case PartKind::Attachment: return numbered("attachment", ++saved.unnamedAttachments);
         case PartKind::Image: return numbered("image", ++saved.unnamedImages);
+        case PartKind::Message: return numbered("forwarded message", ++saved.unnamedMessages);
         default: {
             const uint32_t count = ++saved.unnamedHtml;
             const bool alternative = part.parent && part.parent->kind == PartKind::Alternative;
@@ -131,6 +133,7 @@ void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, 
         if (extension.empty()) {
             if (part->kind == PartKind::Html) extension = ".html";
             if (part->kind == PartKind::Attachment) extension = ".txt";
+            if (part->kind == PartKind::Message) extension = ".eml";
         }
         // Every saved file carries the message's stamp; an unnamed one is
         // named after the message and its part number.

@@ -27,6 +27,7 @@ struct SavedParts {
     uint32_t unnamedAttachments = 0;
     uint32_t unnamedImages = 0;
     uint32_t unnamedHtml = 0;
+    uint32_t unnamedMessages = 0;
 };
 
 // Re-classifies every part by its file name's extension and gives each

@@ -3,6 +3,7 @@
 #include "archive/html_page.h"
 
 #include <utility>
+#include <vector>
 
 #include "archive/attachments.h"
 #include "archive/duplicates.h"
@@ -99,7 +100,9 @@ void writeAttachmentBlock(OutputFile& file, TMessageInfo& info) {
     std::string block;
     TPartIterator parts(&info.rootPart);
     while (const tagMessagePart* part = parts.next()) {
-        if (part->kind != PartKind::Html && part->kind != PartKind::Attachment) continue;
+        if (part->kind != PartKind::Html && part->kind != PartKind::Attachment && part->kind != PartKind::Message) {
+            continue;
+        }
         if (block.empty()) block = "<div class=\"attachments\">\r\n";
         block += "<span class=\"attachment\"><a href=\"attachments/" + attributeText(part->fileName) +
                  "\">" + nonBreakingSpaces(htmlEscape(part->declaredName)) + "</a></span>\r\n";
@@ -109,19 +112,61 @@ void writeAttachmentBlock(OutputFile& file, TMessageInfo& info) {
     file.write(block);
 }
 
+// The text parts of the message `root` opens (the whole message, or one
+// embedded in it), in the iterator's order, leaving out the messages
+// embedded in it; those are appended to `embedded`, in the same order.
+// The nearest Message part above `part` below `scope`'s parent, or null.
+const tagMessagePart* enclosingMessage(const tagMessagePart& part, const tagMessagePart& scope) {
+    for (const tagMessagePart* up = part.parent; up && up != scope.parent; up = up->parent) {
+        if (up->kind == PartKind::Message) return up;
+    }
+    return nullptr;
+}
+
+std::vector<const tagMessagePart*> textsOf(const tagMessagePart& root, std::vector<const tagMessagePart*>& embedded) {
+    std::vector<const tagMessagePart*> texts;
+    TPartIterator parts(const_cast<tagMessagePart*>(&root));
+    while (const tagMessagePart* part = parts.next()) {
+        if (const tagMessagePart* message = enclosingMessage(*part, root)) {
+            // The root of a message embedded in this one, not deeper.
+            if (part->parent == message && !enclosingMessage(*message, root)) embedded.push_back(part);
+            continue;
+        }
+        if (part->kind == PartKind::Text) texts.push_back(part);
+    }
+    return texts;
+}
+
+// Above the texts of an embedded message, its headers as the page's own.
+void writeEmbeddedHeaders(OutputFile& file, const EmbeddedHeaders& headers) {
+    std::string out = "<div class=\"headers\">\r\n";
+    if (!headers.toHtml.empty()) addRow(out, "to", "To:", headers.toHtml);
+    if (!headers.ccHtml.empty()) addRow(out, "cc", "Cc:", headers.ccHtml);
+    addRow(out, "from", "From:", headers.fromHtml);
+    addRow(out, "subject", "Subject:", htmlEscape(headers.subject));
+    if (!headers.date.empty()) addRow(out, "date", "Date:", htmlEscape(headers.date));
+    out += "</div>\r\n\r\n";
+    file.write(out);
+}
+
+// The message's own texts, then each embedded message's headers and texts.
 void writeTextBlock(DecodeContext& decoder, OutputFile& file, TMessageInfo& info) {
     bool opened = false;
-    TPartIterator parts(&info.rootPart);
-    while (const tagMessagePart* part = parts.next()) {
-        if (part->kind != PartKind::Text) continue;
+    std::vector<const tagMessagePart*> roots{&info.rootPart};
+    for (size_t i = 0; i < roots.size(); ++i) {
+        const std::vector<const tagMessagePart*> texts = textsOf(*roots[i], roots);
+        if (texts.empty()) continue;
         if (!opened) file.write("<div class=\"texts\">\r\n\r\n");
         opened = true;
-        const char* start = part->bodyStart;
-        const char* end = part->bodyEnd;
-        const bool flowed = convertText(decoder, *part, start, end);
-        file.write(flowed ? "<div class=\"flowed\">\r\n" : "<div class=\"fixed\">\r\n");
-        if (start) file.write(start, static_cast<size_t>(end - start));
-        file.write("</div>\r\n\r\n");
+        if (roots[i]->embedded) writeEmbeddedHeaders(file, *roots[i]->embedded);
+        for (const tagMessagePart* part : texts) {
+            const char* start = part->bodyStart;
+            const char* end = part->bodyEnd;
+            const bool flowed = convertText(decoder, *part, start, end);
+            file.write(flowed ? "<div class=\"flowed\">\r\n" : "<div class=\"fixed\">\r\n");
+            if (start) file.write(start, static_cast<size_t>(end - start));
+            file.write("</div>\r\n\r\n");
+        }
     }
     if (opened) file.write("</div>\r\n\r\n\r\n");
 }

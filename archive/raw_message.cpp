@@ -13,11 +13,16 @@ namespace tessaly {
 
 namespace {
 
-// The key comes from the first text part, else from the whole body.
+// The key comes from the first text part, else from the whole body; the
+// parts of embedded messages do not count, and an embedded message counts
+// as the text it was read as before its parts were opened.
 const tagMessagePart& checksumPart(tagMessagePart& root) {
     TPartIterator parts(&root);
     while (const tagMessagePart* part = parts.next()) {
-        if (part->kind == PartKind::Text) return *part;
+        if ((part->kind == PartKind::Text || (part->kind == PartKind::Message && part->keysAsText)) &&
+            !isInsideEmbedded(*part)) {
+            return *part;
+        }
     }
     return root;
 }

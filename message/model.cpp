@@ -8,6 +8,13 @@ namespace tessaly {
 
 void initMessagePart(tagMessagePart& part) { part = tagMessagePart{}; }
 
+bool isInsideEmbedded(const tagMessagePart& part) {
+    for (const tagMessagePart* up = part.parent; up; up = up->parent) {
+        if (up->kind == PartKind::Message) return true;
+    }
+    return false;
+}
+
 tagMessagePart& PartStore::add() { return parts_.emplace_back(); }
 
 tagMessagePart& PartStore::addOwning(std::string bytes) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "platform/time.h"
@@ -20,6 +21,9 @@ enum class PartKind : uint8_t {
     Html = 5,          // HTML body
     Attachment = 6,
     Image = 7,  // a file name ending ".gif", ".jpg" or ".jpeg"
+    // A message inside the message (message/rfc822, an Outlook item): saved
+    // as an .eml file; the root of its own parts is its child.
+    Message = 8,
 };
 
 // How a part's body is encoded or formatted.
@@ -34,6 +38,16 @@ enum class BodyFormat : uint8_t {
     Enriched = 7,         // text/enriched
     MacBinary = 8,        // Outlook attachment to be MacBinary-encoded
     RtfHtml = 9,          // HTML encapsulated in RTF
+};
+
+// What the page shows above the texts of an embedded message: its header
+// values, rendered (addresses as HTML, the rest decoded).
+struct EmbeddedHeaders {
+    std::string fromHtml;
+    std::string toHtml;
+    std::string ccHtml;
+    std::string subject;
+    std::string date;
 };
 
 // One node of the part tree. The pointers into the text refer to the raw
@@ -55,7 +69,15 @@ struct tagMessagePart {
     tagMessagePart* firstChild = nullptr;
     tagMessagePart* parent = nullptr;
     int32_t partNumber = 0;
+    // The root of an embedded message: its headers.
+    std::shared_ptr<const EmbeddedHeaders> embedded;
+    // A Message part that would be read as text, as such parts were before
+    // they were opened: it still gives the message's checksum key.
+    bool keysAsText = false;
 };
+
+// Whether `part` lies inside an embedded message (below a Message part).
+bool isInsideEmbedded(const tagMessagePart& part);
 
 // The parts of one message below its root, owned together: each keeps its
 // address for as long as the store lives. A part may own the bytes its body

@@ -47,7 +47,9 @@ BodyFormat bodyFormatOf(const std::string& ct, const std::string& te) {
     return BodyFormat::None;
 }
 
-PartKind kindOf(const std::string& ct, const std::string& disposition, BodyFormat format) {
+// The kind the part had before embedded messages were opened: what keys
+// the checksum and what message/rfc822 parts are next to other parts.
+PartKind plainKindOf(const std::string& ct, const std::string& disposition, BodyFormat format) {
     if (contains(ct, "multipart/related")) return PartKind::Related;
     if (contains(ct, "multipart/alternative")) return PartKind::Alternative;
     if (contains(ct, "multipart")) return PartKind::Multipart;
@@ -87,7 +89,13 @@ void classifyPart(tagMessagePart& part) {
 
     part.boundary = boundaryOf(part.contentType, ct);
     part.bodyFormat = bodyFormatOf(ct, te);
-    part.kind = kindOf(ct, part.disposition, part.bodyFormat);
+    part.kind = plainKindOf(ct, part.disposition, part.bodyFormat);
+    // A forwarded or attached message: saved whole, its parts opened.
+    if (part.kind != PartKind::Multipart && part.kind != PartKind::Alternative && part.kind != PartKind::Related &&
+        contains(ct, "message/rfc822")) {
+        part.keysAsText = part.kind == PartKind::Text;
+        part.kind = PartKind::Message;
+    }
 
     std::string name = namedParameter(part.disposition);
     if (name.empty()) name = namedParameter(part.contentType);
@@ -96,7 +104,9 @@ void classifyPart(tagMessagePart& part) {
     part.fileName = withMacExtension(part.fileName, ct);
 
     const std::string extension = asciiLower(extensionOf(part.fileName));
-    if (extension == ".gif" || extension == ".jpg" || extension == ".jpeg") part.kind = PartKind::Image;
+    if (part.kind != PartKind::Message && (extension == ".gif" || extension == ".jpg" || extension == ".jpeg")) {
+        part.kind = PartKind::Image;
+    }
 }
 
 }  // namespace tessaly

@@ -2,6 +2,7 @@
 #include "message/part_tree.h"
 
 #include <functional>
+#include <memory>
 
 #include "message/headers.h"
 
@@ -36,23 +37,16 @@ const char* afterLine(const char* position, const char* end) {
     return p < end && *p == '\n' ? p + 1 : p;
 }
 
-}  // namespace
-
-void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* text, size_t length,
-                   const std::vector<TMarker>& markers) {
-    if (!text) length = 0;
-    const char* end = text + length;
-    tagMessagePart& root = info.rootPart;
-    parseHeaders(problems, &info, &root, text, end, false);
-    root.partNumber = 0;
-
+// Links a part below `root` (its headers already read) for every boundary
+// line of [text, end) that belongs to the innermost open multipart.
+void linkParts(ProblemReporter& problems, PartStore& store, tagMessagePart& root, const char* text,
+               const char* end, const std::vector<TMarker>& markers, int32_t& nextNumber) {
     std::vector<OpenPart> open;
     tagMessagePart* pending = nullptr;
     if (root.boundary.empty())
         pending = &root;
     else
         open.push_back({&root, nullptr});
-    int32_t nextNumber = 1;
 
     // Markers before this point (or outside the text) would give reversed
     // ranges; positions may come from another buffer, hence std::less.
@@ -82,7 +76,7 @@ void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* te
             open.pop_back();
             continue;
         }
-        tagMessagePart* part = &info.parts.add();
+        tagMessagePart* part = &store.add();
         parseHeaders(problems, nullptr, part, next, end, false);
         part->nextSibling = nullptr;
         part->firstChild = nullptr;
@@ -105,6 +99,76 @@ void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* te
         pending = open.back().part;
         open.pop_back();
     }
+}
+
+// The dates and headers of an embedded message are shown, not judged: its
+// problems are no problems of the message that holds it.
+class Unreported final : public ProblemReporter {
+public:
+    void messageProblem(std::string_view, std::string_view) override {}
+    void messageNote(std::string_view, std::string_view) override {}
+    void folderProblem(std::string_view) override {}
+    void runProblem(std::string_view) override {}
+    void markMessage() override {}
+    std::string messageWhere() const override { return {}; }
+    MessageRef currentMessage() const override { return {}; }
+    void lateMessageProblem(const MessageRef&, std::string_view) override {}
+};
+
+// Messages inside messages inside messages: deep enough for any forwarding
+// chain, and a bound for a hostile one.
+constexpr int kMaxEmbeddedDepth = 8;
+
+int embeddingDepth(const tagMessagePart& part) {
+    int depth = 0;
+    for (const tagMessagePart* up = &part; up; up = up->parent) depth += up->kind == PartKind::Message;
+    return depth;
+}
+
+// Gives every Message part whose text is its own (not transfer-encoded) the
+// root of its parts as its one child, to any depth within the bound.
+void openEmbeddedMessages(ProblemReporter& problems, TMessageInfo& info, const std::vector<TMarker>& markers,
+                          int32_t& nextNumber) {
+    std::vector<tagMessagePart*> work;
+    TPartIterator parts(&info.rootPart);
+    while (tagMessagePart* part = parts.next()) {
+        if (part->kind == PartKind::Message) work.push_back(part);
+    }
+    Unreported quiet;
+    for (size_t i = 0; i < work.size(); ++i) {
+        tagMessagePart& message = *work[i];
+        if (message.bodyFormat != BodyFormat::None || !message.bodyStart || message.bodyStart == message.bodyEnd ||
+            message.firstChild || embeddingDepth(message) > kMaxEmbeddedDepth) {
+            continue;
+        }
+        tagMessagePart& root = info.parts.add();
+        TMessageInfo headers;
+        parseHeaders(quiet, &headers, &root, message.bodyStart, message.bodyEnd, false);
+        root.embedded = std::make_shared<EmbeddedHeaders>(
+            EmbeddedHeaders{headers.fromHtml, headers.toHtml, headers.ccHtml, headers.subject, headers.date});
+        root.partNumber = nextNumber++;
+        root.parent = &message;
+        message.firstChild = &root;
+        linkParts(problems, info.parts, root, message.bodyStart, message.bodyEnd, markers, nextNumber);
+        TPartIterator inner(&root);
+        while (tagMessagePart* part = inner.next()) {
+            if (part->kind == PartKind::Message && part != &message) work.push_back(part);
+        }
+    }
+}
+
+}  // namespace
+
+void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* text, size_t length,
+                   const std::vector<TMarker>& markers) {
+    if (!text) length = 0;
+    const char* end = text + length;
+    tagMessagePart& root = info.rootPart;
+    parseHeaders(problems, &info, &root, text, end, false);
+    root.partNumber = 0;
+    int32_t nextNumber = 1;
+    linkParts(problems, info.parts, root, text, end, markers, nextNumber);
+    openEmbeddedMessages(problems, info, markers, nextNumber);
 }
 
 }  // namespace tessaly
