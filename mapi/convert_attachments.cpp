@@ -64,7 +64,8 @@ std::string macintoshExtension(const std::string& info) {
     return ext.creatorExtension.empty() ? ext.pairExtension : ext.creatorExtension;
 }
 
-void addAttachment(JobRun& run, const PropRow& values, std::string data, MessageParts& parts) {
+void addAttachment(JobRun& run, const PropRow& values, std::string data, MessageParts& parts,
+                   tagMessagePart* parent) {
     std::string name = valueText(values, kLongName);
     if (name.empty()) name = valueText(values, kShortName);
     if (name.empty()) name = valueText(values, kDisplayName);
@@ -91,7 +92,7 @@ void addAttachment(JobRun& run, const PropRow& values, std::string data, Message
         kind.kind = byExtension(fileName);
     }
 
-    tagMessagePart& part = parts.add(std::move(data), kind.kind, format, fileName);
+    tagMessagePart& part = parts.add(std::move(data), kind.kind, format, fileName, parent);
     part.declaredName = declared;
     part.contentType = mimeTag;
     const std::string contentId = valueText(values, kContentId);
@@ -106,7 +107,8 @@ void addAttachment(JobRun& run, const PropRow& values, std::string data, Message
 
 }  // namespace
 
-void readMapiAttachments(JobRun& run, IMessage& message, MessageParts& parts) {
+void readMapiAttachments(JobRun& run, MapiLibrary& library, IMessage& message, MessageParts& parts,
+                         tagMessagePart* parent, int depth) {
     std::shared_ptr<IMAPITable> table;
     RowSet rows;
     if (mapiFailed(message.GetAttachmentTable(0, table)) || !table ||
@@ -124,9 +126,16 @@ void readMapiAttachments(JobRun& run, IMessage& message, MessageParts& parts) {
         std::string data;
         if (mapiFailed(attach->OpenProperty(PR_ATTACH_DATA_BIN, stream)) || !stream ||
             mapiFailed(readWholeStream(*stream, data))) {
+            // No bytes: an attachment that holds an Outlook item.
+            std::shared_ptr<IMessage> item;
+            if (!mapiFailed(attach->OpenEmbeddedMessage(item)) && item) {
+                std::string name = valueText(values, kLongName);
+                if (name.empty()) name = valueText(values, kDisplayName);
+                addEmbeddedMessage(run, library, *item, name, parts, parent, depth);
+            }
             continue;
         }
-        addAttachment(run, values, std::move(data), parts);
+        addAttachment(run, values, std::move(data), parts, parent);
     }
 }
 

@@ -11,9 +11,11 @@
 #include "mapi/memory_stream.h"
 #include "message/body_html.h"
 #include "message/content_key.h"
+#include "message/mime_writer.h"
 #include "message/dates.h"
 #include "message/headers.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 
 namespace tessaly {
 
@@ -185,7 +187,8 @@ bool readRtf(MapiLibrary& library, IMessage& message, std::string& rtf) {
 
 // Plain, HTML and RTF bodies as parts; returns the plain-text body part.
 const tagMessagePart* readBodies(JobRun& run, MapiLibrary& library, IMessage& message,
-                                 const Properties& props, uint32_t options, MessageParts& parts) {
+                                 const Properties& props, uint32_t options, MessageParts& parts,
+                                 tagMessagePart* parent = nullptr) {
     if ((!props.has(kRtfInSync) || props.at(kRtfInSync).number == 0) && !(options & kSkipRtfSync)) {
         bool updated = false;
         if (!mapiFailed(library.RTFSync(message, RTF_SYNC_BODY_CHANGED, updated)) && updated) {
@@ -197,13 +200,13 @@ const tagMessagePart* readBodies(JobRun& run, MapiLibrary& library, IMessage& me
     std::string body;
     if (readStream(message, PR_BODY, body)) {
         bytesRead += body.size();
-        plainPart = &parts.add(std::move(body), PartKind::Text, BodyFormat::OutlookText, "");
+        plainPart = &parts.add(std::move(body), PartKind::Text, BodyFormat::OutlookText, "", parent);
     }
     std::string html;
     const bool hasHtml = readStream(message, PR_BODY_HTML, html);
     if (hasHtml) {
         bytesRead += html.size();
-        parts.add(std::move(html), PartKind::Html, BodyFormat::None, ".html");
+        parts.add(std::move(html), PartKind::Html, BodyFormat::None, ".html", parent);
     } else {
         std::string rtf;
         if (readRtf(library, message, rtf)) {
@@ -213,15 +216,71 @@ const tagMessagePart* readBodies(JobRun& run, MapiLibrary& library, IMessage& me
             // RTF made from plain text only repeats the plain body.
             if (!isRtfText(begin, end)) {
                 if (isRtfHtml(begin, end)) {
-                    parts.add(std::move(rtf), PartKind::Html, BodyFormat::RtfHtml, ".html");
+                    parts.add(std::move(rtf), PartKind::Html, BodyFormat::RtfHtml, ".html", parent);
                 } else {
-                    parts.add(std::move(rtf), PartKind::Attachment, BodyFormat::None, ".rtf");
+                    parts.add(std::move(rtf), PartKind::Attachment, BodyFormat::None, ".rtf", parent);
                 }
             }
         }
     }
     run.addBytes(bytesRead);
     return plainPart;
+}
+
+std::string joinedAddresses(const std::vector<TEmailAddr>& entries) {
+    std::string out;
+    for (const TEmailAddr& entry : entries) {
+        if (!out.empty()) out += ", ";
+        out += mimeAddress(entry.name, entry.address);
+    }
+    return out;
+}
+
+// The .eml text of an item from the parts read of it (below `root`).
+std::string emlOf(const Properties& props, const std::vector<TEmailAddr>& to, const std::vector<TEmailAddr>& cc,
+                  const tagMessagePart& root, int depth) {
+    MimeMessage eml;
+    std::string sender = props.text(kSenderAddress);
+    std::string senderName = props.text(kSenderName);
+    if (sender.empty() && senderName.empty()) {
+        sender = props.text(kRepresentingAddress);
+        senderName = props.text(kRepresentingName);
+    }
+    eml.headers = {{"From", mimeAddress(senderName, hasAt(sender) ? sender : "")},
+                   {"To", joinedAddresses(to)},
+                   {"Cc", joinedAddresses(cc)},
+                   {"Subject", props.text(kSubject)},
+                   {"Date", props.has(kSubmitTime) ? utcDateText(props.at(kSubmitTime).time) : std::string()},
+                   {"Message-ID", props.has(kMessageId) ? "<" + stripEnclosing(props.text(kMessageId)) + ">"
+                                                        : std::string()}};
+    DecodeContext decoder;
+    for (const tagMessagePart* part = root.firstChild; part; part = part->nextSibling) {
+        MimePart mime;
+        std::string bytes(part->bodyStart, part->bodyEnd);
+        switch (part->kind) {
+            case PartKind::Text: mime.kind = MimePart::Kind::Text; break;
+            case PartKind::Html:
+                mime.kind = MimePart::Kind::Text;
+                mime.contentType = "text/html";
+                if (part->bodyFormat == BodyFormat::RtfHtml) {
+                    const char* start = part->bodyStart;
+                    const char* end = part->bodyEnd;
+                    rtfToHtml(decoder, start, end);
+                    bytes.assign(start, end);
+                }
+                break;
+            case PartKind::Message: mime.kind = MimePart::Kind::Message; break;
+            default: mime.kind = MimePart::Kind::Attachment; break;
+        }
+        if (part->kind != PartKind::Text && part->kind != PartKind::Html) {
+            mime.fileName = part->declaredName.empty() ? part->fileName : part->declaredName;
+            mime.contentType = part->contentType;
+        }
+        if (part->contentId.rfind("cid:", 0) == 0) mime.contentId = part->contentId.substr(4);
+        mime.bytes = std::move(bytes);
+        eml.parts.push_back(std::move(mime));
+    }
+    return writeMimeMessage(eml, std::to_string(depth));
 }
 
 // The whole content of an Outlook message: its header values and every
@@ -244,6 +303,46 @@ std::string contentKeyOf(TMessageInfo& info) {
 }
 
 }  // namespace
+
+// Items held by items held by items: deep enough for any forwarding chain,
+// and a bound for a damaged store.
+constexpr int kMaxEmbeddedDepth = 8;
+
+void addEmbeddedMessage(JobRun& run, MapiLibrary& library, IMessage& item, const std::string& name,
+                        MessageParts& parts, tagMessagePart* parent, int depth) {
+    PropRow values;
+    const MapiResult result = item.GetProps(kMessageTags, values);
+    if (result != SUCCESS_SUCCESS && result != MAPI_W_ERRORS_RETURNED) return;
+    values.resize(kMessageTags.size(), errorValue(0, MAPI_E_NOT_FOUND));
+    const Properties props(std::move(values));
+
+    std::string fileName = safeFileText(name.empty() ? props.text(kSubject) : name);
+    if (fileName.empty()) fileName = "message";
+    const std::string extension = asciiLower(extensionOf(fileName));
+    if (extension == ".msg") fileName.resize(fileName.size() - 4);
+    if (extension != ".eml") fileName += ".eml";
+    tagMessagePart& message = parts.add(std::string(), PartKind::Message, BodyFormat::None, fileName, parent);
+    message.declaredName = fileName;
+
+    // Its parts below a root of their own, under its headers.
+    std::vector<TEmailAddr> to;
+    std::vector<TEmailAddr> cc;
+    readRecipients(item, to, cc);
+    TMessageInfo headers;
+    fillAddresses(item, props, headers);
+    auto shown = std::make_shared<EmbeddedHeaders>();
+    shown->fromHtml = headers.fromHtml;
+    shown->toHtml = headers.toHtml;
+    shown->ccHtml = headers.ccHtml;
+    shown->subject = props.text(kSubject);
+    if (props.has(kSubmitTime)) shown->date = utcDateText(props.at(kSubmitTime).time);
+    tagMessagePart& root = parts.add(std::string(), PartKind::Multipart, BodyFormat::None, "", &message);
+    root.embedded = shown;
+    readBodies(run, library, item, props, kSkipRtfSync, parts, &root);
+    if (depth < kMaxEmbeddedDepth) readMapiAttachments(run, library, item, parts, &root, depth + 1);
+
+    parts.setBytes(message, emlOf(props, to, cc, root, depth));
+}
 
 void logUnreadableMessage(JobRun& run, MapiResult result) {
     run.runProblem("Error: <a href=\"help:err_mapireadmsg.html\">unable to read a message</a> in " +
@@ -293,7 +392,7 @@ void ConvertMapiMessage(TargetFolder& target, MapiLibrary& library, IMessage& me
 
     MessageParts parts(info);
     const tagMessagePart* plainPart = readBodies(run, library, message, props, options, parts);
-    readMapiAttachments(run, message, parts);
+    readMapiAttachments(run, library, message, parts);
 
     if (parts.size() == 0 && !props.has(kHeaders)) {
         reportOffline(run);

@@ -24,7 +24,16 @@ void ConvertMapiMessage(TargetFolder& target, MapiLibrary& library, IMessage& me
 // The problem line for a message that cannot be read, naming the error.
 void logUnreadableMessage(JobRun& run, MapiResult result);
 
-// The attachments of a message as parts (step of ConvertMapiMessage).
-void readMapiAttachments(JobRun& run, IMessage& message, MessageParts& parts);
+// The attachments of a message as parts below `parent` (the root when null;
+// step of ConvertMapiMessage). An attachment that holds an Outlook item
+// becomes a Message part: `depth` counts the items around it.
+void readMapiAttachments(JobRun& run, MapiLibrary& library, IMessage& message, MessageParts& parts,
+                         tagMessagePart* parent = nullptr, int depth = 0);
+
+// An Outlook item held by an attachment (named `name`), below `parent`: a
+// Message part over the item's .eml text, and below it the root of the
+// item's own parts (bodies, attachments, the items it holds in turn).
+void addEmbeddedMessage(JobRun& run, MapiLibrary& library, IMessage& item, const std::string& name,
+                        MessageParts& parts, tagMessagePart* parent, int depth);
 
 }  // namespace tessaly

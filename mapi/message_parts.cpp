@@ -10,19 +10,18 @@ MessageParts::MessageParts(TMessageInfo& info) : info_(info) {
     info_.rootPart.firstChild = nullptr;
 }
 
-tagMessagePart& MessageParts::add(std::string bytes, PartKind kind, BodyFormat format, std::string fileName) {
+tagMessagePart& MessageParts::add(std::string bytes, PartKind kind, BodyFormat format, std::string fileName,
+                                  tagMessagePart* parent) {
+    if (!parent) parent = &info_.rootPart;
     tagMessagePart& part = info_.parts.addOwning(std::move(bytes));
     part.kind = kind;
     part.bodyFormat = format;
     part.fileName = std::move(fileName);
-    part.parent = &info_.rootPart;
+    part.parent = parent;
     part.partNumber = static_cast<int32_t>(++count_);
-    if (last_) {
-        last_->nextSibling = &part;
-    } else {
-        info_.rootPart.firstChild = &part;
-    }
-    last_ = &part;
+    tagMessagePart** slot = &parent->firstChild;
+    while (*slot) slot = &(*slot)->nextSibling;
+    *slot = &part;
     return part;
 }
 

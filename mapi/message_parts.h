@@ -15,14 +15,17 @@ public:
     MessageParts(const MessageParts&) = delete;
     MessageParts& operator=(const MessageParts&) = delete;
 
-    // A new last part over `bytes`, numbered from 1 in order of adding.
-    tagMessagePart& add(std::string bytes, PartKind kind, BodyFormat format, std::string fileName);
+    // A new last part over `bytes` below `parent` (the root when null),
+    // numbered from 1 in order of adding.
+    tagMessagePart& add(std::string bytes, PartKind kind, BodyFormat format, std::string fileName,
+                        tagMessagePart* parent = nullptr);
 
     size_t size() const { return count_; }
+    // Gives a part added empty its bytes once they are known.
+    void setBytes(tagMessagePart& part, std::string bytes) { info_.parts.setBytes(part, std::move(bytes)); }
 
 private:
     TMessageInfo& info_;
-    tagMessagePart* last_ = nullptr;
     size_t count_ = 0;
 };
 

@@ -138,6 +138,8 @@ public:
         return resultOf(values);
     }
 
+    MapiResult OpenEmbeddedMessage(std::shared_ptr<IMessage>& message) override;
+
 protected:
     MapiResult openStream(uint32_t tag, std::shared_ptr<IStream>& stream) override {
         stream.reset();
@@ -243,6 +245,20 @@ private:
     std::shared_ptr<File> file_;
     SharedItem item_;
 };
+
+MapiResult Attach::OpenEmbeddedMessage(std::shared_ptr<IMessage>& message) {
+    message.reset();
+    int type = 0;
+    Error error;
+    if (libpff_attachment_get_type(item_.get(), &type, error.out()) != 1 || type != LIBPFF_ATTACHMENT_TYPE_ITEM) {
+        return MAPI_E_NOT_FOUND;
+    }
+    libpff_item_t* held = nullptr;
+    Error itemError;
+    if (libpff_attachment_get_item(item_.get(), &held, itemError.out()) != 1 || !held) return MAPI_E_CORRUPT_DATA;
+    message = std::make_shared<Message>(file_, share(Item(held)));
+    return SUCCESS_SUCCESS;
+}
 
 // Where the rows of a folder's tables found their items: node -> index.
 // Opening a row's entry through its folder then takes the item from the

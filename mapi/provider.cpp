@@ -49,4 +49,9 @@ MapiResult MapiLibrary::WrapCompressedRTFStream(const std::shared_ptr<IStream>& 
     return SUCCESS_SUCCESS;
 }
 
+MapiResult IAttach::OpenEmbeddedMessage(std::shared_ptr<IMessage>& message) {
+    message.reset();
+    return MAPI_E_NOT_FOUND;
+}
+
 }  // namespace tessaly

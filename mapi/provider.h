@@ -69,9 +69,14 @@ public:
                                  std::shared_ptr<IMAPIProp>& object) = 0;
 };
 
+class IMessage;
+
 class IAttach : public IMAPIProp {
 public:
     uint32_t ObjectType() const override { return MAPI_ATTACH; }
+    // The item an attachment holds (an embedded message), as MAPI opens
+    // PR_ATTACH_DATA_OBJ; MAPI_E_NOT_FOUND for an attachment of bytes.
+    virtual MapiResult OpenEmbeddedMessage(std::shared_ptr<IMessage>& message);
 };
 
 class IMessage : public IMAPIProp {

@@ -18,11 +18,15 @@ bool isInsideEmbedded(const tagMessagePart& part) {
 tagMessagePart& PartStore::add() { return parts_.emplace_back(); }
 
 tagMessagePart& PartStore::addOwning(std::string bytes) {
-    const std::string& buffer = buffers_.emplace_back(std::move(bytes));
     tagMessagePart& part = add();
+    setBytes(part, std::move(bytes));
+    return part;
+}
+
+void PartStore::setBytes(tagMessagePart& part, std::string bytes) {
+    const std::string& buffer = buffers_.emplace_back(std::move(bytes));
     part.headerStart = part.bodyStart = buffer.data();
     part.bodyEnd = buffer.data() + buffer.size();
-    return part;
 }
 
 TPartIterator::TPartIterator(tagMessagePart* root) {

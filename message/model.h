@@ -92,6 +92,8 @@ public:
     tagMessagePart& add();
     // A new part whose header and body ranges are its own copy of `bytes`.
     tagMessagePart& addOwning(std::string bytes);
+    // Gives `part` its own copy of `bytes` as its header and body ranges.
+    void setBytes(tagMessagePart& part, std::string bytes);
     size_t size() const { return parts_.size(); }
 
 private:

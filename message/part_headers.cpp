@@ -99,6 +99,9 @@ void classifyPart(tagMessagePart& part) {
 
     std::string name = namedParameter(part.disposition);
     if (name.empty()) name = namedParameter(part.contentType);
+    // RFC 2231 names (filename*=UTF-8''...), as modern mailers write them.
+    if (name.empty()) name = mimeParameter(part.disposition, "filename").value_or("");
+    if (name.empty()) name = mimeParameter(part.contentType, "name").value_or("");
     part.fileName = baseName(name);
     part.declaredName = part.fileName;
     part.fileName = withMacExtension(part.fileName, ct);

@@ -299,6 +299,51 @@ TEST_F(ConvertTest, AttachmentsByMimeTagExtensionAndMacintoshType) {
     EXPECT_EQ(run.problemCount, 0u);
 }
 
+// Outlook items attached to a message (a forward as attachment), nested:
+// each saved as an .eml file built of its properties, its texts shown under
+// its own headers, its attachments saved.
+TEST_F(ConvertTest, AttachedOutlookItemsAreSavedAndOpened) {
+    auto inner = std::make_shared<FakeMessage>(mail());
+    inner->props = {textValue(PR_MESSAGE_CLASS, "IPM.Note"), textValue(PR_SUBJECT, "Caf\xC3\xA9 notes"),
+                    textValue(PR_SENDER_NAME, "Dave"), textValue(PR_SENDER_EMAIL_ADDRESS, "dave@example.net"),
+                    timeValue(PR_CLIENT_SUBMIT_TIME, at(2002, 9, 1, 8, 0, 0))};
+    inner->streams[PR_BODY] = "Deepest text\r\n";
+    inner->attachments = {attachment(PR_ATTACH_LONG_FILENAME, "deep.pdf", "%PDF-deep")};
+    auto middle = std::make_shared<FakeMessage>(mail());
+    middle->props[1] = textValue(PR_SUBJECT, "Middle");
+    middle->streams[PR_BODY] = "Middle text\r\n";
+    FakeAttachment holdsInner = attachment(PR_DISPLAY_NAME, "Cafe notes.msg", "");
+    holdsInner.item = inner;
+    middle->attachments = {holdsInner};
+    FakeMessage m = mail();
+    FakeAttachment holdsMiddle = attachment(PR_DISPLAY_NAME, "Middle", "");
+    holdsMiddle.item = middle;
+    m.attachments = {holdsMiddle};
+    convert(m);
+
+    const std::string text = page();
+    EXPECT_TRUE(contains(text, ">Middle.eml</a>"));
+    EXPECT_TRUE(contains(text, ">Cafe&nbsp;notes.eml</a>"));
+    EXPECT_TRUE(contains(text, ">deep.pdf</a>"));
+    EXPECT_TRUE(contains(text, "<span class=\"value\">Middle</span>"));
+    EXPECT_TRUE(contains(text, "<span class=\"value\">Caf\xC3\xA9 notes</span>"));
+    EXPECT_LT(text.find("Middle text"), text.find("Deepest text"));
+    EXPECT_EQ(savedEnding(".pdf"), "%PDF-deep");
+    // The .eml of the inner item: its headers, its body, its attachment.
+    std::string inmost;
+    for (const auto& [name, content] : saved()) {
+        if (name.rfind("Cafe notes", 0) == 0) inmost = content;
+    }
+    EXPECT_TRUE(contains(inmost, "From: Dave <dave@example.net>\r\n")) << inmost;
+    EXPECT_TRUE(contains(inmost, "Subject: =?UTF-8?B?Q2Fmw6kgbm90ZXM=?=\r\n")) << inmost;
+    EXPECT_TRUE(contains(inmost, "Content-Type: multipart/mixed; boundary=\"=_tessaly_1\"")) << inmost;
+    EXPECT_TRUE(contains(inmost, "Deepest text")) << inmost;
+    EXPECT_TRUE(contains(inmost, "filename=\"deep.pdf\"\r\nContent-Transfer-Encoding: base64") ||
+                contains(inmost, "Content-Disposition: attachment; filename=\"deep.pdf\"")) << inmost;
+    EXPECT_TRUE(contains(inmost, "JVBERi1kZWVw")) << inmost;  // "%PDF-deep"
+    EXPECT_TRUE(problems.empty()) << problems;
+}
+
 TEST_F(ConvertTest, EncodingsMacBinaryAndUnknown) {
     std::string macBinary(128, '\0');
     macBinary[1] = 4;

@@ -40,21 +40,28 @@ PropRow messageValues(const FakeFolder& folder, size_t index) {
 
 class Attach : public IAttach {
 public:
-    Attach(FakeAttachment& attachment, uint32_t number) : attachment_(attachment), number_(number) {}
+    Attach(std::shared_ptr<FakeMapi> world, FakeAttachment& attachment, uint32_t number)
+        : world_(std::move(world)), attachment_(attachment), number_(number) {}
     MapiResult GetProps(const std::vector<uint32_t>& tags, PropRow& values) override {
         PropRow props = attachment_.props;
         props.push_back(longValue(PR_ATTACH_NUM, number_));
         return pick(props, tags, values);
     }
+    MapiResult OpenEmbeddedMessage(std::shared_ptr<IMessage>& message) override {
+        if (!attachment_.item) return MAPI_E_NOT_FOUND;
+        message = makeFakeMessage(world_, *attachment_.item);
+        return SUCCESS_SUCCESS;
+    }
 
 protected:
     MapiResult openStream(uint32_t tag, std::shared_ptr<IStream>& stream) override {
-        if (tag != PR_ATTACH_DATA_BIN || attachment_.dataFails) return MAPI_E_NOT_FOUND;
+        if (tag != PR_ATTACH_DATA_BIN || attachment_.dataFails || attachment_.item) return MAPI_E_NOT_FOUND;
         stream = std::make_shared<MemoryStream>(attachment_.data);
         return SUCCESS_SUCCESS;
     }
 
 private:
+    std::shared_ptr<FakeMapi> world_;
     FakeAttachment& attachment_;
     uint32_t number_;
 };
@@ -96,7 +103,7 @@ public:
         if (number >= message_.attachments.size() || message_.attachments[number].openFails) {
             return MAPI_E_NOT_FOUND;
         }
-        attach = std::make_shared<Attach>(message_.attachments[number], number);
+        attach = std::make_shared<Attach>(world_, message_.attachments[number], number);
         return SUCCESS_SUCCESS;
     }
     MapiResult SaveChanges(uint32_t) override {

@@ -14,9 +14,13 @@
 
 namespace tessaly::test {
 
+struct FakeMessage;
+
 struct FakeAttachment {
     PropRow props;     // PR_ATTACH_LONG_FILENAME, PR_ATTACH_MIME_TAG, ...
     std::string data;  // PR_ATTACH_DATA_BIN
+    // An attached Outlook item instead of bytes (PR_ATTACH_DATA_OBJ).
+    std::shared_ptr<FakeMessage> item;
     bool openFails = false;
     bool dataFails = false;
 };
