@@ -14,7 +14,6 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/time.h"
-#include "sources/mailbox.h"
 #include "sources/scan_pass.h"
 
 namespace tessaly {
@@ -104,20 +103,10 @@ private:
     ProblemReporter& run_;
 };
 
-// Whether the line at `p` could be read as a message's "From " line: one
-// the mailbox reader accepts, or "From ", a second word ending in a blank
-// and a ":" later on the line (the shape this job has always shifted).
-bool needsShift(const char* p, const char* end) {
-    if (end - p < 5 || std::memcmp(p, "From ", 5) != 0) return false;
-    const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
-    const char* lineEnd = lf ? static_cast<const char*>(lf) : end;
-    if (lineEnd > p && lineEnd[-1] == '\r') --lineEnd;
-    if (isFromLine(p, lineEnd)) return true;
-    const char* q = p + 5;
-    while (q < lineEnd && *q != ' ' && *q != '\r') ++q;
-    if (q == lineEnd || *q != ' ') return false;
-    return std::memchr(q, ':', static_cast<size_t>(lineEnd - q)) != nullptr;
-}
+// Every body line that begins "From " is shifted by a blank, so that no
+// mailbox reader (this one, Python's, mutt's) takes it for a message's
+// "From " line.
+bool needsShift(const char* p, const char* end) { return end - p >= 5 && std::memcmp(p, "From ", 5) == 0; }
 
 // The sender as the one word of the "From " line: the first run of the
 // address that holds an "@" and no blank, bracket or quote. A From header

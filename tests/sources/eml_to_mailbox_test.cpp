@@ -69,12 +69,12 @@ TEST(EmlToMailbox, ClosingEmptyLineAndLineEnds) {
         {"Subject: a\n\nx\n", "Subject: a\r\n\r\nx\r\n\r\n", "one line end: one more"},
         {"Subject: a\r\n\r\nx\r\n\r\n", "Subject: a\r\n\r\nx\r\n\r\n", "an empty last line: nothing"},
         {"\r\n \tSubject: a\n\nx\n", "Subject: a\r\n\r\nx\r\n\r\n", "leading blanks are skipped"},
-        {"Subject: a\n\nFrom me to you: hi\nFrom nowhere\nFrom x y\n",
-         "Subject: a\r\n\r\n From me to you: hi\r\nFrom nowhere\r\nFrom x y\r\n\r\n",
-         "only lines that pass for a From line are shifted"},
+        {"Subject: a\n\nFrom me to you: hi\nFrom nowhere\nFrom x y\nFromage\n>From z\n",
+         "Subject: a\r\n\r\n From me to you: hi\r\n From nowhere\r\n From x y\r\nFromage\r\n>From z\r\n\r\n",
+         "every line that begins \"From \" is shifted"},
         {"Subject: a\n\nFrom -\nFrom bob@x.org\nFrom \nFrom bob at x.org Thu Sep  5 14:30:07 2002\n",
          "Subject: a\r\n\r\n From -\r\n From bob@x.org\r\n From \r\n From bob at x.org Thu Sep  5 14:30:07 2002\r\n\r\n",
-         "and every line the reader would take for one"},
+         "the forms mailbox readers take for one among them"},
     };
     for (const Row& row : rows) EXPECT_EQ(body(convert(row.text)), row.body) << row.why;
     EXPECT_EQ(convert(" \r\n\t\n"), "");  // blank file: nothing written
