@@ -31,6 +31,8 @@ void clearHeaderValues(TMessageInfo& info) {
     info.fromHtml.clear();
     info.fromName.clear();
     info.fromAddress.clear();
+    info.fromTitle.clear();
+    info.toTitle.clear();
     info.subject.clear();
     info.subjectName.clear();
     info.date.clear();
@@ -104,19 +106,21 @@ std::string malformedExcerpt(const char* text, const char* end, const char* afte
 
 }  // namespace
 
-void parseHeaders(ProblemReporter& problems, TMessageInfo* info, tagMessagePart* part, const char* text,
-                  const char* end, bool quiet) {
+void parseHeaders(ProblemReporter& problems, Charsets& charsets, TMessageInfo* info, tagMessagePart* part,
+                  const char* text, const char* end, bool quiet) {
     if (info) clearHeaderValues(*info);
     if (part) initMessagePart(*part);
     if (!text || !end || end < text) end = text;
 
     // The headers of a MIME part alone (no message record) may lack the
     // blank line before their body.
+    std::string_view contentType;  // its charset is the fall-back of raw header text
     const HeaderBlock block = scanHeaderBlock(
         text, end,
         [&](std::string_view name, std::string_view value) {
             if (info) storeMessageField(*info, name, value);
             if (part) storePartField(*part, name, value);
+            if (isField(name, "Content-type")) contentType = value;
         },
         part && !info);
 
@@ -126,12 +130,12 @@ void parseHeaders(ProblemReporter& problems, TMessageInfo* info, tagMessagePart*
                                 htmlEscape(malformedExcerpt(text, end, block.malformedAt)));
     }
 
-    if (info) finishMessageHeaders(problems, *info);
+    if (info) finishMessageHeaders(problems, charsets, *info, mimeParameter(contentType, "charset").value_or(""));
     if (part) {
         part->headerStart = text;
         part->bodyStart = block.bodyStart;
         part->bodyEnd = end;
-        classifyPart(*part);
+        classifyPart(charsets, *part);
     }
 }
 

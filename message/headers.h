@@ -2,6 +2,9 @@
 // the message model.
 #pragma once
 
+#include <string_view>
+
+#include "message/charsets.h"
 #include "message/model.h"
 #include "message/problems.h"
 
@@ -21,15 +24,18 @@ namespace tessaly {
 // read. With `quiet` nothing is reported and the parser returns at once,
 // leaving only the raw values read so far. Unparsable dates give a warning
 // and fall-back times. Never reads at or beyond `end`.
-void parseHeaders(ProblemReporter& problems, TMessageInfo* info, tagMessagePart* part, const char* text,
-                  const char* end, bool quiet);
+// Text is made UTF-8 with `charsets` (the body's charset the fall-back
+// for raw 8-bit header text).
+void parseHeaders(ProblemReporter& problems, Charsets& charsets, TMessageInfo* info, tagMessagePart* part,
+                  const char* text, const char* end, bool quiet);
 
 // The steps after the scan, for records whose raw values are already in.
 // Decodes, renders and reduces the message-level values, then sets the
 // times; unparsable dates are reported to `problems`.
-void finishMessageHeaders(ProblemReporter& problems, TMessageInfo& info);
+void finishMessageHeaders(ProblemReporter& problems, Charsets& charsets, TMessageInfo& info,
+                          std::string_view fallback);
 // Decodes the part's values and derives contentId, boundary, bodyFormat,
 // kind, declaredName and fileName. Leaves the text range alone.
-void classifyPart(tagMessagePart& part);
+void classifyPart(Charsets& charsets, tagMessagePart& part);
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 #include "message/addresses.h"
 #include "message/dates.h"
 #include "message/decoding.h"
+#include "message/header_text.h"
 #include "message/headers.h"
 #include "message/text.h"
 #include "platform/time.h"
@@ -51,31 +52,58 @@ void readMessageDates(ProblemReporter& problems, TMessageInfo& info) {
     }
 }
 
+// An address header made UTF-8 for the page (`value` becomes that text, its
+// markup and first name for the title come with it) and in the form names
+// are made of; returns the number of entries. The list is read once when
+// both forms are the same, as they are for most mail.
+int readAddresses(Charsets& charsets, std::string& value, std::string_view fallback, std::string& html,
+                  std::string* shortHtml, std::string& title, std::string& name, std::string* address) {
+    const std::string raw = std::move(value);
+    value = headerText(charsets, raw, fallback);
+    const std::string nameText = headerNameText(charsets, raw, fallback);
+    if (nameText == value) {
+        const int entries = formatAddressList(value, &html, shortHtml, &name, address);
+        title = name;
+        return entries;
+    }
+    formatAddressList(value, &html, shortHtml, &title, address);
+    return formatAddressList(nameText, nullptr, nullptr, &name, nullptr);
+}
+
 }  // namespace
 
-void finishMessageHeaders(ProblemReporter& problems, TMessageInfo& info) {
+void finishMessageHeaders(ProblemReporter& problems, Charsets& charsets, TMessageInfo& info,
+                          std::string_view fallback) {
+    // Two forms of each value: UTF-8 text for people (the page's rows), and
+    // the form archive names have always been made of (headerNameText).
     int entries = 0;
     if (!info.cc.empty()) {
-        info.cc = decodeWords(info.cc);
-        entries += formatAddressList(info.cc, &info.ccHtml, &info.ccShortHtml, &info.ccName, nullptr);
+        std::string title;
+        entries += readAddresses(charsets, info.cc, fallback, info.ccHtml, &info.ccShortHtml, title, info.ccName,
+                                 nullptr);
     }
     if (!info.to.empty()) {
-        info.to = decodeWords(info.to);
-        entries += formatAddressList(info.to, &info.toHtml, &info.toShortHtml, &info.toName, nullptr);
+        entries += readAddresses(charsets, info.to, fallback, info.toHtml, &info.toShortHtml, info.toTitle,
+                                 info.toName, nullptr);
     }
     // The file name says "and others" when there is more than one recipient.
     if (entries > 1) {
         if (!info.ccName.empty()) info.ccName += " +al";
         if (!info.toName.empty()) info.toName += " +al";
+        if (!info.toTitle.empty()) info.toTitle += " +al";
     }
     if (!info.from.empty()) {
-        info.from = decodeWords(info.from);
-        formatAddressList(info.from, &info.fromHtml, nullptr, &info.fromName, &info.fromAddress);
+        readAddresses(charsets, info.from, fallback, info.fromHtml, nullptr, info.fromTitle, info.fromName,
+                      &info.fromAddress);
     }
     if (!info.subject.empty()) {
-        info.subject = decodeWords(info.subject);
-        info.subjectName = safeFileText(info.subject);
+        const std::string raw = std::move(info.subject);
+        info.subject = headerText(charsets, raw, fallback);
+        info.subjectName = safeFileText(headerNameText(charsets, raw, fallback));
     }
+    info.date = plainHeaderText(charsets, info.date, fallback);
+    info.received = plainHeaderText(charsets, info.received, fallback);
+    info.messageId = plainHeaderText(charsets, info.messageId, fallback);
     if (!info.messageId.empty()) info.messageId = stripEnclosing(info.messageId);
 
     // Received: ... ; <date> -- only the date after the last ";" is kept.

@@ -75,7 +75,10 @@ bool readParameter(std::string_view value, size_t& at, std::string& name, std::s
 
 }  // namespace
 
-std::optional<std::string> mimeParameter(std::string_view value, std::string_view name) {
+std::optional<std::string> mimeParameter(std::string_view value, std::string_view name,
+                                         std::string* charset) {
+    if (charset) charset->clear();
+    std::string extendedCharset, sectionsCharset;
     // The type itself comes first.
     size_t at = value.find(';');
     if (at == std::string_view::npos) return std::nullopt;
@@ -95,7 +98,10 @@ std::optional<std::string> mimeParameter(std::string_view value, std::string_vie
             const size_t second = first == std::string::npos ? first : text.find('\'', first + 1);
             const std::string_view encoded =
                 second == std::string::npos ? std::string_view(text) : std::string_view(text).substr(second + 1);
-            if (!extended) extended = percentDecoded(encoded);
+            if (!extended) {
+                extended = percentDecoded(encoded);
+                if (first != std::string::npos) extendedCharset = text.substr(0, first);
+            }
         } else if (suffix[0] == '*' && suffix.size() > 1) {
             std::string_view number = suffix.substr(1);
             const bool encoded = number.back() == '*';
@@ -109,11 +115,15 @@ std::optional<std::string> mimeParameter(std::string_view value, std::string_vie
             if (encoded && index == 0) {
                 const size_t first = text.find('\'');
                 const size_t second = first == std::string::npos ? first : text.find('\'', first + 1);
-                if (second != std::string::npos) piece = std::string_view(text).substr(second + 1);
+                if (second != std::string::npos) {
+                    piece = std::string_view(text).substr(second + 1);
+                    if (!sections.count(0)) sectionsCharset = text.substr(0, first);
+                }
             }
             sections.emplace(index, encoded ? percentDecoded(piece) : std::string(piece));
         }
     }
+    if (charset) *charset = extended ? extendedCharset : sectionsCharset;
     if (extended) return extended;
     if (!sections.empty()) {
         std::string joined;

@@ -117,6 +117,10 @@ struct TMessageInfo {
     std::string fromHtml;
     std::string fromName;
     std::string fromAddress;
+    // The first name of From and of To as the page's title shows them: the
+    // names of fromName and toName in their form for people.
+    std::string fromTitle;
+    std::string toTitle;
     std::string subject;
     std::string subjectName;
     std::string date;

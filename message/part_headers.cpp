@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "message/decoding.h"
+#include "message/header_text.h"
 #include "message/headers.h"
 #include "message/text.h"
 #include "platform/ascii.h"
@@ -76,9 +77,31 @@ std::string withMacExtension(const std::string& fileName, const std::string& ct)
     return fileName;
 }
 
+// An RFC 2231 name (filename*=UTF-8''...), as modern mailers write them,
+// in UTF-8 when it declares another charset.
+std::string extendedName(Charsets& charsets, const std::string& value, std::string_view key) {
+    std::string charset;
+    std::string name = mimeParameter(value, key, &charset).value_or("");
+    const std::string charsetKnown = charsetName(charset);
+    if (!charsetKnown.empty() && charsetKnown != "UTF-8") name = charsets.toUtf8(name, charset, false);
+    return name;
+}
+
+// The file name the disposition or type gives (a plain, then an RFC 2231
+// parameter).
+std::string nameParameter(Charsets& charsets, const std::string& disposition, const std::string& contentType) {
+    std::string name = namedParameter(disposition);
+    if (name.empty()) name = namedParameter(contentType);
+    if (name.empty()) name = extendedName(charsets, disposition, "filename");
+    if (name.empty()) name = extendedName(charsets, contentType, "name");
+    return name;
+}
+
 }  // namespace
 
-void classifyPart(tagMessagePart& part) {
+void classifyPart(Charsets& charsets, tagMessagePart& part) {
+    const std::string rawDisposition = part.disposition;
+    const std::string rawContentType = part.contentType;
     if (!part.contentId.empty()) part.contentId = "cid:" + stripEnclosing(part.contentId);
     if (!part.transferEncoding.empty()) part.transferEncoding = decodeWords(part.transferEncoding);
     if (!part.disposition.empty()) part.disposition = decodeWords(part.disposition);
@@ -97,11 +120,15 @@ void classifyPart(tagMessagePart& part) {
         part.kind = PartKind::Message;
     }
 
-    std::string name = namedParameter(part.disposition);
-    if (name.empty()) name = namedParameter(part.contentType);
-    // RFC 2231 names (filename*=UTF-8''...), as modern mailers write them.
-    if (name.empty()) name = mimeParameter(part.disposition, "filename").value_or("");
-    if (name.empty()) name = mimeParameter(part.contentType, "name").value_or("");
+    std::string name = nameParameter(charsets, part.disposition, part.contentType);
+    // A name that is not UTF-8 is read in its words' charsets, else in the
+    // part's own, else as windows-1252; ASCII and UTF-8 names stay as they
+    // always were.
+    if (!isValidUtf8(name)) {
+        const std::string charset = mimeParameter(part.contentType, "charset").value_or("");
+        name = ensureUtf8(nameParameter(charsets, headerNameText(charsets, rawDisposition, charset),
+                                        headerNameText(charsets, rawContentType, charset)));
+    }
     part.fileName = baseName(name);
     part.declaredName = part.fileName;
     part.fileName = withMacExtension(part.fileName, ct);
