@@ -94,7 +94,7 @@ void fillAddresses(IMessage& message, const Properties& props, TMessageInfo& inf
         const AddressForms from = renderAddressEntries({{senderName, senderAddress}});
         info.from = from.plain;
         info.fromHtml = from.fullHtml;
-        info.fromName = from.firstName;
+        info.fromName = info.fromTitle = from.firstName;
         info.fromAddress = from.firstAddress;
     }
 
@@ -106,7 +106,7 @@ void fillAddresses(IMessage& message, const Properties& props, TMessageInfo& inf
     info.to = toForms.plain;
     info.toHtml = toForms.fullHtml;
     info.toShortHtml = toForms.shortHtml;
-    info.toName = toForms.firstName;
+    info.toName = info.toTitle = toForms.firstName;
     info.cc = ccForms.plain;
     info.ccHtml = ccForms.fullHtml;
     info.ccShortHtml = ccForms.shortHtml;
@@ -114,6 +114,7 @@ void fillAddresses(IMessage& message, const Properties& props, TMessageInfo& inf
     if (toForms.count + ccForms.count > 1) {
         if (!info.ccName.empty()) info.ccName += " +al";
         if (!info.toName.empty()) info.toName += " +al";
+        if (!info.toTitle.empty()) info.toTitle += " +al";
     }
 }
 
@@ -133,14 +134,15 @@ void fillTimes(TMessageInfo& info) {
 }
 
 // What the internet headers add: a newsgroup list, and the dates as sent.
-void completeFromHeaders(JobRun& run, const std::string& headers, TMessageInfo& info) {
+void completeFromHeaders(JobRun& run, Charsets& charsets, const std::string& headers, TMessageInfo& info) {
     TMessageInfo header;
-    parseHeaders(run, &header, nullptr, headers.data(), headers.data() + headers.size(), true);
+    parseHeaders(run, charsets, &header, nullptr, headers.data(), headers.data() + headers.size(), true);
     if (header.isNews) {
         info.to = header.to;
         info.toHtml = header.toHtml;
         info.toShortHtml = header.toShortHtml;
         info.toName = header.toName;
+        info.toTitle = header.toTitle;
         info.isNews = true;
     }
     if (info.hasReceived) {
@@ -388,7 +390,7 @@ void ConvertMapiMessage(TargetFolder& target, MapiLibrary& library, IMessage& me
     if (props.has(kMessageId)) info.messageId = stripEnclosing(props.text(kMessageId));
     fillAddresses(message, props, info);
     fillTimes(info);
-    if (props.has(kHeaders)) completeFromHeaders(run, props.text(kHeaders), info);
+    if (props.has(kHeaders)) completeFromHeaders(run, writer.decoder().charsets(), props.text(kHeaders), info);
 
     MessageParts parts(info);
     const tagMessagePart* plainPart = readBodies(run, library, message, props, options, parts);

@@ -1,6 +1,8 @@
 // pff_values.cpp - reading MAPI properties out of libpff record entries.
 #include "mapi/pff_values.h"
 
+#include "message/charsets.h"
+
 #ifdef TESSALY_HAVE_LIBPFF
 
 namespace tessaly::pff {
@@ -102,12 +104,40 @@ bool messageText(libpff_item_t* item, uint32_t id, std::string& text) {
     return true;
 }
 
-bool readText(libpff_item_t* item, int set, TextSource source, const Entry& entry, uint32_t id,
-              std::string& text) {
-    if (entry.type() == PT_STRING8 && source == TextSource::Message && set == 0) {
-        return messageText(item, id, text);
+// The code page of a record set's 8-bit strings, 0 when it names none.
+uint32_t codePageOf(const RecordSet& records) {
+    for (const uint32_t tag : {PR_MESSAGE_CODEPAGE, PR_INTERNET_CPID}) {
+        const Entry entry(records, propId(tag));
+        uint32_t number = 0;
+        Error error;
+        if (entry.get() && entry.type() == PT_LONG &&
+            libpff_record_entry_get_data_as_32bit_integer(entry.get(), &number, error.out()) == 1 && number) {
+            return number;
+        }
     }
-    return entryText(entry.get(), text);
+    return 0;
+}
+
+bool readText(libpff_item_t* item, int set, TextSource source, const RecordSet& records, const Entry& entry,
+              uint32_t id, std::string& text) {
+    const bool converted = entry.type() == PT_STRING8 && source == TextSource::Message && set == 0
+                               ? messageText(item, id, text)
+                               : entryText(entry.get(), text);
+    if (converted) return true;
+    // libpff gives up on code pages it lacks (65001, 50220, ...) and on
+    // UTF-16 with a broken surrogate pair: such text is converted here, so
+    // that none of it is lost.
+    std::string raw;
+    if (!rawBytes(entry.get(), raw)) return false;
+    if (entry.type() == PT_UNICODE) {
+        text = utf16leToUtf8(raw);
+    } else {
+        static thread_local Charsets charsets;
+        text = charsets.toUtf8(raw, codePageCharset(codePageOf(records)), false);
+    }
+    const size_t end = text.find('\0');
+    if (end != std::string::npos) text.resize(end);
+    return true;
 }
 
 // One value converted to the type the tag asks for.
@@ -126,7 +156,7 @@ PropValue readValue(libpff_item_t* item, int set, TextSource source, const Recor
         case PT_STRING8:
         case PT_UNICODE:
             value.tag = changePropType(tag, PT_STRING8);
-            if (isText(stored) ? readText(item, set, source, entry, id, value.bytes)
+            if (isText(stored) ? readText(item, set, source, records, entry, id, value.bytes)
                                : stored == PT_BINARY && rawBytes(e, value.bytes)) {
                 // A stored subject may open with a marker of its prefix
                 // ("RE: " and the like): byte 01 and the prefix's length.
@@ -137,7 +167,7 @@ PropValue readValue(libpff_item_t* item, int set, TextSource source, const Recor
             }
             break;
         case PT_BINARY:
-            if (isText(stored) ? readText(item, set, source, entry, id, value.bytes)
+            if (isText(stored) ? readText(item, set, source, records, entry, id, value.bytes)
                                : stored == PT_BINARY && rawBytes(e, value.bytes)) {
                 return value;
             }
@@ -216,7 +246,7 @@ MapiResult readPropBytes(libpff_item_t* item, int set, TextSource source, uint32
     bytes.clear();
     if (!entry.get()) return MAPI_E_NOT_FOUND;
     const uint32_t stored = entry.type();
-    const bool ok = isText(stored) ? readText(item, set, source, entry, propId(tag), bytes)
+    const bool ok = isText(stored) ? readText(item, set, source, records, entry, propId(tag), bytes)
                                    : rawBytes(entry.get(), bytes);
     return ok ? SUCCESS_SUCCESS : MAPI_E_CORRUPT_DATA;
 }
