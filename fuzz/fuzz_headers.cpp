@@ -19,7 +19,7 @@ void fuzzHeaders(const uint8_t* data, size_t size) {
 
     ArchiveRun run;
     TMessageInfo info;
-    buildPartTree(run, info, begin, text.size(), markers);
+    buildPartTree(run, run.decoder.charsets(), info, begin, text.size(), markers);
     TPartIterator parts(&info.rootPart);
     while (const tagMessagePart* part = parts.next()) {
         if (part->bodyStart && (part->bodyStart < begin || part->bodyEnd > end)) {

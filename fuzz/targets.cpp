@@ -12,6 +12,7 @@ const NamedTarget kTargets[] = {
     {"headers", fuzzHeaders},
     {"decoders", fuzzDecoders},
     {"converters", fuzzConverters},
+    {"charsets", fuzzCharsets},
     {"dates", fuzzDates},
     {"addresses", fuzzAddresses},
     {"references", fuzzReferences},

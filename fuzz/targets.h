@@ -19,6 +19,8 @@ void fuzzDecoders(const uint8_t* data, size_t size);
 // The body converters, also fed from the scratch buffers; the first byte
 // picks one.
 void fuzzConverters(const uint8_t* data, size_t size);
+// The charset converter and the header texts; the first byte picks a label.
+void fuzzCharsets(const uint8_t* data, size_t size);
 // parseDate, isFromLineDate, isFromLine and the date texts.
 void fuzzDates(const uint8_t* data, size_t size);
 void fuzzAddresses(const uint8_t* data, size_t size);
