@@ -47,7 +47,7 @@ bool keptInUri(unsigned char c) {
 }  // namespace
 
 void writePage(Wizard& wizard, std::string& page, const std::string& url) {
-    page += "<html><head>\r\n<meta http-equiv=\"MSThemeCompatible\" content=\"Yes\">\r\n"
+    page += "<html><head>\r\n<meta charset=\"utf-8\">\r\n<meta http-equiv=\"MSThemeCompatible\" content=\"Yes\">\r\n"
             "<link rel=stylesheet type=\"text/css\" href=\"dialog.css\" title=\"webform dialog\">\r\n"
             "</head><body>\r\n\r\n";
     for (const PageEntry& entry : kPages) {

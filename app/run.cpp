@@ -68,8 +68,9 @@ bool ArchiveRun::stepProgress(double fraction2) {
     return true;
 }
 
+// Every line is UTF-8, whatever bytes a message or file name brought in.
 void ArchiveRun::logProblem(const std::string& htmlLine) {
-    if (logSink) logSink(htmlLine);
+    if (logSink) logSink(isValidUtf8(htmlLine) ? htmlLine : ensureUtf8(htmlLine));
 }
 
 void ArchiveRun::pumpMessages() {

@@ -7,6 +7,7 @@
 #include "archive/naming.h"
 #include "archive/staged_files.h"
 #include "archive/stylesheet.h"
+#include "message/charsets.h"
 #include "message/text.h"
 #include "platform/files.h"
 
@@ -22,7 +23,7 @@ TargetFolder::TargetFolder(ArchiveWriter& writer, std::string subfolderPath, std
     : writer_(writer),
       subfolderPath_(std::move(subfolderPath)),
       directory_(archiveDirectory(writer.options().root, subfolderPath_, writer.options().useSubfolders)),
-      folderName_(std::move(folderName)) {}
+      folderName_(ensureUtf8(folderName)) {}
 
 const std::string& TargetFolder::pageSubfolder() const {
     static const std::string kRoot;

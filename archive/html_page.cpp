@@ -2,6 +2,7 @@
 // links, inline texts and images, footer rows.
 #include "archive/html_page.h"
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "archive/naming.h"
 #include "message/attribute_text.h"
 #include "message/body_html.h"
+#include "message/charsets.h"
 #include "message/decoding.h"
 #include "message/text.h"
 #include "platform/files.h"
@@ -41,9 +43,9 @@ void addImports(std::string& out, const std::string& subfolder) {
 }
 
 std::string headBuffer(const TMessageInfo& info, const std::string& subfolder) {
-    std::string out = "<html>\r\n<head>\r\n<title>";
-    out += info.hasReceived ? info.fromName + " - " + info.subjectName
-                            : info.toName + " (to) - " + info.subjectName;
+    std::string out = "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title>";
+    const std::string subject = safeFileText(info.subject);
+    out += info.hasReceived ? info.fromTitle + " - " + subject : info.toTitle + " (to) - " + subject;
     out += "</title>\r\n<style type=\"text/css\">\r\n";
     addImports(out, subfolder);
     out += "</style>\r\n</head>\r\n<body>\r\n\r\n<div class=\"headers\">\r\n";
@@ -74,9 +76,52 @@ std::string footBuffer(const TMessageInfo& info) {
     return out;
 }
 
+// The text of a part as UTF-8: as it is when it is already (declared as
+// UTF-8 or ASCII, or undeclared, and valid), else converted from its charset.
+// Returns whether `bytes` was replaced.
+bool alreadyUtf8(const std::string& label, std::string_view text) {
+    const std::string name = charsetName(label);
+    if (name.empty() || name == "UTF-8") return isValidUtf8(text);
+    return isAscii(text) && asciiIsText(name);
+}
+
+// Whether quoted-printable text may decode to text that needs no
+// conversion: any in a UTF-8 label, else only text without 8-bit bytes
+// (raw, or encoded as "=80" to "=FF").
+bool mayBeUtf8(const std::string& label, std::string_view encoded) {
+    const std::string name = charsetName(label);
+    if (name.empty() || name == "UTF-8") return true;
+    if (!asciiIsText(name) || !isAscii(encoded)) return false;
+    for (size_t at = encoded.find('='); at != std::string_view::npos; at = encoded.find('=', at + 1)) {
+        if (at + 1 < encoded.size() && std::strchr("89ABCDEFabcdef", encoded[at + 1]) && encoded[at + 1]) return false;
+    }
+    return true;
+}
+
+bool makeUtf8(DecodeContext& decoder, const std::string& label, const char* start, const char* end,
+              std::string& bytes) {
+    const std::string_view text(start, static_cast<size_t>(end - start));
+    if (alreadyUtf8(label, text)) return false;
+    bytes = decoder.charsets().toUtf8(text, label);
+    return true;
+}
+
 // Converts a text body for the page; the range ends up in scratch space.
 // Returns whether the block is "flowed" rather than "fixed".
 bool convertText(DecodeContext& decoder, const tagMessagePart& part, const char*& start, const char*& end) {
+    // Outlook bodies come as UTF-8.
+    if (part.bodyFormat == BodyFormat::OutlookText) {
+        linesToParagraphs(decoder, start, end);
+        return true;
+    }
+    const std::string label = mimeParameter(part.contentType, "charset").value_or("");
+    std::string converted;
+    auto inUtf8 = [&] {
+        if (start && makeUtf8(decoder, label, start, end, converted)) {
+            start = converted.data();
+            end = start + converted.size();
+        }
+    };
     auto decodedOrRaw = [&](bool ok) {
         if (!ok || !start) {
             start = part.bodyStart;
@@ -84,14 +129,42 @@ bool convertText(DecodeContext& decoder, const tagMessagePart& part, const char*
         }
     };
     switch (part.bodyFormat) {
-        case BodyFormat::Flowed: flowedToHtml(decoder, start, end); return true;
-        case BodyFormat::QuotedPrintable: quotedPrintableToHtml(decoder, start, end); return true;
-        case BodyFormat::OutlookText: linesToParagraphs(decoder, start, end); return true;
+        case BodyFormat::Flowed:
+            inUtf8();
+            flowedToHtml(decoder, start, end);
+            return true;
+        case BodyFormat::QuotedPrintable: {
+            // In one pass when the text may already be UTF-8; the markup is
+            // ASCII, so the page text is UTF-8 exactly when the decoded text is.
+            const std::string_view encoded(start, start ? static_cast<size_t>(end - start) : 0);
+            if (charsetName(label) == "CP1252") {
+                windows1252QuotedPrintableToHtml(decoder, start, end);
+                return true;
+            }
+            if (!start || mayBeUtf8(label, encoded)) {
+                const char* htmlStart = start;
+                const char* htmlEnd = end;
+                quotedPrintableToHtml(decoder, htmlStart, htmlEnd);
+                if (!htmlStart || alreadyUtf8(label, std::string_view(htmlStart, static_cast<size_t>(htmlEnd - htmlStart)))) {
+                    start = htmlStart;
+                    end = htmlEnd;
+                    return true;
+                }
+            }
+            // Else decoded, converted, then made into the same paragraphs.
+            converted = decoder.charsets().toUtf8(
+                quotedPrintableToMarkedText(std::string_view(start, static_cast<size_t>(end - start))), label);
+            start = converted.data();
+            end = start + converted.size();
+            markedTextToHtml(decoder, start, end);
+            return true;
+        }
         case BodyFormat::Base64: decodedOrRaw(decodeBase64(decoder, start, end)); break;
         case BodyFormat::Uuencode: decodedOrRaw(decodeUuencode(decoder, start, end)); break;
         case BodyFormat::Enriched: enrichedToPlain(decoder, start, end); break;
         default: break;
     }
+    inUtf8();
     plainToHtml(decoder, start, end);
     return false;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "message/charsets.h"
 #include "message/text.h"
 
 namespace tessaly {
@@ -14,7 +15,9 @@ std::string archiveDirectory(const std::string& archiveFolder, const std::string
 
 std::string safeFolderName(std::string_view component) {
     constexpr size_t kMaxNameBytes = 255;
-    std::string safe = safeFileText(component);
+    // A name from an old system (an Outlook Express folder, a file name in
+    // another code page) is read as windows-1252 unless it is UTF-8.
+    std::string safe = safeFileText(ensureUtf8(component));
     if (safe.size() > kMaxNameBytes) {
         // The cut may bare a blank that safeFileText would have trimmed.
         safe = trimWhite(std::string_view(safe).substr(0, utf8Prefix(safe, kMaxNameBytes)));
@@ -43,11 +46,14 @@ ArchiveName archiveBaseName(const TMessageInfo& info) {
     // Received mail is named after its sender, sent mail after its recipient.
     std::string who;
     if (info.hasReceived) {
-        who = info.fromName.substr(0, 24);
+        who = info.fromName.substr(0, utf8Prefix(info.fromName, 24));
     } else {
-        who = (info.toName.empty() ? info.ccName : info.toName).substr(0, 24) + " (to)";
+        const std::string& name = info.toName.empty() ? info.ccName : info.toName;
+        who = name.substr(0, utf8Prefix(name, 24)) + " (to)";
     }
-    const std::string subject = safeFileText(info.subjectName).substr(0, 40);
+    // Cut at a character boundary: a name is always UTF-8.
+    std::string subject = safeFileText(info.subjectName);
+    subject.resize(utf8Prefix(subject, 40));
 
     const SYSTEMTIME& t = info.sentTime;
     char stamp[64];

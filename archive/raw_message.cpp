@@ -34,7 +34,7 @@ void TargetFolder::archiveRawMessage(const char* text, size_t length, const std:
     JobRun& run = writer_.run();
     run.addBytes(length);
     TMessageInfo info;
-    buildPartTree(run, info, text, length, markers);
+    buildPartTree(run, writer_.decoder().charsets(), info, text, length, markers);
 
     const tagMessagePart& keyed = checksumPart(info.rootPart);
     info.checksumKey = checksumKeyText(messageChecksum(keyed.bodyStart, keyed.bodyEnd));

@@ -31,6 +31,22 @@ void flowedToHtml(DecodeContext& context, const char*& start, const char*& end);
 // line breaks play the part of flowed soft breaks.
 void quotedPrintableToHtml(DecodeContext& context, const char*& start, const char*& end);
 
+// The same for text in windows-1252 (and Latin-1), written as UTF-8.
+void windows1252QuotedPrintableToHtml(DecodeContext& context, const char*& start, const char*& end);
+
+// Quoted-printable text in the two steps a charset conversion goes
+// between: decoded, with kSoftBreakMark before the line feed of every line
+// that had soft breaks, kLiteralMark before every byte that is text
+// although it looks like a line end or a mark (an encoded "=0A", a raw
+// 01 byte) and kEncodedCrMark for an encoded CR (no text, but it opens a
+// paragraph); then that text (converted) into the paragraphs
+// quotedPrintableToHtml makes.
+inline constexpr char kSoftBreakMark = '\x01';
+inline constexpr char kLiteralMark = '\x02';
+inline constexpr char kEncodedCrMark = '\x03';
+std::string quotedPrintableToMarkedText(std::string_view in);
+void markedTextToHtml(DecodeContext& context, const char*& start, const char*& end);
+
 // One paragraph per line (Outlook plain bodies); an empty line gives
 // "<p>&nbsp;</p>". A last line without LF is left open.
 void linesToParagraphs(DecodeContext& context, const char*& start, const char*& end);

@@ -21,6 +21,8 @@
 #include <string>
 #include <string_view>
 
+#include "message/charsets.h"
+
 namespace tessaly {
 
 // Takes the fraction of the input read (0 to 1); false asks the decoder to
@@ -89,7 +91,11 @@ public:
     // Frees both scratch buffers.
     void releaseBuffers();
 
+    // The charset converters of the run.
+    Charsets& charsets() { return charsets_; }
+
 private:
+    Charsets charsets_;
     ScratchBuffer bufferA_;
     ScratchBuffer bufferB_;
     std::string decodeError_;

@@ -39,7 +39,7 @@ const char* afterLine(const char* position, const char* end) {
 
 // Links a part below `root` (its headers already read) for every boundary
 // line of [text, end) that belongs to the innermost open multipart.
-void linkParts(ProblemReporter& problems, PartStore& store, tagMessagePart& root, const char* text,
+void linkParts(ProblemReporter& problems, Charsets& charsets, PartStore& store, tagMessagePart& root, const char* text,
                const char* end, const std::vector<TMarker>& markers, int32_t& nextNumber) {
     std::vector<OpenPart> open;
     tagMessagePart* pending = nullptr;
@@ -77,7 +77,7 @@ void linkParts(ProblemReporter& problems, PartStore& store, tagMessagePart& root
             continue;
         }
         tagMessagePart* part = &store.add();
-        parseHeaders(problems, nullptr, part, next, end, false);
+        parseHeaders(problems, charsets, nullptr, part, next, end, false);
         part->nextSibling = nullptr;
         part->firstChild = nullptr;
         part->parent = nullptr;
@@ -127,7 +127,7 @@ int embeddingDepth(const tagMessagePart& part) {
 
 // Gives every Message part whose text is its own (not transfer-encoded) the
 // root of its parts as its one child, to any depth within the bound.
-void openEmbeddedMessages(ProblemReporter& problems, TMessageInfo& info, const std::vector<TMarker>& markers,
+void openEmbeddedMessages(ProblemReporter& problems, Charsets& charsets, TMessageInfo& info, const std::vector<TMarker>& markers,
                           int32_t& nextNumber) {
     std::vector<tagMessagePart*> work;
     TPartIterator parts(&info.rootPart);
@@ -143,13 +143,13 @@ void openEmbeddedMessages(ProblemReporter& problems, TMessageInfo& info, const s
         }
         tagMessagePart& root = info.parts.add();
         TMessageInfo headers;
-        parseHeaders(quiet, &headers, &root, message.bodyStart, message.bodyEnd, false);
+        parseHeaders(quiet, charsets, &headers, &root, message.bodyStart, message.bodyEnd, false);
         root.embedded = std::make_shared<EmbeddedHeaders>(
             EmbeddedHeaders{headers.fromHtml, headers.toHtml, headers.ccHtml, headers.subject, headers.date});
         root.partNumber = nextNumber++;
         root.parent = &message;
         message.firstChild = &root;
-        linkParts(problems, info.parts, root, message.bodyStart, message.bodyEnd, markers, nextNumber);
+        linkParts(problems, charsets, info.parts, root, message.bodyStart, message.bodyEnd, markers, nextNumber);
         TPartIterator inner(&root);
         while (tagMessagePart* part = inner.next()) {
             if (part->kind == PartKind::Message && part != &message) work.push_back(part);
@@ -159,16 +159,16 @@ void openEmbeddedMessages(ProblemReporter& problems, TMessageInfo& info, const s
 
 }  // namespace
 
-void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* text, size_t length,
-                   const std::vector<TMarker>& markers) {
+void buildPartTree(ProblemReporter& problems, Charsets& charsets, TMessageInfo& info, const char* text,
+                   size_t length, const std::vector<TMarker>& markers) {
     if (!text) length = 0;
     const char* end = text + length;
     tagMessagePart& root = info.rootPart;
-    parseHeaders(problems, &info, &root, text, end, false);
+    parseHeaders(problems, charsets, &info, &root, text, end, false);
     root.partNumber = 0;
     int32_t nextNumber = 1;
-    linkParts(problems, info.parts, root, text, end, markers, nextNumber);
-    openEmbeddedMessages(problems, info, markers, nextNumber);
+    linkParts(problems, charsets, info.parts, root, text, end, markers, nextNumber);
+    openEmbeddedMessages(problems, charsets, info, markers, nextNumber);
 }
 
 }  // namespace tessaly

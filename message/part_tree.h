@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "message/charsets.h"
 #include "message/marker.h"
 #include "message/model.h"
 #include "message/problems.h"
@@ -20,7 +21,7 @@ namespace tessaly {
 // 1, 2, ... in text order and kept in info.parts. Every part keeps
 // headerStart <= bodyStart <= bodyEnd. Problems with the headers go to
 // `problems`.
-void buildPartTree(ProblemReporter& problems, TMessageInfo& info, const char* text, size_t length,
-                   const std::vector<TMarker>& markers);
+void buildPartTree(ProblemReporter& problems, Charsets& charsets, TMessageInfo& info, const char* text,
+                   size_t length, const std::vector<TMarker>& markers);
 
 }  // namespace tessaly

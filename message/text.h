@@ -63,8 +63,10 @@ std::string namedParameter(std::string_view value);
 // around "=", a quoted value (backslash escapes undone) or a token up to a
 // blank or ";", and the RFC 2231 forms name*=charset'lang'%XX and
 // name*0=, name*1*= ... joined in order, percent escapes undone (the bytes
-// are kept as they are). Null when the value has no such parameter.
-std::optional<std::string> mimeParameter(std::string_view value, std::string_view name);
+// are kept as they are). Null when the value has no such parameter. The
+// charset an RFC 2231 value declares goes to `charset` (empty when none).
+std::optional<std::string> mimeParameter(std::string_view value, std::string_view name,
+                                         std::string* charset = nullptr);
 
 // Hexadecimal pairs to bytes (high digit first); an odd last byte is
 // ignored; a pair that is not two hex digits becomes CR, LF and the pair.

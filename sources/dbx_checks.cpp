@@ -1,6 +1,7 @@
 // dbx_checks.cpp - the tests that tell a DBX mail folder file and its name.
 #include "sources/dbx_checks.h"
 
+#include "message/charsets.h"
 #include "sources/dbx_exception.h"
 #include "sources/dbx_file_info.h"
 #include "sources/dbx_header.h"
@@ -36,7 +37,10 @@ std::optional<std::string> dbxFolderNameInView(DbxView view) {
     try {
         const DbxHeader header = readDbxHeader(view);
         if (!isMailFolder(view, header)) return std::nullopt;
-        return DbxFileInfo(view, kDbxFileInfoOffset, header.fileInfoLength).storedFolderName();
+        const std::optional<std::string> name =
+            DbxFileInfo(view, kDbxFileInfoOffset, header.fileInfoLength).storedFolderName();
+        if (!name) return std::nullopt;
+        return ensureUtf8(*name);
     } catch (const DbxException&) {
         return std::nullopt;
     }

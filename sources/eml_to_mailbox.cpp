@@ -139,7 +139,7 @@ std::string fromLineDate(const TMessageInfo& info) {
     return formatAsctimeDate(when);
 }
 
-void writeFolder(JobRun& run, const TEmlDirInfo& dir, uint32_t& done, uint32_t total) {
+void writeFolder(JobRun& run, Charsets& charsets, const TEmlDirInfo& dir, uint32_t& done, uint32_t total) {
     // Staged: a run cut short keeps the mailbox of the last complete run.
     OutputFile mailbox;
     const std::string mailboxPath = dir.path + ".bmf";
@@ -173,7 +173,7 @@ void writeFolder(JobRun& run, const TEmlDirInfo& dir, uint32_t& done, uint32_t t
         switch (text.open(path)) {
             case MappedFile::Status::Ok: {
                 run.addBytes(text.size());
-                const std::string message = mailboxMessage(headerProblems, text.data(), text.end());
+                const std::string message = mailboxMessage(headerProblems, charsets, text.data(), text.end());
                 if (text.truncatedWhileMapped()) {
                     run.runProblem(kTruncatedLine + htmlEscape(path));
                 } else if (!message.empty()) {
@@ -201,13 +201,13 @@ void writeFolder(JobRun& run, const TEmlDirInfo& dir, uint32_t& done, uint32_t t
 
 }  // namespace
 
-std::string mailboxMessage(ProblemReporter& problems, const char* begin, const char* end) {
+std::string mailboxMessage(ProblemReporter& problems, Charsets& charsets, const char* begin, const char* end) {
     const char* text = begin;
     while (text < end && (*text == '\r' || *text == '\n' || *text == '\t' || *text == ' ')) ++text;
     if (text == end) return {};
 
     TMessageInfo info;
-    parseHeaders(problems, &info, nullptr, text, end, false);
+    parseHeaders(problems, charsets, &info, nullptr, text, end, false);
     std::string out = "From ";
     out += envelopeSender(info.fromAddress);
     out += ' ';
@@ -242,12 +242,13 @@ std::string mailboxMessage(ProblemReporter& problems, const char* begin, const c
 void convertEmlFolders(JobRun& run, const std::string& root) {
     uint32_t total = 0;
     uint32_t done = 0;
+    Charsets charsets;
     const std::vector<TEmlDirInfo> folders = scanFolders(run, withoutTrailingSlash(root), total);
     for (const TEmlDirInfo& dir : folders) {
         if (run.shouldStop()) break;
         // Mailboxes of runs cut short left their temporaries beside them.
         removeStaleTemporaries(dir.path.substr(0, dir.path.find_last_of('/')));
-        writeFolder(run, dir, done, total);
+        writeFolder(run, charsets, dir, done, total);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "archive/job_run.h"
+#include "message/charsets.h"
 
 namespace tessaly {
 
@@ -21,6 +22,6 @@ void convertEmlFolders(JobRun& run, const std::string& root);
 // One .eml text as a mailbox message: the From line, the text with CR LF
 // line ends and "From " lines shifted by a blank, and the closing empty line.
 // Problems with its headers are reported to `problems`.
-std::string mailboxMessage(ProblemReporter& problems, const char* begin, const char* end);
+std::string mailboxMessage(ProblemReporter& problems, Charsets& charsets, const char* begin, const char* end);
 
 }  // namespace tessaly

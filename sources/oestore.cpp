@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "message/charsets.h"
 #include "message/text.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
@@ -97,7 +98,7 @@ void readFolderTree(const std::string& storeRoot, NodeList& topLevel) {
         node->sortKey = special != 0 ? special : i;
         node->parent = parent;
         TDbxFolderInfo& f = node->info;
-        f.name = record.valueAsText(kDbxFolderName);
+        f.name = ensureUtf8(record.valueAsText(kDbxFolderName));
         f.fileName = record.valueAsText(kDbxFolderFileName);
         f.directory = storeRoot;
         if (parent) {

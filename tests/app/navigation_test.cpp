@@ -11,7 +11,7 @@ namespace {
 using test::FakeShell;
 
 constexpr const char* kHead =
-    "<html><head>\r\n<meta http-equiv=\"MSThemeCompatible\" content=\"Yes\">\r\n"
+    "<html><head>\r\n<meta charset=\"utf-8\">\r\n<meta http-equiv=\"MSThemeCompatible\" content=\"Yes\">\r\n"
     "<link rel=stylesheet type=\"text/css\" href=\"dialog.css\" title=\"webform dialog\">\r\n"
     "</head><body>\r\n\r\n";
 constexpr const char* kEnd = "\r\n</body></html>\r\n";

@@ -48,9 +48,10 @@ TEST(SafeFolderName, FitsTheFileSystemAndKeepsShortNames) {
         {repeat(cyrillic, 150), repeat(cyrillic, 127)},
         // The cut bares a blank, which is trimmed as any trailing blank is.
         {std::string(254, 'a') + " b", std::string(254, 'a')},
-        // Bytes that are not UTF-8 (Latin-1 "é") are cut at the limit.
-        {std::string(254, 'a') + "\xE9\xE9", std::string(254, 'a') + "\xE9"},
-        {std::string(250, 'a') + std::string(10, '\x80'), std::string(250, 'a') + std::string(5, '\x80')},
+        // Bytes that are not UTF-8 are read as windows-1252 ("\xE9" is "\xC3\xA9",
+        // 0x80 the euro sign) and then cut at a character boundary.
+        {std::string(254, 'a') + "\xE9\xE9", std::string(254, 'a')},
+        {std::string(250, 'a') + std::string(10, '\x80'), std::string(250, 'a') + euro},
         // A long name of dots, and one that is dots only after the cut.
         {std::string(300, '.'), std::string(255, '_')},
         {std::string(255, '.') + "x", std::string(255, '_')},

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "message/charsets.h"
 #include "sources/mailbox.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
@@ -89,6 +90,30 @@ TEST_P(Golden, ArchivedFilesMatch) {
     for (const auto& [path, bytes] : got) gotNames.push_back(path);
     ASSERT_EQ(gotNames, wantNames);
     for (const auto& [path, bytes] : want) EXPECT_EQ(got.at(path), bytes) << path;
+}
+
+// A message in seven charsets: every page and name is UTF-8 and shows
+// every character, and the .eml file keeps the original bytes.
+TEST(GoldenCharsets, PageIsUtf8AndShowsEveryCharacter) {
+    const std::string text = test::readFile((kDataDir / "mixed-charsets.eml").string());
+    test::TempDir dir;
+    const fs::path out = dir.path();
+    archive(text, out / "html", true);
+    archive(text, out / "eml", false);
+    std::string page;
+    for (const auto& [path, bytes] : readTree(out)) {
+        EXPECT_TRUE(isValidUtf8(path)) << path;
+        if (path.size() > 5 && path.substr(path.size() - 5) == ".html") page = bytes;
+        if (path.size() > 4 && path.substr(path.size() - 4) == ".eml") EXPECT_EQ(bytes, text);
+    }
+    EXPECT_TRUE(isValidUtf8(page));
+    EXPECT_EQ(page.find("<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"), 0u);
+    for (const char* expected : {"René François", "Привет мир 日本語", "Café crème brûlée, naïve continuation.",
+                                 "Naïve, split at a soft break: 5 €.", "Привет из Москвы!",
+                                 "日本語のテキストです。", "Grüße aus Köln,", "“smart quotes” –",
+                                 ">résumé.pdf<", ">Привет.doc<"}) {
+        EXPECT_NE(page.find(expected), std::string::npos) << expected;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Messages, Golden, ::testing::ValuesIn(caseNames()),

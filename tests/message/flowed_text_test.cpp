@@ -83,19 +83,22 @@ TEST(QuotedPrintableToHtml, Markup) {
         {"=3C=26=3E", "<p>&lt;&amp;&gt;</p>\r\n\r\n"},
         // An encoded CR is dropped.
         {"a=0Db", "<p>ab</p>\r\n\r\n"},
-        // A soft break flows the paragraph; the hard break after it closes.
-        {"one =\ntwo\nthree", "<p>one \r\ntwo</p>\r\n\r\n<p>three</p>\r\n\r\n"},
+        // A soft break joins the lines and flows the paragraph; the hard
+        // break after it closes.
+        {"one =\ntwo\nthree", "<p>one two</p>\r\n\r\n<p>three</p>\r\n\r\n"},
         // A soft break with spaces and CR after the "=".
-        {"one=  \r\ntwo\n", "<p>one\r\ntwo</p>\r\n\r\n"},
+        {"one=  \r\ntwo\n", "<p>onetwo</p>\r\n\r\n"},
+        // A character split by the encoder comes out whole.
+        {"na=C3=\n=AFve", "<p>na\xC3\xAFve</p>\r\n\r\n"},
         // Hard breaks alone are "<br>".
         {"a\nb", "<p>a<br>\r\nb</p>\r\n\r\n"},
         // After a hard break, soft breaks no longer flow the paragraph.
-        {"a\nb=\nc\nd", "<p>a<br>\r\nb\r\nc<br>\r\nd</p>\r\n\r\n"},
+        {"a\nb=\nc\nd", "<p>a<br>\r\nbc<br>\r\nd</p>\r\n\r\n"},
         // An empty line.
         {"a\n\nb", "<p>a</p>\r\n\r\n<p>&nbsp;</p>\r\n<p>b</p>\r\n\r\n"},
         {"a\r\n\r\nb", "<p>a</p>\r\n\r\n<p>&nbsp;</p>\r\n<p>b</p>\r\n\r\n"},
         // A flowed paragraph before an empty line.
-        {"a=\nb\n\nc", "<p>a\r\nb</p>\r\n\r\n<p>&nbsp;</p>\r\n<p>c</p>\r\n\r\n"},
+        {"a=\nb\n\nc", "<p>ab</p>\r\n\r\n<p>&nbsp;</p>\r\n<p>c</p>\r\n\r\n"},
         // An invalid pair: CR, LF and the two bytes, escaped.
         {"=<x", "<p>\r\n&lt;x</p>\r\n\r\n"},
         {"=zz!", "<p>\r\nzz!</p>\r\n\r\n"},
@@ -105,11 +108,16 @@ TEST(QuotedPrintableToHtml, Markup) {
         {"a=  ", "<p>a</p>\r\n\r\n"},
         // A LF with no paragraph open writes nothing.
         {"\nx", "<p>x</p>\r\n\r\n"},
+        // Encoded line ends and bytes that look like marks are text.
+        {"=0D\nx", "<p><br>\r\nx</p>\r\n\r\n"},
+        {"a=0Ab\x01=02\n", "<p>a\nb\x01\x02<br>\r\n</p>\r\n\r\n"},
         {"", ""},
     };
     DecodeContext context;
     for (const Row& row : rows) {
         EXPECT_EQ(runConverter(quotedPrintableToHtml, context, row.in), row.out) << row.in;
+        // Decoded first (as for a charset conversion), then marked up: the same.
+        EXPECT_EQ(runConverter(markedTextToHtml, context, quotedPrintableToMarkedText(row.in)), row.out) << row.in;
     }
 }
 

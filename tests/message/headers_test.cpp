@@ -28,7 +28,7 @@ struct LoggingRun {
 // Parses an exact-size copy of `text` (so ASan sees any read past the end).
 void parse(LoggingRun& log, TMessageInfo& info, const std::string& text, bool quiet = false) {
     std::vector<char> bytes(text.begin(), text.end());
-    parseHeaders(log.run, &info, nullptr, bytes.data(), bytes.data() + bytes.size(), quiet);
+    parseHeaders(log.run, log.run.decoder.charsets(), &info, nullptr, bytes.data(), bytes.data() + bytes.size(), quiet);
 }
 
 TEST(ParseHeaders, RecognisedFieldsInAnyCaseAndOnlyAtTheirLength) {
@@ -195,7 +195,7 @@ TEST(ParseHeaders, MalformedBlockGoesOnUnlessQuiet) {
     // The part record is not filled either.
     tagMessagePart part;
     std::vector<char> bytes(text.begin(), text.end());
-    parseHeaders(quiet.run, nullptr, &part, bytes.data(), bytes.data() + bytes.size(), true);
+    parseHeaders(quiet.run, quiet.run.decoder.charsets(), nullptr, &part, bytes.data(), bytes.data() + bytes.size(), true);
     EXPECT_EQ(part.bodyStart, nullptr);
     EXPECT_EQ(part.kind, PartKind::Unclassified);
 }

@@ -56,7 +56,7 @@ TEST(MimeWriter, WhatIsWrittenReadsBack) {
     scanBoundaryLines(eml.data(), eml.data() + eml.size(), markers, nullptr);
     ArchiveRun run;
     TMessageInfo info;
-    buildPartTree(run, info, eml.data(), eml.size(), markers);
+    buildPartTree(run, run.decoder.charsets(), info, eml.data(), eml.size(), markers);
     EXPECT_EQ(info.subject, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 " + std::string(60, 'a'));
     EXPECT_EQ(info.fromAddress, "rene@example.org");
     EXPECT_NE(info.fromHtml.find("Ren\xC3\xA9 Fran\xC3\xA7ois"), std::string::npos) << info.fromHtml;

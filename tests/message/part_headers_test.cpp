@@ -117,7 +117,7 @@ TEST(PartHeaders, Classification) {
         const std::string text = (row.headers.empty() ? "" : row.headers + "\r\n") + "\r\nbody";
         std::vector<char> bytes(text.begin(), text.end());
         tagMessagePart part;
-        parseHeaders(run, nullptr, &part, bytes.data(), bytes.data() + bytes.size(), false);
+        parseHeaders(run, run.decoder.charsets(), nullptr, &part, bytes.data(), bytes.data() + bytes.size(), false);
         EXPECT_EQ(part.kind, row.kind);
         EXPECT_EQ(part.bodyFormat, row.format);
         EXPECT_EQ(part.boundary, row.boundary);
@@ -133,7 +133,7 @@ TEST(PartHeaders, ContentIdRangesAndReset) {
     tagMessagePart part;
     part.nextSibling = &part;  // stale links are cleared
     part.partNumber = 9;
-    parseHeaders(run, nullptr, &part, text.data(), text.data() + text.size(), false);
+    parseHeaders(run, run.decoder.charsets(), nullptr, &part, text.data(), text.data() + text.size(), false);
     EXPECT_EQ(part.contentId, "cid:part1@x");
     EXPECT_EQ(part.contentType, "text/plain");
     EXPECT_EQ(part.headerStart, text.data());
@@ -143,7 +143,7 @@ TEST(PartHeaders, ContentIdRangesAndReset) {
     EXPECT_EQ(part.partNumber, 0);
 
     const std::string none = "Content-Type: text/plain\r\n\r\n";
-    parseHeaders(run, nullptr, &part, none.data(), none.data() + none.size(), false);
+    parseHeaders(run, run.decoder.charsets(), nullptr, &part, none.data(), none.data() + none.size(), false);
     EXPECT_EQ(part.contentId, "");
 }
 

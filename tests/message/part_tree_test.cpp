@@ -100,7 +100,7 @@ struct Built {
 };
 
 void build(Built& b, const std::string& text) {
-    buildPartTree(b.run, b.info, text.data(), text.size(),
+    buildPartTree(b.run, b.run.decoder.charsets(), b.info, text.data(), text.size(),
                   markersOf(text.data(), text.size()));
     b.order = checkTree(b.info.rootPart, text.data(), text.size());
 }
@@ -208,7 +208,7 @@ TEST(PartTree, StructuresRealMailersWrite) {
         scanBoundaryLines(row.text.data(), row.text.data() + row.text.size(), markers, nullptr);
         ArchiveRun run;
         TMessageInfo info;
-        buildPartTree(run, info, row.text.data(), row.text.size(), markers);
+        buildPartTree(run, run.decoder.charsets(), info, row.text.data(), row.text.size(), markers);
         const std::vector<tagMessagePart*> order = checkTree(info.rootPart, row.text.data(), row.text.size());
         std::vector<std::string> bodies;
         for (size_t i = 1; i < order.size(); ++i) bodies.push_back(body(order[i]));
@@ -237,7 +237,7 @@ TEST(PartTree, HeaderBlockEndingInALineOfBlanks) {
         SCOPED_TRACE(row.why);
         ArchiveRun run;
         TMessageInfo info;
-        buildPartTree(run, info, row.text.data(), row.text.size(), {});
+        buildPartTree(run, run.decoder.charsets(), info, row.text.data(), row.text.size(), {});
         EXPECT_EQ(info.subject, row.subject);
         EXPECT_EQ(body(&info.rootPart), row.body);
     }
@@ -257,7 +257,7 @@ TEST(PartTree, MarkersOutsideTheTextOrOutOfOrderAreIgnored) {
     hostile.insert(hostile.end(), markers.rbegin(), markers.rend());
     ArchiveRun run;
     TMessageInfo info;
-    buildPartTree(run, info, kNested.data(), kNested.size(), hostile);
+    buildPartTree(run, run.decoder.charsets(), info, kNested.data(), kNested.size(), hostile);
     checkTree(info.rootPart, kNested.data(), kNested.size());
 }
 
@@ -280,12 +280,12 @@ TEST(PartTree, EveryPrefixOfAMessage) {
         const char* text = bytes.data();
         ArchiveRun run;
         TMessageInfo info;
-        buildPartTree(run, info, text, n, markersOf(text, n));
+        buildPartTree(run, run.decoder.charsets(), info, text, n, markersOf(text, n));
         checkTree(info.rootPart, text, n);
 
         tagMessagePart part;
-        parseHeaders(run, &info, &part, text, text + n, true);
-        parseHeaders(run, nullptr, &part, text, text + n, false);
+        parseHeaders(run, run.decoder.charsets(), &info, &part, text, text + n, true);
+        parseHeaders(run, run.decoder.charsets(), nullptr, &part, text, text + n, false);
     }
 }
 
@@ -296,7 +296,7 @@ TEST(PartTree, MarkersBeyondTheLengthAreIgnored) {
     for (size_t n = 0; n <= kNested.size(); ++n) {
         ArchiveRun run;
         TMessageInfo info;
-        buildPartTree(run, info, kNested.data(), n, markers);
+        buildPartTree(run, run.decoder.charsets(), info, kNested.data(), n, markers);
         checkTree(info.rootPart, kNested.data(), n);
     }
 }
@@ -314,7 +314,7 @@ TEST(PartTree, CorruptedMessages) {
         std::vector<char> bytes(text.begin(), text.end());
         ArchiveRun run;
         TMessageInfo info;
-        buildPartTree(run, info, bytes.data(), bytes.size(),
+        buildPartTree(run, run.decoder.charsets(), info, bytes.data(), bytes.size(),
                       markersOf(bytes.data(), bytes.size()));
         checkTree(info.rootPart, bytes.data(), bytes.size());
     }

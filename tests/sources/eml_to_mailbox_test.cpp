@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 std::string convert(const std::string& text) {
     ArchiveRun run;
-    return mailboxMessage(run, text.data(), text.data() + text.size());
+    return mailboxMessage(run, run.decoder.charsets(), text.data(), text.data() + text.size());
 }
 
 // What follows the From line.
