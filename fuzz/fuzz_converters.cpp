@@ -51,7 +51,13 @@ void convert(DecodeContext& context, unsigned which, const char*& start, const c
         case 3: linesToParagraphs(context, start, end); break;
         case 4: flowedToPlain(context, start, end); break;
         case 5: enrichedToPlain(context, start, end); break;
-        case 6: rtfToHtml(context, start, end); break;
+        case 6:
+            rtfToHtml(context, start, end);
+            // Every escape is converted, so the HTML is whole UTF-8.
+            if (start && !isValidUtf8(std::string_view(start, static_cast<size_t>(end - start)))) {
+                propertyFailed("HTML taken out of RTF is not valid UTF-8");
+            }
+            break;
         case 7:
             (void)isRtfHtml(start, end);
             (void)isRtfText(start, end);

@@ -1,6 +1,10 @@
 // rtf_html.cpp - HTML encapsulated in RTF, as Outlook stores HTML mail: the
-// tests for it and the extraction of the HTML.
+// tests for it and the extraction of the HTML, in UTF-8.
+#include <algorithm>
+#include <string>
+
 #include "message/body_html.h"
+#include "message/charsets.h"
 #include "message/convert_core.h"
 #include "platform/ascii.h"
 
@@ -54,22 +58,133 @@ size_t after(std::string_view text, size_t from, std::string_view what) {
     return found == npos ? text.size() : found + what.size();
 }
 
+// Whether a "\'xx" escape starts at `pos`; its byte goes to `byte`.
+bool hexEscape(std::string_view text, size_t pos, char& byte) {
+    if (!at(text, pos, "\\'") || pos + 3 >= text.size()) return false;
+    const int high = hexDigitValue(text[pos + 2]);
+    const int low = hexDigitValue(text[pos + 3]);
+    if (high < 0 || low < 0) return false;
+    byte = static_cast<char>(high * 16 + low);
+    return true;
+}
+
+// Whether a "\uN" escape (a UTF-16 unit, negative above 32767) starts at
+// `pos`: "\u" and then a digit or a minus and a digit, so "\ul" and "\uc1"
+// are not one.
+bool unicodeEscape(std::string_view text, size_t pos) {
+    if (!at(text, pos, "\\u")) return false;
+    size_t digit = pos + 2;
+    if (digit < text.size() && text[digit] == '-') ++digit;
+    return digit < text.size() && isDigit(text[digit]);
+}
+
+// The code page "\ansicpgN" names in the RTF header (before `htmlStart`):
+// its charset label, windows-1252 (the RTF default) when there is none.
+std::string headerCharset(std::string_view header) {
+    const size_t word = header.find("\\ansicpg");
+    if (word == npos) return "windows-1252";
+    size_t pos = word + 8;
+    const std::string label = codePageCharset(static_cast<uint32_t>(readNumber(header, pos)));
+    return label.empty() ? "windows-1252" : label;
+}
+
+// Text that comes as escapes: bytes in the document's code page ("\'xx"
+// and stray 8-bit bytes) and UTF-16 units ("\uN"), held until the run of
+// one kind ends so that characters of several bytes or units convert whole.
+class EscapedText {
+public:
+    EscapedText(Charsets& charsets, std::string label) : charsets_(charsets), label_(std::move(label)) {}
+
+    void addByte(char byte, TextOutput& out) {
+        if (!units_.empty()) flush(out);
+        bytes_ += byte;
+    }
+    void addUnit(long value, TextOutput& out) {
+        if (!bytes_.empty()) flush(out);
+        const auto unit = static_cast<uint16_t>(value < 0 ? value + 65536 : value);
+        units_ += static_cast<char>(unit & 0xFF);
+        units_ += static_cast<char>(unit >> 8);
+    }
+    void flush(TextOutput& out) {
+        if (!bytes_.empty()) out.put(charsets_.toUtf8(bytes_, label_, false));
+        if (!units_.empty()) out.put(utf16leToUtf8(units_));
+        bytes_.clear();
+        units_.clear();
+    }
+
+private:
+    Charsets& charsets_;
+    const std::string label_;
+    std::string bytes_;
+    std::string units_;
+};
+
+// Past the `count` characters a reader without Unicode shows in place of a
+// "\uN" escape: each a "\'xx" escape or one plain character.
+size_t skipFallback(std::string_view text, size_t pos, long count) {
+    char byte = 0;
+    for (long skipped = 0; skipped < count && pos < text.size();) {
+        const char c = text[pos];
+        if (c == '\r' || c == '\n') {
+            ++pos;
+        } else if (hexEscape(text, pos, byte)) {
+            pos += 4;
+            ++skipped;
+        } else if (c == '\\' || c == '{' || c == '}') {
+            break;
+        } else {
+            ++pos;
+            ++skipped;
+        }
+    }
+    return pos;
+}
+
 // The HTML lives in "{\*\htmltagN ...}" groups and in plain text between
 // them; "\htmlrtf ... \htmlrtf0" marks RTF-only text. An "{\*\mhtmltagN ...}"
 // group carries a rewritten tag (a "cid:" link, say) that replaces the
-// htmltag group of the same number right after it. The output is never
-// longer than the input.
-void rtfHtmlLoop(std::string_view in, TextOutput& out) {
+// htmltag group of the same number right after it. Escaped characters are
+// written in UTF-8: a "\'xx" byte (at most 3 bytes of UTF-8 for its 4) or a
+// stray 8-bit byte (at most 3 for 1), a "\uN" unit (at most 3 for its 3 or
+// more, a pair 4 for 14 or more).
+void rtfHtmlLoop(std::string_view in, TextOutput& out, EscapedText& escaped) {
     const size_t n = in.size();
     size_t i = htmlStart(in);
     if (i == npos) return;
     long rewrittenTag = -1;
+    long fallbackCount = 1;
+    char byte = 0;
     while (i < n) {
         const char c = in[i];
-        if (c == '{' || c == '}' || c == '\r' || c == '\n') {
+        if (c == '\r' || c == '\n') {
             ++i;
             continue;
         }
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            escaped.addByte(c, out);
+            ++i;
+            continue;
+        }
+        if (hexEscape(in, i, byte)) {
+            escaped.addByte(byte, out);
+            i += 4;
+            continue;
+        }
+        if (unicodeEscape(in, i)) {
+            size_t j = i + 2;
+            const bool negative = in[j] == '-';
+            if (negative) ++j;
+            const long value = readNumber(in, j);
+            escaped.addUnit(negative ? -value : value, out);
+            skipSpace(in, j);
+            i = skipFallback(in, j, fallbackCount);
+            continue;
+        }
+        if (c == '{' || c == '}') {
+            ++i;
+            continue;
+        }
+        escaped.flush(out);
         if (c != '\\') {
             out.put(c);
             ++i;
@@ -86,6 +201,10 @@ void rtfHtmlLoop(std::string_view in, TextOutput& out) {
             j += 11;
             rewrittenTag = readNumber(in, j);
             skipSpace(in, j);
+        } else if (at(in, i, "\\uc") && i + 3 < n && isDigit(in[i + 3])) {
+            j += 3;
+            fallbackCount = std::min(readNumber(in, j), 8L);
+            skipSpace(in, j);
         } else if (at(in, i, "\\par") || at(in, i, "\\tab")) {
             out.put(in[i + 1] == 'p' ? "\r\n" : "   ");
             j += 4;
@@ -94,10 +213,6 @@ void rtfHtmlLoop(std::string_view in, TextOutput& out) {
             j += in[i + 1] == 'l' ? 3 : 4;
             skipDigits(in, j);
             skipSpace(in, j);
-        } else if (at(in, i, "\\'") && i + 3 < n && hexDigitValue(in[i + 2]) >= 0 &&
-                   hexDigitValue(in[i + 3]) >= 0) {
-            out.put(static_cast<char>(hexDigitValue(in[i + 2]) * 16 + hexDigitValue(in[i + 3])));
-            j += 4;
         } else if (at(in, i, "\\pntext")) {
             j = in.find('}', i);
             if (j == npos) j = n;
@@ -118,7 +233,12 @@ void rtfHtmlLoop(std::string_view in, TextOutput& out) {
         }
         i = j;
     }
+    escaped.flush(out);
 }
+
+// Written before HTML that holds characters beyond ASCII: a browser reads
+// the file as UTF-8 by it, whatever charset its own meta line names.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 }  // namespace
 
@@ -131,7 +251,14 @@ bool isRtfText(const char* start, const char* end) {
 }
 
 void rtfToHtml(DecodeContext& context, const char*& start, const char*& end) {
-    convertInto(context.bufferA(), start, end, 1, 0, rtfHtmlLoop);
+    const std::string_view rtf = viewOf(start, end);
+    const size_t html = htmlStart(rtf);
+    EscapedText escaped(context.charsets(), headerCharset(rtf.substr(0, html == npos ? 0 : html)));
+    convertInto(context.bufferA(), start, end, 3, kUtf8Mark.size(), [&](std::string_view in, TextOutput& out) {
+        out.put(kUtf8Mark);
+        rtfHtmlLoop(in, out, escaped);
+    });
+    if (isAscii(viewOf(start + kUtf8Mark.size(), end))) start += kUtf8Mark.size();
 }
 
 }  // namespace tessaly

@@ -47,8 +47,8 @@ TEST(RtfToHtml, Extraction) {
          "<b>boldx"},
         // \par, \tab and a space after each.
         {"{\\*\\htmltag1 <p>}a\\par b\\tab c\\par\\par d", "<p>a\r\nb   c\r\n\r\nd"},
-        // Hexadecimal escapes, escaped braces and backslash.
-        {"{\\*\\htmltag1 <p>}caf\\'e9 \\{x\\} C:\\\\dir", "<p>caf\xe9 {x} C:\\dir"},
+        // Escaped braces and backslash.
+        {"{\\*\\htmltag1 <p>}\\{x\\} C:\\\\dir", "<p>{x} C:\\dir"},
         // Indents and list numbers are dropped.
         {"{\\*\\htmltag1 <li>}\\li720 \\fi-360 {\\pntext 1.}item", "<li>item"},
         // The rewritten tag of an mhtmltag group replaces the htmltag group
@@ -66,6 +66,52 @@ TEST(RtfToHtml, Extraction) {
     DecodeContext context;
     for (const Row& row : rows) {
         EXPECT_EQ(runConverter(rtfToHtml, context, kHead + row.body), row.html) << row.body;
+    }
+}
+
+// HTML with characters beyond ASCII starts with the UTF-8 byte-order mark,
+// which browsers obey over the charset of the HTML's own meta line.
+const std::string kMark = "\xEF\xBB\xBF";
+
+std::string rtfWithCodePage(const std::string& codePage, const std::string& body) {
+    return "{\\rtf1\\ansi" + codePage + "\\fromhtml1 \\deff0{\\fonttbl{\\f0 Arial;}}" + body;
+}
+
+TEST(RtfToHtml, EscapedCharactersInUtf8) {
+    const struct {
+        std::string codePage;  // the header's code page word
+        std::string body;
+        std::string html;
+    } rows[] = {
+        // No code page: windows-1252, as RTF readers assume.
+        {"", "{\\*\\htmltag1 <p>}caf\\'e9 \\'80", kMark + "<p>caf\u00e9 \u20ac"},
+        {"\\ansicpg1251", "{\\*\\htmltag1 <p>}\\'cf\\'f0\\'e8", kMark + "<p>\u041f\u0440\u0438"},
+        {"\\ansicpg1253", "{\\*\\htmltag1 <p>}\\'e1", kMark + "<p>\u03b1"},
+        // Two escapes make one character of a double-byte code page, also
+        // across a line break.
+        {"\\ansicpg932", "{\\*\\htmltag1 <p>}\\'82\\'a0\\'82\r\n\\'a2", kMark + "<p>\u3042\u3044"},
+        {"\\ansicpg936", "{\\*\\htmltag1 <p>}\\'d6\\'d0", kMark + "<p>\u4e2d"},
+        // Bytes the code page does not have are read as windows-1252.
+        {"\\ansicpg932", "{\\*\\htmltag1 <p>}\\'82x", kMark + "<p>\u201ax"},
+        // \uN with the fallback character after it skipped; negative
+        // numbers are the units above 32767, a pair one character.
+        {"", "{\\*\\htmltag1 <p>}\\u1055 ?x", kMark + "<p>\u041fx"},
+        {"", "{\\*\\htmltag1 <p>}\\u-10179?\\u-8704?", kMark + "<p>\U0001F600"},
+        {"", "{\\*\\htmltag1 <p>}\\uc2\\u1055\\'3f\\'3fx\\uc0\\u1056 y", kMark + "<p>\u041fx\u0420y"},
+        // A lone half of a pair, and one cut off at the end.
+        {"", "{\\*\\htmltag1 <p>}\\u-10179?x", kMark + "<p>\ufffdx"},
+        {"", "{\\*\\htmltag1 <p>}\\u-10179", kMark + "<p>\ufffd"},
+        // A stray 8-bit byte (RTF is 7-bit) is read in the code page too.
+        {"", "{\\*\\htmltag1 <p>}\xe9t\xe9", kMark + "<p>\u00e9t\u00e9"},
+        // Control words that only start like \uN stay as they were; ASCII
+        // HTML gets no mark.
+        {"", "{\\*\\htmltag1 <p>}\\ul x\\u", "<p>\\ul x\\u"},
+        {"\\ansicpg1251", "{\\*\\htmltag1 <p>}\\'41", "<p>A"},
+    };
+    DecodeContext context;
+    for (const auto& row : rows) {
+        EXPECT_EQ(runConverter(rtfToHtml, context, rtfWithCodePage(row.codePage, row.body)), row.html)
+            << row.codePage << row.body;
     }
 }
 
