@@ -41,8 +41,26 @@ ArchiveWriter::~ArchiveWriter() {
     }
 }
 
+std::string ArchiveWriter::relativePath(const std::string& path) const {
+    const std::string& root = options_.root;
+    if (path.size() > root.size() && path.compare(0, root.size(), root) == 0 && path[root.size()] == '/') {
+        return path.substr(root.size() + 1);
+    }
+    return path;
+}
+
+std::unique_ptr<Catalogue> ArchiveWriter::finish() {
+    closeFolder();
+    batch_.commit();
+    return batch_.releaseCatalogue();
+}
+
 TargetFolder& ArchiveWriter::openFolder(std::string_view folderPath, std::string folderName) {
     closeFolder();
+    if (catalogueOpener_) {
+        batch_.setCatalogue(catalogueOpener_());
+        catalogueOpener_ = nullptr;
+    }
     std::string subfolderPath = safeFolderPath(folderPath);
     if (!subfolderPath.empty()) subfolderPath += '/';
     folder_.reset(new TargetFolder(*this, std::move(subfolderPath), std::move(folderName)));

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -100,6 +101,19 @@ public:
     CommitBatch& batch() { return batch_; }
     ArchivedPaths& archived() { return archived_; }
 
+    // The path of a file in the archive relative to its root.
+    std::string relativePath(const std::string& path) const;
+
+    // The catalogue that gets a row for every message put in place.
+    void attachCatalogue(std::unique_ptr<Catalogue> catalogue) { batch_.setCatalogue(std::move(catalogue)); }
+    // Opens the catalogue when the first folder is opened, so that a run
+    // that archives nothing leaves the archive as it was.
+    using CatalogueOpener = std::function<std::unique_ptr<Catalogue>()>;
+    void setCatalogueOpener(CatalogueOpener opener) { catalogueOpener_ = std::move(opener); }
+    // Closes the open folder, puts every message in place and hands the
+    // catalogue back (null when none was attached or it was dropped).
+    std::unique_ptr<Catalogue> finish();
+
     // Counts a message that cannot be written in the chosen format; returns
     // the count so far, this one included.
     uint32_t countRefusedMessage() { return ++refusedMessages_; }
@@ -111,6 +125,7 @@ private:
     CommitBatch batch_;
     ArchivedPaths archived_;
     std::unique_ptr<TargetFolder> folder_;
+    CatalogueOpener catalogueOpener_;
     uint32_t refusedMessages_ = 0;
 };
 

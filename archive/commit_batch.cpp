@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "archive/duplicates.h"
+#include "message/text.h"
 #include "platform/ascii.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -37,17 +38,52 @@ void CommitBatch::commit() {
     foldedNames_.clear();
     bytes_ = 0;
 
+    // The rows reach the catalogue's log before the sync that makes the
+    // files durable, so no file is ever in place without its row.
+    const bool catalogued = catalogue_ && addPendingRows(messages);
     std::vector<MessageFiles*> files;
     for (Waiting& message : messages) files.push_back(&message.files);
     const std::vector<int> errors = MessageFiles::putInPlaceTogether(files);
+    std::vector<int64_t> placed;
+    std::vector<int64_t> failed;
     for (size_t i = 0; i < messages.size(); ++i) {
+        (errors[i] == 0 ? placed : failed).push_back(messages[i].row.id);
         if (errors[i] == 0) continue;
         setLastSystemError(errors[i]);
         problems_.lateMessageProblem(messages[i].message, createFailureLine(messages[i].files.mainPath()));
     }
+    if (catalogued) catalogue_->settle(placed, failed);
 }
 
-void CommitBatch::stage(MessageFiles files) {
+void CommitBatch::setCatalogue(std::unique_ptr<Catalogue> catalogue) { catalogue_ = std::move(catalogue); }
+
+bool CommitBatch::addPendingRows(std::vector<Waiting>& messages) {
+    std::vector<CatalogueRow> rows;
+    rows.reserve(messages.size());
+    const std::string prefix = catalogue_->root() + "/";
+    for (Waiting& message : messages) {
+        for (CatalogueAttachment& attachment : message.row.attachments) {
+            if (!attachment.path.empty()) attachment.size = message.files.attachmentSize(prefix + attachment.path);
+        }
+        rows.push_back(std::move(message.row));
+    }
+    const bool stored = catalogue_->addPending(rows);
+    for (size_t i = 0; i < messages.size(); ++i) messages[i].row.id = rows[i].id;
+    if (!stored) dropCatalogue();
+    return stored;
+}
+
+void CommitBatch::dropCatalogue() {
+    // A catalogue that cannot be written goes; the next run makes it anew
+    // from the files, so nothing in it is lost.
+    const std::string path = cataloguePath(catalogue_->root());
+    catalogue_.reset();
+    for (const char* suffix : {"", "-wal", "-shm"}) removeFile(path + suffix);
+    problems_.runProblem("Warning: the archive's catalogue could not be written (" + htmlEscape(systemErrorText()) +
+                         "); it will be made anew from the archive's files by the next run");
+}
+
+void CommitBatch::stage(MessageFiles files, CatalogueRow row) {
     if (!messages_.empty() && (messages_.size() >= kMaxMessages || bytes_ >= kMaxBytes ||
                                tickCount() - firstTick_ >= kMaxWaitMs)) {
         commit();
@@ -55,7 +91,7 @@ void CommitBatch::stage(MessageFiles files) {
     if (messages_.empty()) firstTick_ = tickCount();
     const std::vector<std::string> paths = files.paths();
     bytes_ += files.bytesWritten();
-    messages_.push_back({std::move(files), problems_.currentMessage()});
+    messages_.push_back({std::move(files), problems_.currentMessage(), std::move(row)});
     for (const std::string& path : paths) {
         names_.insert(path);
         foldedNames_.insert(asciiLower(path));

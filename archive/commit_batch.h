@@ -8,10 +8,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "archive/catalogue.h"
+#include "archive/catalogue_row.h"
 #include "archive/staged_files.h"
 #include "message/problems.h"
 
@@ -26,9 +29,17 @@ public:
     CommitBatch& operator=(const CommitBatch&) = delete;
 
     // Takes the complete files (MessageFiles::complete) of the message being
-    // archived. The waiting messages are put in place first when there are
-    // many, when they hold many bytes or when the oldest has waited a while.
-    void stage(MessageFiles files);
+    // archived, and its catalogue row. The waiting messages are put in place
+    // first when there are many, when they hold many bytes or when the
+    // oldest has waited a while.
+    void stage(MessageFiles files, CatalogueRow row);
+
+    // The archive's catalogue, which gets the rows of the messages as they
+    // are put in place; none when `catalogue` is null. The root is that of
+    // the paths the rows name.
+    void setCatalogue(std::unique_ptr<Catalogue> catalogue);
+    Catalogue* catalogue() { return catalogue_.get(); }
+    std::unique_ptr<Catalogue> releaseCatalogue() { return std::move(catalogue_); }
 
     // Syncs and puts every waiting message in place. A message that cannot
     // be is reported as a create failure under its own description. Call it
@@ -45,9 +56,16 @@ private:
     struct Waiting {
         MessageFiles files;
         MessageRef message;
+        CatalogueRow row;
     };
 
+    // The rows of `messages` stored as pending; false (and the catalogue
+    // dropped, for the next run to rebuild) when that fails.
+    bool addPendingRows(std::vector<Waiting>& messages);
+    void dropCatalogue();
+
     ProblemReporter& problems_;
+    std::unique_ptr<Catalogue> catalogue_;
     std::vector<Waiting> messages_;
     std::unordered_set<std::string> names_;
     std::unordered_set<std::string> foldedNames_;  // in lower case

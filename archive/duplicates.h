@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "archive/catalogue_row.h"
 #include "archive/commit_batch.h"
 #include "archive/job_run.h"
 #include "archive/staged_files.h"
@@ -64,8 +65,10 @@ void reportCreateFailure(JobRun& run, const std::string& path);
 // warning naming its path) and hands the message's files to the batch.
 // When they cannot be completed, the create failure is logged; when the
 // source file shrank meanwhile, nothing (the job reports the file).
-// The content key (when known) goes with the file as its tag.
+// The content key (when known) goes with the file as its tag; so do the
+// threading ids of a page, which does not show them all. `row` is the
+// message's catalogue row.
 void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, const FILETIME& time,
-                       const std::string& contentKey);
+                       const std::string& contentKey, CatalogueRow row);
 
 }  // namespace tessaly

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "archive/duplicates.h"
+#include "archive/message_row.h"
 #include "archive/naming.h"
 #include "message/decoding.h"
 
@@ -49,7 +50,9 @@ void writeEmlMessage(TargetFolder& target, const char* text, const char* textEnd
     const bool endsInCrLf = textEnd - text >= 2 && textEnd[-2] == '\r' && textEnd[-1] == '\n';
     if (!endsInCrLf) file.write("\r\n\r\n", 4);
 
-    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime, info.contentKey);
+    CatalogueRow row;
+    if (writer.batch().catalogue()) row = rowFromMessage(writer.decoder(), info, writer.relativePath(path));
+    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime, info.contentKey, std::move(row));
 }
 
 }  // namespace tessaly

@@ -8,6 +8,8 @@
 
 #include "archive/attachments.h"
 #include "archive/duplicates.h"
+#include "archive/message_row.h"
+#include "archive/page_row.h"
 #include "archive/naming.h"
 #include "message/attribute_text.h"
 #include "message/body_html.h"
@@ -169,7 +171,7 @@ bool convertText(DecodeContext& decoder, const tagMessagePart& part, const char*
     return false;
 }
 
-void writeAttachmentBlock(OutputFile& file, TMessageInfo& info) {
+void writeAttachmentBlock(std::string& page, TMessageInfo& info) {
     std::string block;
     TPartIterator parts(&info.rootPart);
     while (const tagMessagePart* part = parts.next()) {
@@ -182,7 +184,7 @@ void writeAttachmentBlock(OutputFile& file, TMessageInfo& info) {
     }
     if (block.empty()) return;
     block += "</div>\r\n\r\n";
-    file.write(block);
+    page += block;
 }
 
 // The text parts of the message `root` opens (the whole message, or one
@@ -211,7 +213,7 @@ std::vector<const tagMessagePart*> textsOf(const tagMessagePart& root, std::vect
 }
 
 // Above the texts of an embedded message, its headers as the page's own.
-void writeEmbeddedHeaders(OutputFile& file, const EmbeddedHeaders& headers) {
+void writeEmbeddedHeaders(std::string& page, const EmbeddedHeaders& headers) {
     std::string out = "<div class=\"headers\">\r\n";
     if (!headers.toHtml.empty()) addRow(out, "to", "To:", headers.toHtml);
     if (!headers.ccHtml.empty()) addRow(out, "cc", "Cc:", headers.ccHtml);
@@ -219,32 +221,32 @@ void writeEmbeddedHeaders(OutputFile& file, const EmbeddedHeaders& headers) {
     addRow(out, "subject", "Subject:", htmlEscape(headers.subject));
     if (!headers.date.empty()) addRow(out, "date", "Date:", htmlEscape(headers.date));
     out += "</div>\r\n\r\n";
-    file.write(out);
+    page += out;
 }
 
 // The message's own texts, then each embedded message's headers and texts.
-void writeTextBlock(DecodeContext& decoder, OutputFile& file, TMessageInfo& info) {
+void writeTextBlock(DecodeContext& decoder, std::string& page, TMessageInfo& info) {
     bool opened = false;
     std::vector<const tagMessagePart*> roots{&info.rootPart};
     for (size_t i = 0; i < roots.size(); ++i) {
         const std::vector<const tagMessagePart*> texts = textsOf(*roots[i], roots);
         if (texts.empty()) continue;
-        if (!opened) file.write("<div class=\"texts\">\r\n\r\n");
+        if (!opened) page += "<div class=\"texts\">\r\n\r\n";
         opened = true;
-        if (roots[i]->embedded) writeEmbeddedHeaders(file, *roots[i]->embedded);
+        if (roots[i]->embedded) writeEmbeddedHeaders(page, *roots[i]->embedded);
         for (const tagMessagePart* part : texts) {
             const char* start = part->bodyStart;
             const char* end = part->bodyEnd;
             const bool flowed = convertText(decoder, *part, start, end);
-            file.write(flowed ? "<div class=\"flowed\">\r\n" : "<div class=\"fixed\">\r\n");
-            if (start) file.write(start, static_cast<size_t>(end - start));
-            file.write("</div>\r\n\r\n");
+            page += flowed ? "<div class=\"flowed\">\r\n" : "<div class=\"fixed\">\r\n";
+            if (start) page.append(start, static_cast<size_t>(end - start));
+            page += "</div>\r\n\r\n";
         }
     }
-    if (opened) file.write("</div>\r\n\r\n\r\n");
+    if (opened) page += "</div>\r\n\r\n\r\n";
 }
 
-void writeImageBlock(OutputFile& file, TMessageInfo& info) {
+void writeImageBlock(std::string& page, TMessageInfo& info) {
     std::string block;
     TPartIterator parts(&info.rootPart);
     while (const tagMessagePart* part = parts.next()) {
@@ -254,7 +256,7 @@ void writeImageBlock(OutputFile& file, TMessageInfo& info) {
     }
     if (block.empty()) return;
     block += "</div>\r\n\r\n";
-    file.write(block);
+    page += block;
 }
 
 }  // namespace
@@ -279,16 +281,22 @@ void writeHtmlMessage(TargetFolder& target, TMessageInfo& info) {
         reportCreateFailure(run, pagePath);
         return;
     }
-    OutputFile& page = files.main();
-    const std::string head = headBuffer(info, target.pageSubfolder());
-    const std::string foot = footBuffer(info);
-    page.write(head);
+    // The page is made whole in memory: the catalogue reads its row from it.
+    std::string page = headBuffer(info, target.pageSubfolder());
     writeAttachmentFiles(writer, info, saved, attachmentDirectory, files);
     writeAttachmentBlock(page, info);
     writeTextBlock(writer.decoder(), page, info);
     writeImageBlock(page, info);
-    page.write(foot);
-    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime, info.contentKey);
+    page += footBuffer(info);
+    files.main().write(page);
+    CatalogueRow row;
+    if (writer.batch().catalogue()) {
+        row = rowFromPage(page, writer.relativePath(pagePath));
+        row.date = unixSeconds(info.fileTime);
+        row.contentKey = info.contentKey;
+        setThreadIds(info, row);
+    }
+    finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime, info.contentKey, std::move(row));
 }
 
 }  // namespace tessaly

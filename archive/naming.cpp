@@ -5,6 +5,7 @@
 
 #include "message/charsets.h"
 #include "message/text.h"
+#include "platform/ascii.h"
 
 namespace tessaly {
 
@@ -23,6 +24,8 @@ std::string safeFolderName(std::string_view component) {
         safe = trimWhite(std::string_view(safe).substr(0, utf8Prefix(safe, kMaxNameBytes)));
     }
     if (!safe.empty() && safe.find_first_not_of('.') == std::string::npos) safe.assign(safe.size(), '_');
+    // The archive keeps its catalogue and index files there.
+    if (equalsIgnoringCase(safe, ".tessaly")) safe[0] = '_';
     return safe;
 }
 

@@ -196,6 +196,13 @@ std::vector<std::string> MessageFiles::paths() const {
     return all;
 }
 
+uint64_t MessageFiles::attachmentSize(const std::string& path) const {
+    for (const auto& file : attachments_) {
+        if (file->path() == path) return file->bytesWritten();
+    }
+    return 0;
+}
+
 std::vector<std::string> MessageFiles::temporaryPaths() const {
     std::vector<std::string> all{main_->temporaryPath()};
     for (const auto& file : attachments_) all.push_back(file->temporaryPath());

@@ -62,6 +62,9 @@ public:
     uint64_t bytesWritten() const;
     // The final paths of every file, the page or EML file first.
     std::vector<std::string> paths() const;
+    // The bytes written to the attachment file whose final path is `path`,
+    // 0 for none.
+    uint64_t attachmentSize(const std::string& path) const;
 
 private:
     // What the journal must hold while this message's files move (empty

@@ -22,6 +22,7 @@ const NamedTarget kTargets[] = {
     {"regedit", fuzzRegedit},
     {"pst", fuzzPst},
     {"rtf_compressed", fuzzRtfCompressed},
+    {"archive_rows", fuzzArchiveRows},
     {{}, nullptr},
 };
 

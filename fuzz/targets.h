@@ -42,6 +42,8 @@ void fuzzRegedit(const uint8_t* data, size_t size);
 void fuzzPst(const uint8_t* data, size_t size);
 // Compressed RTF as Outlook stores message bodies.
 void fuzzRtfCompressed(const uint8_t* data, size_t size);
+// Catalogue rows read back from a page or an EML file.
+void fuzzArchiveRows(const uint8_t* data, size_t size);
 
 struct NamedTarget {
     std::string_view name;

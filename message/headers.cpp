@@ -41,6 +41,9 @@ void clearHeaderValues(TMessageInfo& info) {
     info.fileTime = FILETIME{};
     info.sentTime = SYSTEMTIME{};
     info.messageId.clear();
+    info.inReplyTo.clear();
+    info.references.clear();
+    info.threadId.clear();
 }
 
 void storeMessageField(TMessageInfo& info, std::string_view name, std::string_view value) {
@@ -61,6 +64,12 @@ void storeMessageField(TMessageInfo& info, std::string_view name, std::string_vi
         info.date = value;
     } else if (isField(name, "Message-id")) {
         info.messageId = value;
+    } else if (isField(name, "In-reply-to")) {
+        info.inReplyTo = value;
+    } else if (isField(name, "References")) {
+        info.references = value;
+    } else if (isField(name, "X-gm-thrid")) {
+        info.threadId = value;
     }
 }
 

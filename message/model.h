@@ -129,6 +129,11 @@ struct TMessageInfo {
     FILETIME fileTime;
     SYSTEMTIME sentTime;
     std::string messageId;
+    // The threading headers as written (In-Reply-To, References) and
+    // Gmail's thread number (X-GM-THRID), for the archive's catalogue.
+    std::string inReplyTo;
+    std::string references;
+    std::string threadId;
     std::string checksumKey;
     std::string folderName;
     // The whole content's identity (content_key.h), kept with the archived

@@ -103,17 +103,7 @@ void linkParts(ProblemReporter& problems, Charsets& charsets, PartStore& store, 
 
 // The dates and headers of an embedded message are shown, not judged: its
 // problems are no problems of the message that holds it.
-class Unreported final : public ProblemReporter {
-public:
-    void messageProblem(std::string_view, std::string_view) override {}
-    void messageNote(std::string_view, std::string_view) override {}
-    void folderProblem(std::string_view) override {}
-    void runProblem(std::string_view) override {}
-    void markMessage() override {}
-    std::string messageWhere() const override { return {}; }
-    MessageRef currentMessage() const override { return {}; }
-    void lateMessageProblem(const MessageRef&, std::string_view) override {}
-};
+using Unreported = SilentProblems;
 
 // Messages inside messages inside messages: deep enough for any forwarding
 // chain, and a bound for a hostile one.

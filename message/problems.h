@@ -47,4 +47,18 @@ protected:
     ~ProblemReporter() = default;
 };
 
+// Takes every line and keeps none: for reading messages whose problems are
+// not the run's (embedded messages, files read back from the archive).
+class SilentProblems final : public ProblemReporter {
+public:
+    void messageProblem(std::string_view, std::string_view) override {}
+    void messageNote(std::string_view, std::string_view) override {}
+    void folderProblem(std::string_view) override {}
+    void runProblem(std::string_view) override {}
+    void markMessage() override {}
+    std::string messageWhere() const override { return {}; }
+    MessageRef currentMessage() const override { return {}; }
+    void lateMessageProblem(const MessageRef&, std::string_view) override {}
+};
+
 }  // namespace tessaly

@@ -261,19 +261,18 @@ namespace {
 
 std::string tagAttribute(std::string_view name) { return "user.tessaly." + std::string(name); }
 
-// A tag is a short text; anything longer is no tag of ours.
-constexpr size_t kMaxTag = 256;
-
 }  // namespace
 
 bool OutputFile::setTag(std::string_view name, std::string_view value) {
     return fsetxattr(fd_, tagAttribute(name).c_str(), value.data(), value.size(), 0) == 0 || fail();
 }
 
-std::string fileTag(const std::string& path, std::string_view name) {
-    char value[kMaxTag];
-    const ssize_t size = getxattr(path.c_str(), tagAttribute(name).c_str(), value, sizeof value);
-    return size > 0 ? std::string(value, static_cast<size_t>(size)) : std::string();
+std::string fileTag(const std::string& path, std::string_view name, size_t limit) {
+    // A tag longer than `limit` is no tag of ours.
+    std::string value(limit, '\0');
+    const ssize_t size = getxattr(path.c_str(), tagAttribute(name).c_str(), value.data(), value.size());
+    value.resize(size > 0 ? static_cast<size_t>(size) : 0);
+    return value;
 }
 
 bool setFileTag(const std::string& path, std::string_view name, std::string_view value) {

@@ -34,6 +34,9 @@ TEST(SafeFolderName, FitsTheFileSystemAndKeepsShortNames) {
         // Dots only would climb out of the archive or vanish.
         {".", "_"},
         {"..", "__"},
+        // The archive's own folder of derived files.
+        {".tessaly", "_tessaly"},
+        {".Tessaly", "_Tessaly"},
         // Exactly at the limit: unchanged.
         {a255, a255},
         // One byte over: cut at the limit.

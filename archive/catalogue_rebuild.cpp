@@ -1,0 +1,96 @@
+// catalogue_rebuild.cpp - walking an archive folder for its message files.
+#include "archive/catalogue_rebuild.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "archive/duplicates.h"
+#include "archive/message_row.h"
+#include "archive/page_row.h"
+#include "platform/files.h"
+
+namespace tessaly {
+
+namespace {
+
+// Pages are small; a larger file is read as far as this for its row.
+constexpr size_t kMaxRead = size_t{64} << 20;
+constexpr size_t kRowsPerTransaction = 500;
+
+bool endsWith(const std::string& text, const char* suffix) {
+    const std::string_view end(suffix);
+    return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Every message file below `dir` (relative, "" or ending in "/"), in a
+// stable order: the pages' attachment folders, the derived folder and the
+// root's own index and search pages are no messages.
+void collect(const std::string& root, const std::string& dir, std::vector<std::pair<std::string, FILETIME>>& out) {
+    std::vector<FolderEntry> entries;
+    if (!listFolder(dir.empty() ? root : root + "/" + dir, entries)) return;
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    for (const FolderEntry& entry : entries) {
+        if (entry.isLink) continue;
+        if (entry.isFolder) {
+            if (entry.name == "attachments" || (dir.empty() && entry.name == ".tessaly")) continue;
+            collect(root, dir + entry.name + "/", out);
+        } else if (endsWith(entry.name, ".html") || endsWith(entry.name, ".eml")) {
+            if (dir.empty() && (entry.name == "index.html" || entry.name == "search.html")) continue;
+            if (isStaleTemporaryName(entry.name)) continue;
+            out.emplace_back(dir + entry.name, entry.lastWriteTime);
+        }
+    }
+}
+
+}  // namespace
+
+bool rowFromArchiveFile(DecodeContext& decoder, const std::string& root, const std::string& path, CatalogueRow& row) {
+    const std::string full = root + "/" + path;
+    std::string bytes;
+    uint64_t size = 0;
+    if (!readFileStart(full, kMaxRead, bytes, size)) return false;
+    if (endsWith(path, ".html")) {
+        row = rowFromPage(bytes, path);
+        readIdsTag(fileTag(full, kIdsTag, kIdsTagLimit), row);
+        for (CatalogueAttachment& attachment : row.attachments) {
+            uint64_t attachmentSize = 0;
+            if (readableFileSize(root + "/" + attachment.path, attachmentSize)) attachment.size = attachmentSize;
+        }
+    } else {
+        row = rowFromEml(decoder, bytes, path);
+    }
+    row.contentKey = fileTag(full, kContentTag);
+    return true;
+}
+
+uint64_t rebuildCatalogue(Catalogue& catalogue, DecodeContext& decoder,
+                          const std::function<bool(uint64_t files)>& progress) {
+    catalogue.markComplete(false);
+    catalogue.clear();
+    std::vector<std::pair<std::string, FILETIME>> files;
+    collect(catalogue.root(), "", files);
+    std::vector<CatalogueRow> rows;
+    uint64_t found = 0;
+    auto store = [&] {
+        if (rows.empty()) return;
+        catalogue.addPending(rows);
+        std::vector<int64_t> ids;
+        for (const CatalogueRow& row : rows) ids.push_back(row.id);
+        catalogue.settle(ids, {});
+        rows.clear();
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (progress && i % 64 == 0 && !progress(i)) return found;
+        CatalogueRow row;
+        if (!rowFromArchiveFile(decoder, catalogue.root(), files[i].first, row)) continue;
+        row.date = unixSeconds(files[i].second);
+        rows.push_back(std::move(row));
+        ++found;
+        if (rows.size() >= kRowsPerTransaction) store();
+    }
+    store();
+    catalogue.markComplete(true);
+    return found;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,33 @@
+// message_row.h - the catalogue's row of a message read into the model:
+// the ids that thread it, and for EML files the whole row (headers as the
+// page would show them, texts as plain text), from the message being
+// archived or from an EML file read back.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "archive/catalogue_row.h"
+#include "message/decoding.h"
+#include "message/model.h"
+#include "platform/time.h"
+
+namespace tessaly {
+
+// Message-ID in brackets, the first id of In-Reply-To, the ids of
+// References blank-separated, X-GM-THRID trimmed.
+void setThreadIds(const TMessageInfo& info, CatalogueRow& row);
+
+// The "<...>" ids in `value`, blank-separated.
+std::string messageIds(std::string_view value);
+
+// Seconds since 1970 of a file time (0 for none).
+int64_t unixSeconds(const FILETIME& time);
+
+// The row of an EML file at `path` (relative to the root) holding `info`.
+CatalogueRow rowFromMessage(DecodeContext& decoder, const TMessageInfo& info, const std::string& path);
+
+// The row of the EML file `eml` found at `path`.
+CatalogueRow rowFromEml(DecodeContext& decoder, std::string_view eml, const std::string& path);
+
+}  // namespace tessaly

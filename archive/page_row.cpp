@@ -1,0 +1,294 @@
+// page_row.cpp - reading a message page back into a catalogue row.
+#include "archive/page_row.h"
+
+#include <cstdint>
+
+#include "message/charsets.h"
+#include "platform/ascii.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+void appendCodePoint(std::string& out, uint32_t code) {
+    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The entity at `text[pos]` ("&...;") appended to `out`; returns its
+// length, or 0 when it is none the pages write (then "&" is kept as it is).
+size_t appendEntity(std::string_view text, size_t pos, std::string& out) {
+    const size_t semicolon = text.find(';', pos);
+    if (semicolon == npos || semicolon - pos > 10) return 0;
+    const std::string_view name = text.substr(pos + 1, semicolon - pos - 1);
+    const size_t length = semicolon - pos + 1;
+    if (name == "lt") {
+        out += '<';
+    } else if (name == "gt") {
+        out += '>';
+    } else if (name == "amp") {
+        out += '&';
+    } else if (name == "quot") {
+        out += '"';
+    } else if (name == "nbsp") {
+        out += ' ';
+    } else if (name.size() > 1 && name[0] == '#') {
+        const bool hex = name[1] == 'x' || name[1] == 'X';
+        uint32_t code = 0;
+        const std::string_view digits = name.substr(hex ? 2 : 1);
+        if (digits.empty()) return 0;
+        for (const char c : digits) {
+            const int value = hex ? hexDigitValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+            if (value < 0) return 0;
+            code = code * (hex ? 16 : 10) + static_cast<uint32_t>(value);
+            if (code > 0x10FFFF) code = 0x110000;
+        }
+        appendCodePoint(out, code);
+    } else {
+        return 0;
+    }
+    return length;
+}
+
+bool tagIs(std::string_view tag, std::string_view name) {
+    if (tag.size() < name.size()) return false;
+    if (!equalsIgnoringCase(tag.substr(0, name.size()), name)) return false;
+    return tag.size() == name.size() || tag[name.size()] == ' ' || tag[name.size()] == '>' ||
+           tag[name.size()] == '/';
+}
+
+// Entities resolved in attribute or row text (no tags inside).
+std::string unescaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&') {
+            const size_t length = appendEntity(text, i, out);
+            if (length) {
+                i += length - 1;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// "%XX" escapes of an href resolved.
+std::string percentDecoded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 &&
+            hexDigitValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// The block that opens with `opening` at or after `from` and ends before
+// the next `closing`; empty when there is none.
+std::string_view blockOf(std::string_view page, std::string_view opening, std::string_view closing, size_t from = 0) {
+    const size_t start = page.find(opening, from);
+    if (start == npos) return {};
+    const size_t body = start + opening.size();
+    const size_t end = page.find(closing, body);
+    return page.substr(body, (end == npos ? page.size() : end) - body);
+}
+
+struct HeaderRows {
+    std::string to, cc, from, subject, messageId, folder;
+    bool hasTo = false, hasCc = false;
+};
+
+// The rows "<div class="CLASS"><span class="title">..</span> <span
+// class="value">VALUE</span></div>", one a line.
+void readRows(std::string_view block, HeaderRows& rows) {
+    constexpr std::string_view kRow = "<div class=\"";
+    constexpr std::string_view kValue = "<span class=\"value\">";
+    constexpr std::string_view kEnd = "</span></div>";
+    size_t pos = 0;
+    while ((pos = block.find(kRow, pos)) != npos) {
+        const size_t classStart = pos + kRow.size();
+        const size_t classEnd = block.find('"', classStart);
+        size_t lineEnd = block.find('\n', classStart);
+        if (lineEnd == npos) lineEnd = block.size();
+        pos = lineEnd;
+        if (classEnd == npos || classEnd > lineEnd) continue;
+        const std::string_view line = block.substr(classStart, lineEnd - classStart);
+        const size_t value = line.find(kValue);
+        const size_t end = line.rfind(kEnd);
+        if (value == npos || end == npos || end < value + kValue.size()) continue;
+        const std::string_view cls = block.substr(classStart, classEnd - classStart);
+        const std::string text =
+            plainTextOfHtml(line.substr(value + kValue.size(), end - value - kValue.size()));
+        if (cls == "to" || cls == "news") {
+            rows.to = text;
+            rows.hasTo = true;
+        } else if (cls == "cc") {
+            rows.cc = text;
+            rows.hasCc = true;
+        } else if (cls == "from") {
+            rows.from = text;
+        } else if (cls == "subject") {
+            rows.subject = text;
+        } else if (cls == "msgid") {
+            rows.messageId = text;
+        } else if (cls == "folder") {
+            rows.folder = text;
+        }
+    }
+}
+
+void readAttachments(std::string_view block, const std::string& dir, CatalogueRow& row) {
+    constexpr std::string_view kHref = "<a href=\"";
+    size_t pos = 0;
+    while ((pos = block.find(kHref, pos)) != npos) {
+        const size_t start = pos + kHref.size();
+        const size_t quote = block.find('"', start);
+        if (quote == npos) break;
+        const size_t nameStart = block.find('>', quote);
+        const size_t nameEnd = nameStart == npos ? npos : block.find("</a>", nameStart);
+        if (nameEnd == npos) break;
+        CatalogueAttachment attachment;
+        attachment.path = dir + percentDecoded(unescaped(block.substr(start, quote - start)));
+        attachment.name = plainTextOfHtml(block.substr(nameStart + 1, nameEnd - nameStart - 1));
+        row.attachments.push_back(std::move(attachment));
+        pos = nameEnd;
+    }
+}
+
+std::string trimmedId(const std::string& id) {
+    if (id.empty()) return id;
+    return id.front() == '<' ? id : "<" + id + ">";
+}
+
+}  // namespace
+
+std::string plainTextOfHtml(std::string_view html) {
+    std::string out;
+    out.reserve(html.size());
+    for (size_t i = 0; i < html.size(); ++i) {
+        const char c = html[i];
+        if (c == '\r') continue;
+        if (c == '<') {
+            const size_t close = html.find('>', i);
+            if (close == npos) break;
+            const std::string_view tag = html.substr(i + 1, close - i - 1);
+            if (tagIs(tag, "br") && (out.empty() || out.back() != '\n')) out += '\n';
+            i = close;
+            continue;
+        }
+        if (c == '&') {
+            const size_t length = appendEntity(html, i, out);
+            if (length) {
+                i += length - 1;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return ensureUtf8(out);
+}
+
+std::string directoryOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+CatalogueRow rowFromPage(std::string_view page, const std::string& path) {
+    CatalogueRow row;
+    row.path = path;
+    row.dir = directoryOf(path);
+    HeaderRows header;
+    const size_t headersAt = page.find("<div class=\"headers\">");
+    const size_t textsAt = page.find("<div class=\"texts\">");
+    const size_t footersAt = page.rfind("<div class=\"footers\">");
+    if (headersAt != npos && (textsAt == npos || headersAt < textsAt)) {
+        readRows(blockOf(page, "<div class=\"headers\">", "</div>\r\n\r\n", headersAt), header);
+    }
+    HeaderRows footer;
+    if (footersAt != npos && (textsAt == npos || footersAt > textsAt)) {
+        readRows(page.substr(footersAt), footer);
+    }
+    row.from = header.from;
+    row.subject = header.subject;
+    row.to = footer.hasTo ? footer.to : header.to;
+    row.cc = footer.hasCc ? footer.cc : header.cc;
+    row.messageId = trimmedId(footer.messageId);
+    row.folder = footer.folder;
+
+    const size_t attachmentsAt = page.find("<div class=\"attachments\">");
+    if (attachmentsAt != npos && (textsAt == npos || attachmentsAt < textsAt)) {
+        readAttachments(blockOf(page, "<div class=\"attachments\">", "</div>", attachmentsAt), row.dir, row);
+    }
+    if (textsAt != npos) {
+        size_t end = page.find("<div class=\"images\">", textsAt);
+        if (end == npos) end = footersAt != npos && footersAt > textsAt ? footersAt : page.size();
+        row.text = plainTextOfHtml(page.substr(textsAt, end - textsAt));
+        // Blank lines the page's blocks leave at either end.
+        const size_t first = row.text.find_first_not_of("\n ");
+        const size_t last = row.text.find_last_not_of("\n ");
+        row.text = first == npos ? std::string() : row.text.substr(first, last - first + 1);
+    }
+    return row;
+}
+
+std::string idsTagValue(const CatalogueRow& row) {
+    std::string references = row.references;
+    const size_t room = kIdsTagLimit - std::min(kIdsTagLimit, row.messageId.size() + row.inReplyTo.size() +
+                                                                  row.threadId.size() + 3);
+    if (references.size() > room) {
+        // The first id (the thread's root) and as many of the last as fit.
+        const size_t firstEnd = references.find(' ');
+        const std::string first = references.substr(0, firstEnd);
+        std::string tail;
+        size_t cut = references.size();
+        while (cut > 0) {
+            const size_t space = references.rfind(' ', cut - 1);
+            const size_t start = space == std::string::npos ? 0 : space + 1;
+            const std::string id = references.substr(start, cut - start);
+            if (start == 0 || first.size() + 1 + id.size() + 1 + tail.size() > room) break;
+            tail = tail.empty() ? id : id + " " + tail;
+            if (space == std::string::npos) break;
+            cut = space;
+        }
+        references = first.size() <= room ? first : std::string();
+        if (!tail.empty() && references.size() + 1 + tail.size() <= room) references += " " + tail;
+    }
+    return row.messageId + "\n" + row.inReplyTo + "\n" + references + "\n" + row.threadId;
+}
+
+void readIdsTag(std::string_view value, CatalogueRow& row) {
+    std::string* fields[] = {&row.messageId, &row.inReplyTo, &row.references, &row.threadId};
+    size_t start = 0;
+    for (std::string* field : fields) {
+        const size_t end = value.find('\n', start);
+        const std::string_view piece = value.substr(start, end == npos ? npos : end - start);
+        if (!piece.empty() || field != &row.messageId) *field = std::string(piece);
+        if (end == npos) break;
+        start = end + 1;
+    }
+}
+
+}  // namespace tessaly
