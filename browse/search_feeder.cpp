@@ -1,0 +1,68 @@
+// search_feeder.cpp - the search update's own thread.
+#include "browse/search_feeder.h"
+
+#include <utility>
+
+namespace tessaly {
+
+namespace {
+
+// Rows waiting at most: a few megabytes of text.
+constexpr size_t kMaxQueued = 512;
+// Rows of one segment at most: its terms are held in memory until written.
+constexpr size_t kRowsPerSegment = 10000;
+
+}  // namespace
+
+SearchFeeder::SearchFeeder(std::string root, bool replaceAll)
+    : root_(std::move(root)), update_(std::make_unique<SearchUpdate>(root_, replaceAll)), worker_([this] { work(); }) {}
+
+SearchFeeder::~SearchFeeder() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closing_ = true;
+        queue_.clear();
+    }
+    changed_.notify_all();
+    if (worker_.joinable()) worker_.join();
+}
+
+void SearchFeeder::add(const CatalogueRow& row) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.size() < kMaxQueued || closing_; });
+    if (closing_) return;
+    queue_.push_back(row);
+    lock.unlock();
+    changed_.notify_all();
+}
+
+void SearchFeeder::work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return !queue_.empty() || closing_; });
+        if (queue_.empty()) return;  // closing, and nothing left
+        CatalogueRow row = std::move(queue_.front());
+        queue_.pop_front();
+        lock.unlock();
+        changed_.notify_all();
+        update_->add(row);
+        if (++rowsInSegment_ >= kRowsPerSegment) {
+            failed_ = !update_->finish() || failed_;
+            update_ = std::make_unique<SearchUpdate>(root_, false);
+            rowsInSegment_ = 0;
+        }
+        lock.lock();
+    }
+}
+
+bool SearchFeeder::finish() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closing_ = true;
+    }
+    changed_.notify_all();
+    if (worker_.joinable()) worker_.join();
+    return update_->finish() && !failed_;
+}
+
+}  // namespace tessaly
