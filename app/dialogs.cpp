@@ -4,6 +4,7 @@
 
 #include "app/archive_folder.h"
 #include "app/dispatch.h"
+#include "app/page_frame.h"
 #include "app/display_path.h"
 #include "app/validation.h"
 #include "message/text.h"
@@ -89,6 +90,9 @@ void runDialogAction(Wizard& wizard, const std::string& action) {
         pickPersonalStore(wizard);
     } else if (beginsWith(action, "browse")) {
         wizard.shell.exploreFolder(wizard.settings.savedir);
+    } else if (beginsWith(action, "index")) {
+        // The archive's own index opens in the desktop's web browser.
+        wizard.shell.openUrl(fileUri(wizard.settings.savedir + "/index.html"));
     }
 }
 

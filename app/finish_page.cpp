@@ -3,6 +3,7 @@
 #include "app/finish_stats.h"
 #include "app/page_frame.h"
 #include "app/pages.h"
+#include "platform/files.h"
 
 namespace tessaly {
 
@@ -22,8 +23,12 @@ void writeFinishPage(Wizard& wizard, std::string& page, const std::string&) {
         page += run.problemLog.view();
         page += "</div>\r\n\r\n";
     }
-    page += "<div class=\"alternate\">\r\n<p>What next?</p>\r\n"
-            "<div class=\"option\"><a href=\"dlg:browse.html\"><span style=\"text-decoration: none;\">&bull; </span>"
+    page += "<div class=\"alternate\">\r\n<p>What next?</p>\r\n";
+    if (pathExists(wizard.settings.savedir + "/index.html")) {
+        page += "<div class=\"option\"><a href=\"dlg:index.html\"><span style=\"text-decoration: none;\">&bull; </span>"
+                "Browse and search the archive</a></div>\r\n";
+    }
+    page += "<div class=\"option\"><a href=\"dlg:browse.html\"><span style=\"text-decoration: none;\">&bull; </span>"
             "Browse the archive folder</a></div>\r\n"
             "<div class=\"option\"><a href=\"help:cd.html\"><span style=\"text-decoration: none;\">&bull; </span>"
             "Learn about burning the archive onto CD</a></div>\r\n"

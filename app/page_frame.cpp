@@ -102,10 +102,10 @@ bool showPage(Wizard& wizard, const std::string& url) {
     return wizard.shell.showPage(page);
 }
 
-std::string pageBaseUri() {
+std::string fileUri(const std::string& path) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string uri = "file://";
-    for (const char c : dataFolder()) {
+    for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
         if (keptInUri(byte)) {
             uri += c;
@@ -115,6 +115,11 @@ std::string pageBaseUri() {
             uri += kHex[byte & 15];
         }
     }
+    return uri;
+}
+
+std::string pageBaseUri() {
+    std::string uri = fileUri(dataFolder());
     if (uri.back() != '/') uri += '/';
     return uri;
 }

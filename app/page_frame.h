@@ -27,4 +27,7 @@ bool showPage(Wizard& wizard, const std::string& url);
 // "file://" + the escaped data folder + "/".
 std::string pageBaseUri();
 
+// The "file://" URI of an absolute path, escaped.
+std::string fileUri(const std::string& path);
+
 }  // namespace tessaly

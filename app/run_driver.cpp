@@ -3,7 +3,9 @@
 
 #include <utility>
 
+#include "browse/archive_update.h"
 #include "mapi/outlook.h"
+#include "message/text.h"
 #include "sources/dbx_job.h"
 #include "sources/eml_to_mailbox.h"
 #include "sources/mailbox.h"
@@ -28,19 +30,43 @@ private:
     ArchiveRun& run_;
 };
 
+// The catalogue made anew from the files, then every browse page and the
+// search files.
+void reindexArchive(ArchiveRun& run, const std::string& root) {
+    RunCatalogue state = openRunCatalogue(run, run.decoder, root, true);
+    if (!state.catalogue || state.catalogue->isNew()) return;  // none to be had, or stopped
+    updateBrowseFiles(run, run.decoder, state);
+}
+
 void runJob(ArchiveRun& run, const JobRequest& request) {
     if (request.source == SourceKind::EmlToMailbox) {
         convertEmlFolders(run, request.archiveFolder);
         return;
     }
+    if (request.source == SourceKind::Reindex) {
+        reindexArchive(run, request.archiveFolder);
+        return;
+    }
     ArchiveWriter writer(run, run.decoder, {request.archiveFolder, request.format, request.useSubfolders});
+    RunCatalogue catalogue;
+    writer.setCatalogueOpener([&] {
+        catalogue = openRunCatalogue(run, run.decoder, request.archiveFolder);
+        if (SearchFeeder* search = catalogue.search.get()) {
+            writer.batch().setPlacedRowSink([search](const CatalogueRow& row) { search->add(row); });
+        }
+        return std::move(catalogue.catalogue);
+    });
     switch (request.source) {
         case SourceKind::Mailboxes: archiveMailboxes(writer, request.files); break;
         case SourceKind::DbxFolders: archiveDbxFolders(writer, request.files); break;
         case SourceKind::Outlook: RunMapiJob(writer, request.outlookFolders); break;
         case SourceKind::None:
-        case SourceKind::EmlToMailbox: break;
+        case SourceKind::EmlToMailbox:
+        case SourceKind::Reindex: break;
     }
+    // What the run archived is in place; the pages made from it follow.
+    catalogue.catalogue = writer.finish();
+    updateBrowseFiles(run, run.decoder, catalogue);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ enum class SourceKind {
     DbxFolders,    // `files` are Outlook Express folder files
     Outlook,       // `outlookFolders` of the open store
     EmlToMailbox,  // `archiveFolder` is the root of the .eml folders
+    Reindex,       // `archiveFolder`'s catalogue, browse and search files made anew
 };
 
 struct JobRequest {

@@ -22,7 +22,6 @@ constexpr const char* kSchema =
     " sender TEXT NOT NULL, recipients TEXT NOT NULL, cc TEXT NOT NULL, subject TEXT NOT NULL,"
     " message_id TEXT NOT NULL, in_reply_to TEXT NOT NULL, refs TEXT NOT NULL, thread_id TEXT NOT NULL,"
     " content_key TEXT NOT NULL,"
-    " text TEXT NOT NULL,"             // the texts as plain text
     " placed INTEGER NOT NULL,"        // 0 while its files are being put in place
     " searched INTEGER NOT NULL);"     // 1 once it is in the search files
     "CREATE INDEX IF NOT EXISTS messages_by_dir ON messages(dir, date);"
@@ -85,7 +84,12 @@ bool executeOn(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, null
 
 // Whether `db` is a catalogue that can be used: sound pages, our tables.
 bool usable(sqlite3* db) {
-    if (!executeOn(db, "PRAGMA journal_mode=WAL") || !executeOn(db, kSchema)) return false;
+    // No sync of its own at each commit: the batch's sync of the whole file
+    // system makes the log durable together with the files it describes.
+    if (!executeOn(db, "PRAGMA journal_mode=WAL") || !executeOn(db, "PRAGMA synchronous=NORMAL") ||
+        !executeOn(db, kSchema)) {
+        return false;
+    }
     Statement check(db, "PRAGMA quick_check");
     return check.ok() && check.step() == SQLITE_ROW && check.text(0) == "ok";
 }
@@ -94,7 +98,7 @@ constexpr const char* kRowColumns =
     "id, path, dir, folder, date, sender, recipients, cc, subject, message_id, in_reply_to, refs, thread_id, "
     "content_key";
 
-CatalogueRow readRow(const Statement& query, bool withText) {
+CatalogueRow readRow(const Statement& query) {
     CatalogueRow row;
     row.id = query.number(0);
     row.path = query.text(1);
@@ -110,7 +114,6 @@ CatalogueRow readRow(const Statement& query, bool withText) {
     row.references = query.text(11);
     row.threadId = query.text(12);
     row.contentKey = query.text(13);
-    if (withText) row.text = query.text(14);
     return row;
 }
 
@@ -168,8 +171,8 @@ bool Catalogue::addPending(std::vector<CatalogueRow>& rows) {
     if (!execute("BEGIN IMMEDIATE")) return false;
     Statement insert(db_,
                      "INSERT OR REPLACE INTO messages(path, dir, folder, date, sender, recipients, cc, subject, "
-                     "message_id, in_reply_to, refs, thread_id, content_key, text, placed, searched) "
-                     "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, 0, 0)");
+                     "message_id, in_reply_to, refs, thread_id, content_key, placed, searched) "
+                     "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, 0, 0)");
     Statement attach(db_, "INSERT INTO attachments(message, name, path, size) VALUES(?1, ?2, ?3, ?4)");
     Statement stale(db_, "INSERT OR IGNORE INTO stale_folders(dir) VALUES(?1)");
     // A row of the same path (its file removed by hand, now written anew) goes.
@@ -180,7 +183,7 @@ bool Catalogue::addPending(std::vector<CatalogueRow>& rows) {
         ok = replaced.bind(1, row.path).run();
         insert.bind(1, row.path).bind(2, row.dir).bind(3, row.folder).bind(4, row.date).bind(5, row.from);
         insert.bind(6, row.to).bind(7, row.cc).bind(8, row.subject).bind(9, row.messageId).bind(10, row.inReplyTo);
-        insert.bind(11, row.references).bind(12, row.threadId).bind(13, row.contentKey).bind(14, row.text);
+        insert.bind(11, row.references).bind(12, row.threadId).bind(13, row.contentKey);
         ok = insert.run();
         row.id = sqlite3_last_insert_rowid(db_);
         for (const CatalogueAttachment& attachment : row.attachments) {
@@ -262,13 +265,13 @@ std::vector<std::pair<int, uint64_t>> Catalogue::years() {
     return out;
 }
 
-std::vector<CatalogueRow> Catalogue::rowsIn(const std::string& dir, bool withText) {
+std::vector<CatalogueRow> Catalogue::rowsIn(const std::string& dir) {
     std::vector<CatalogueRow> rows;
-    const std::string sql = std::string("SELECT ") + kRowColumns + (withText ? ", text" : "") +
-                            " FROM messages WHERE dir = ?1 AND placed = 1 ORDER BY date, id";
+    const std::string sql =
+        std::string("SELECT ") + kRowColumns + " FROM messages WHERE dir = ?1 AND placed = 1 ORDER BY date, id";
     Statement query(db_, sql.c_str());
     query.bind(1, dir);
-    while (query.step() == SQLITE_ROW) rows.push_back(readRow(query, withText));
+    while (query.step() == SQLITE_ROW) rows.push_back(readRow(query));
     readAttachments(db_, rows);
     return rows;
 }
@@ -289,11 +292,11 @@ void Catalogue::markFoldersCurrent(const std::vector<std::string>& dirs) {
 
 void Catalogue::forEachUnsearched(const std::function<void(const CatalogueRow&)>& take) {
     const std::string sql =
-        std::string("SELECT ") + kRowColumns + ", text FROM messages WHERE placed = 1 AND searched = 0 ORDER BY id";
+        std::string("SELECT ") + kRowColumns + " FROM messages WHERE placed = 1 AND searched = 0 ORDER BY id";
     Statement query(db_, sql.c_str());
     Statement attachments(db_, "SELECT name, path, size FROM attachments WHERE message = ?1 ORDER BY rowid");
     while (query.step() == SQLITE_ROW) {
-        CatalogueRow row = readRow(query, true);
+        CatalogueRow row = readRow(query);
         attachments.bind(1, row.id);
         while (attachments.step() == SQLITE_ROW) {
             row.attachments.push_back(
@@ -310,6 +313,11 @@ void Catalogue::markSearched(int64_t upToId) {
 }
 
 void Catalogue::markAllUnsearched() { execute("UPDATE messages SET searched = 0"); }
+
+int64_t Catalogue::lastId() {
+    Statement query(db_, "SELECT max(id) FROM messages");
+    return query.step() == SQLITE_ROW ? query.number(0) : 0;
+}
 
 uint64_t Catalogue::messageCount() {
     Statement query(db_, "SELECT count(*) FROM messages WHERE placed = 1");

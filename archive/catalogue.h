@@ -1,6 +1,8 @@
 // catalogue.h - the archive's catalogue: one row per archived message, kept
 // in the archive folder (.tessaly/catalogue.sqlite), from which the browse
-// pages and the search files are made.
+// pages and the search files are made. A message's text is not kept in it:
+// it is in the message's own file, and the search files are made from it
+// while the run has it at hand.
 //
 // It is derived data: every row can be read back from the page or EML
 // file, so a damaged catalogue is set aside and rebuilt, never a reason to
@@ -71,19 +73,21 @@ public:
     std::vector<CatalogueFolder> folders();
     // Messages by year (newest year first).
     std::vector<std::pair<int, uint64_t>> years();
-    // The settled rows of one folder, oldest first; texts only when asked.
-    std::vector<CatalogueRow> rowsIn(const std::string& dir, bool withText);
+    // The settled rows of one folder, oldest first (without texts).
+    std::vector<CatalogueRow> rowsIn(const std::string& dir);
     // Folders whose browse pages are older than their rows.
     std::vector<std::string> staleFolders();
     void markFoldersCurrent(const std::vector<std::string>& dirs);
-    // Settled rows not yet in the search files, with texts, in id order;
-    // then markSearched for those handed out.
+    // Settled rows not yet in the search files (without texts), in id
+    // order; then markSearched for those handed out.
     void forEachUnsearched(const std::function<void(const CatalogueRow&)>& take);
     void markSearched(int64_t upToId);
     // Every row back to "not in the search files" (before a rebuild of them).
     void markAllUnsearched();
     // Settled rows in all.
     uint64_t messageCount();
+    // The largest id of any row, 0 when there is none.
+    int64_t lastId();
 
 private:
     Catalogue(sqlite3* db, std::string root, bool isNew);

@@ -44,14 +44,23 @@ void collect(const std::string& root, const std::string& dir, std::vector<std::p
 
 }  // namespace
 
-bool rowFromArchiveFile(DecodeContext& decoder, const std::string& root, const std::string& path, CatalogueRow& row) {
+bool rowFromArchiveFile(DecodeContext& decoder, const std::string& root, const std::string& path, CatalogueRow& row,
+                        const std::unordered_map<std::string, CatalogueRow>* threadIds) {
     const std::string full = root + "/" + path;
     std::string bytes;
     uint64_t size = 0;
     if (!readFileStart(full, kMaxRead, bytes, size)) return false;
     if (endsWith(path, ".html")) {
         row = rowFromPage(bytes, path);
-        readIdsTag(fileTag(full, kIdsTag, kIdsTagLimit), row);
+        if (threadIds) {
+            const auto ids = threadIds->find(path);
+            if (ids != threadIds->end()) {
+                if (!ids->second.messageId.empty()) row.messageId = ids->second.messageId;
+                row.inReplyTo = ids->second.inReplyTo;
+                row.references = ids->second.references;
+                row.threadId = ids->second.threadId;
+            }
+        }
         for (CatalogueAttachment& attachment : row.attachments) {
             uint64_t attachmentSize = 0;
             if (readableFileSize(root + "/" + attachment.path, attachmentSize)) attachment.size = attachmentSize;
@@ -64,11 +73,18 @@ bool rowFromArchiveFile(DecodeContext& decoder, const std::string& root, const s
 }
 
 uint64_t rebuildCatalogue(Catalogue& catalogue, DecodeContext& decoder,
-                          const std::function<bool(uint64_t files)>& progress) {
+                          const std::function<bool(uint64_t files)>& progress,
+                          const std::function<void(const CatalogueRow&)>& take) {
     catalogue.markComplete(false);
     catalogue.clear();
     std::vector<std::pair<std::string, FILETIME>> files;
     collect(catalogue.root(), "", files);
+    std::unordered_map<std::string, CatalogueRow> threadIds;
+    {
+        std::string idsFile;
+        uint64_t size = 0;
+        if (readFileStart(threadIdsPath(catalogue.root()), size_t{1} << 30, idsFile, size)) readThreadIds(idsFile, threadIds);
+    }
     std::vector<CatalogueRow> rows;
     uint64_t found = 0;
     auto store = [&] {
@@ -77,12 +93,15 @@ uint64_t rebuildCatalogue(Catalogue& catalogue, DecodeContext& decoder,
         std::vector<int64_t> ids;
         for (const CatalogueRow& row : rows) ids.push_back(row.id);
         catalogue.settle(ids, {});
+        if (take) {
+            for (const CatalogueRow& row : rows) take(row);
+        }
         rows.clear();
     };
     for (size_t i = 0; i < files.size(); ++i) {
         if (progress && i % 64 == 0 && !progress(i)) return found;
         CatalogueRow row;
-        if (!rowFromArchiveFile(decoder, catalogue.root(), files[i].first, row)) continue;
+        if (!rowFromArchiveFile(decoder, catalogue.root(), files[i].first, row, &threadIds)) continue;
         row.date = unixSeconds(files[i].second);
         rows.push_back(std::move(row));
         ++found;

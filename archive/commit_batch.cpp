@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "archive/duplicates.h"
+#include "archive/page_row.h"
 #include "message/text.h"
 #include "platform/ascii.h"
 #include "platform/errors.h"
@@ -52,7 +53,12 @@ void CommitBatch::commit() {
         setLastSystemError(errors[i]);
         problems_.lateMessageProblem(messages[i].message, createFailureLine(messages[i].files.mainPath()));
     }
-    if (catalogued) catalogue_->settle(placed, failed);
+    if (!catalogued) return;
+    catalogue_->settle(placed, failed);
+    if (!placedRowSink_) return;
+    for (size_t i = 0; i < messages.size(); ++i) {
+        if (errors[i] == 0) placedRowSink_(messages[i].row);
+    }
 }
 
 void CommitBatch::setCatalogue(std::unique_ptr<Catalogue> catalogue) { catalogue_ = std::move(catalogue); }
@@ -67,8 +73,17 @@ bool CommitBatch::addPendingRows(std::vector<Waiting>& messages) {
         }
         rows.push_back(std::move(message.row));
     }
+    // The ids that thread the pages, which pages do not show, go beside the
+    // catalogue before the sync, so that a rebuild from the files has them.
+    std::string threadIds;
+    for (const CatalogueRow& row : rows) {
+        if (row.path.size() > 5 && row.path.compare(row.path.size() - 5, 5, ".html") == 0) {
+            threadIds += threadIdsLine(row);
+        }
+    }
+    if (!threadIds.empty()) appendToFile(threadIdsPath(catalogue_->root()), threadIds);
     const bool stored = catalogue_->addPending(rows);
-    for (size_t i = 0; i < messages.size(); ++i) messages[i].row.id = rows[i].id;
+    for (size_t i = 0; i < messages.size(); ++i) messages[i].row = std::move(rows[i]);
     if (!stored) dropCatalogue();
     return stored;
 }

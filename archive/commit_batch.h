@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -39,6 +40,9 @@ public:
     // the paths the rows name.
     void setCatalogue(std::unique_ptr<Catalogue> catalogue);
     Catalogue* catalogue() { return catalogue_.get(); }
+    // Gets the row (text included) of every message once it is in place
+    // and catalogued: the search files are made from them.
+    void setPlacedRowSink(std::function<void(const CatalogueRow&)> sink) { placedRowSink_ = std::move(sink); }
     std::unique_ptr<Catalogue> releaseCatalogue() { return std::move(catalogue_); }
 
     // Syncs and puts every waiting message in place. A message that cannot
@@ -66,6 +70,7 @@ private:
 
     ProblemReporter& problems_;
     std::unique_ptr<Catalogue> catalogue_;
+    std::function<void(const CatalogueRow&)> placedRowSink_;
     std::vector<Waiting> messages_;
     std::unordered_set<std::string> names_;
     std::unordered_set<std::string> foldedNames_;  // in lower case

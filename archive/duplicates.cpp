@@ -3,7 +3,6 @@
 #include "archive/duplicates.h"
 
 #include "archive/naming.h"
-#include "archive/page_row.h"
 #include "message/content_key.h"
 #include "message/text.h"
 #include "platform/ascii.h"
@@ -109,15 +108,8 @@ void reportCreateFailure(JobRun& run, const std::string& path) {
 
 void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, const FILETIME& time,
                        const std::string& contentKey, CatalogueRow row) {
-    // A file system without tags only loses the finer duplicate test, and
-    // a catalogue rebuilt from its pages the finer threading.
+    // A file system without tags only loses the finer duplicate test.
     if (!contentKey.empty()) files.main().setTag(kContentTag, contentKey);
-    const std::string& mainPath = files.mainPath();
-    const bool page = mainPath.size() > 5 && mainPath.compare(mainPath.size() - 5, 5, ".html") == 0;
-    if (batch.catalogue() && page &&
-        !(row.messageId.empty() && row.inReplyTo.empty() && row.references.empty() && row.threadId.empty())) {
-        files.main().setTag(kIdsTag, idsTagValue(row));
-    }
     if (!files.main().setTime(time)) {
         run.messageNote("Warning: <a href=\"help:err_filetime.html\">unable to set filetime</a> - " +
                         htmlEscape(systemErrorText()) + " - " + files.mainPath());

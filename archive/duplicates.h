@@ -65,8 +65,7 @@ void reportCreateFailure(JobRun& run, const std::string& path);
 // warning naming its path) and hands the message's files to the batch.
 // When they cannot be completed, the create failure is logged; when the
 // source file shrank meanwhile, nothing (the job reports the file).
-// The content key (when known) goes with the file as its tag; so do the
-// threading ids of a page, which does not show them all. `row` is the
+// The content key (when known) goes with the file as its tag. `row` is the
 // message's catalogue row.
 void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, const FILETIME& time,
                        const std::string& contentKey, CatalogueRow row);

@@ -188,27 +188,35 @@ std::string trimmedId(const std::string& id) {
 std::string plainTextOfHtml(std::string_view html) {
     std::string out;
     out.reserve(html.size());
-    for (size_t i = 0; i < html.size(); ++i) {
+    size_t i = 0;
+    while (i < html.size()) {
+        // Plain runs go across whole; only tags, entities and CRs stop them.
+        size_t stop = i;
+        while (stop < html.size() && html[stop] != '<' && html[stop] != '&' && html[stop] != '\r') ++stop;
+        out.append(html, i, stop - i);
+        if (stop == html.size()) break;
+        i = stop;
         const char c = html[i];
-        if (c == '\r') continue;
-        if (c == '<') {
+        if (c == '\r') {
+            ++i;
+        } else if (c == '<') {
             const size_t close = html.find('>', i);
             if (close == npos) break;
             const std::string_view tag = html.substr(i + 1, close - i - 1);
             if (tagIs(tag, "br") && (out.empty() || out.back() != '\n')) out += '\n';
-            i = close;
-            continue;
-        }
-        if (c == '&') {
+            i = close + 1;
+        } else {
             const size_t length = appendEntity(html, i, out);
             if (length) {
-                i += length - 1;
-                continue;
+                i += length;
+            } else {
+                out += '&';
+                ++i;
             }
         }
-        out += c;
     }
-    return ensureUtf8(out);
+    if (!isValidUtf8(out)) return ensureUtf8(out);
+    return out;
 }
 
 std::string directoryOf(const std::string& path) {
@@ -254,40 +262,41 @@ CatalogueRow rowFromPage(std::string_view page, const std::string& path) {
     return row;
 }
 
-std::string idsTagValue(const CatalogueRow& row) {
-    std::string references = row.references;
-    const size_t room = kIdsTagLimit - std::min(kIdsTagLimit, row.messageId.size() + row.inReplyTo.size() +
-                                                                  row.threadId.size() + 3);
-    if (references.size() > room) {
-        // The first id (the thread's root) and as many of the last as fit.
-        const size_t firstEnd = references.find(' ');
-        const std::string first = references.substr(0, firstEnd);
-        std::string tail;
-        size_t cut = references.size();
-        while (cut > 0) {
-            const size_t space = references.rfind(' ', cut - 1);
-            const size_t start = space == std::string::npos ? 0 : space + 1;
-            const std::string id = references.substr(start, cut - start);
-            if (start == 0 || first.size() + 1 + id.size() + 1 + tail.size() > room) break;
-            tail = tail.empty() ? id : id + " " + tail;
-            if (space == std::string::npos) break;
-            cut = space;
-        }
-        references = first.size() <= room ? first : std::string();
-        if (!tail.empty() && references.size() + 1 + tail.size() <= room) references += " " + tail;
+std::string threadIdsPath(const std::string& root) { return root + "/.tessaly/thread-ids.txt"; }
+
+std::string threadIdsLine(const CatalogueRow& row) {
+    if (row.messageId.empty() && row.inReplyTo.empty() && row.references.empty() && row.threadId.empty()) return {};
+    std::string line = row.path;
+    for (const std::string* field : {&row.messageId, &row.inReplyTo, &row.references, &row.threadId}) {
+        line += '\t';
+        // Ids hold no tabs or line ends; any that did would break the line.
+        for (const char c : *field) line += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
     }
-    return row.messageId + "\n" + row.inReplyTo + "\n" + references + "\n" + row.threadId;
+    return line + '\n';
 }
 
-void readIdsTag(std::string_view value, CatalogueRow& row) {
-    std::string* fields[] = {&row.messageId, &row.inReplyTo, &row.references, &row.threadId};
+void readThreadIds(std::string_view file, std::unordered_map<std::string, CatalogueRow>& byPath) {
     size_t start = 0;
-    for (std::string* field : fields) {
-        const size_t end = value.find('\n', start);
-        const std::string_view piece = value.substr(start, end == npos ? npos : end - start);
-        if (!piece.empty() || field != &row.messageId) *field = std::string(piece);
-        if (end == npos) break;
+    while (start < file.size()) {
+        size_t end = file.find('\n', start);
+        if (end == npos) break;  // a line cut off by a crash
+        const std::string_view line = file.substr(start, end - start);
         start = end + 1;
+        std::string_view fields[5];
+        size_t from = 0;
+        size_t count = 0;
+        for (; count < 5; ++count) {
+            const size_t tab = line.find('\t', from);
+            fields[count] = line.substr(from, tab == npos ? npos : tab - from);
+            if (tab == npos) break;
+            from = tab + 1;
+        }
+        if (count != 4 || fields[0].empty()) continue;
+        CatalogueRow& row = byPath[std::string(fields[0])];
+        row.messageId = fields[1];
+        row.inReplyTo = fields[2];
+        row.references = fields[3];
+        row.threadId = fields[4];
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "archive/catalogue_row.h"
 
@@ -24,12 +25,14 @@ std::string plainTextOfHtml(std::string_view html);
 // The directory part of `path` ("" or ending in "/").
 std::string directoryOf(const std::string& path);
 
-// The ids that thread a message, kept with its page as the tag "ids"
-// (Message-ID, In-Reply-To, References, X-GM-THRID on four lines) since
-// the page does not show them all; References is cut in its middle to fit.
-std::string idsTagValue(const CatalogueRow& row);
-void readIdsTag(std::string_view value, CatalogueRow& row);
-inline constexpr const char* kIdsTag = "ids";
-inline constexpr size_t kIdsTagLimit = 2048;
+// The ids that thread a message, which its page does not show all of, are
+// kept for the pages in one file of the derived folder, a line a page:
+// "path TAB Message-ID TAB In-Reply-To TAB References TAB X-GM-THRID".
+// Lines are only ever appended; for a path the last line counts.
+std::string threadIdsPath(const std::string& root);
+// The line of `row`, or empty when it has no ids at all.
+std::string threadIdsLine(const CatalogueRow& row);
+// Every line of `file` into `byPath` (rows holding only their ids).
+void readThreadIds(std::string_view file, std::unordered_map<std::string, CatalogueRow>& byPath);
 
 }  // namespace tessaly

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/mail_files.h"
+#include "cli/catalogue_commands.h"
 #include "cli/console.h"
 #include "cli/page_command.h"
 #include "cli/pst_commands.h"
@@ -120,7 +121,7 @@ JobRequest archiveRequest(const Options& options) {
     return request;
 }
 
-int runRequest(const JobRequest& request) {
+int runRequest(const JobRequest& request, bool printStatistics) {
     ArchiveRun& run = theRun();
     Console console(run);
     RunSinks sinks;
@@ -129,7 +130,7 @@ int runRequest(const JobRequest& request) {
     sinks.pump = console.messagePump();
     driveRun(run, request, std::move(sinks));
     console.finishProgress();
-    printSummary(run);
+    if (printStatistics) printSummary(run);
     return run.stopRequested ? kExitStopped : kExitFinished;
 }
 
@@ -139,6 +140,8 @@ int runCommand(const Options& options) {
     if (options.command == "list-pst") return listPst(options);
     if (options.command == "archive-oe") return archiveStore(options);
     if (options.command == "archive") return archiveFiles(options);
+    if (options.command == "index") return runIndex(options);
+    if (options.command == "search") return runSearch(options);
     if (options.command == "eml2mbox") {
         if (!isFolder(options.files[0])) return usageError("no such folder: " + options.files[0]);
         // The conversion writes no archive, so no stylesheet.

@@ -18,7 +18,7 @@ int runCommand(const Options& options);
 JobRequest archiveRequest(const Options& options);
 
 // Runs the request with the terminal as its display, prints the finish
-// statistics and returns the exit status.
-int runRequest(const JobRequest& request);
+// statistics (unless asked not to) and returns the exit status.
+int runRequest(const JobRequest& request, bool printStatistics = true);
 
 }  // namespace tessaly::cli

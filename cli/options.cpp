@@ -33,6 +33,14 @@ const char* usageText() {
            "      List the mail folders of an Outlook .pst file.\n"
            "  tessaly-cli eml2mbox DIR\n"
            "      Pack each folder of .eml files below DIR into one mailbox file.\n"
+           "  tessaly-cli index DIR\n"
+           "      Make the catalogue, the browse pages (DIR/index.html) and the search files\n"
+           "      of an archive folder anew from its page and EML files.\n"
+           "  tessaly-cli search --in DIR WORDS...\n"
+           "      Print the archive files (relative to DIR) of the messages that match, one\n"
+           "      a line, newest first: words (the last also as a prefix), \"a phrase\",\n"
+           "      from:WORD, subject:WORD, after:YYYY-MM-DD, before:YYYY-MM-DD. Exit status\n"
+           "      0 when something matched, 1 when nothing did.\n"
            "  tessaly-cli page [--open FILE...] URL...\n"
            "      Drive the wizard without a window: start as the program does (with FILE...\n"
            "      as its command line), follow each URL as a click would (a form as its URL\n"
@@ -51,7 +59,7 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     Options options;
     options.command = argv[1];
     static const std::set<std::string> kCommands = {"archive", "archive-oe", "list-oe", "list-pst",
-                                                      "eml2mbox", "page"};
+                                                      "eml2mbox", "page", "index", "search"};
     if (!kCommands.count(options.command)) {
         error = "unknown command '" + options.command + "'";
         return std::nullopt;
@@ -83,6 +91,8 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
             if (!value(options.identity)) return std::nullopt;
         } else if (arg == "--store-dir") {
             if (!value(options.storeDir)) return std::nullopt;
+        } else if (arg == "--in" && options.command == "search") {
+            if (!value(options.in)) return std::nullopt;
         } else if (arg == "--folder") {
             std::string folder;
             if (!value(folder)) return std::nullopt;
@@ -118,6 +128,14 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         error = c + " takes no --folder";
     } else if (c == "list-pst" && options.files.size() != 1) {
         error = "list-pst needs exactly one FILE.pst";
+    } else if (c == "index" && options.files.size() != 1) {
+        error = "index needs exactly one DIR";
+    } else if (c == "search" && options.in.empty()) {
+        error = "search needs --in DIR";
+    } else if (c == "search" && options.files.empty()) {
+        error = "search needs at least one word";
+    } else if ((c == "index" || c == "search") && !options.folders.empty()) {
+        error = c + " takes no --folder";
     } else if (c == "eml2mbox" && options.files.size() != 1) {
         error = "eml2mbox needs exactly one DIR";
     } else if (c != "archive-oe" && c != "list-oe" && (!options.identity.empty() || !options.storeDir.empty())) {

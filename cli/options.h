@@ -14,6 +14,7 @@ struct Options {
     std::string to;                // --to DIR
     std::string identity;          // --identity NAME
     std::string storeDir;          // --store-dir DIR
+    std::string in;                // search: --in DIR
     std::vector<std::string> folders;  // --folder NAME (repeatable)
     std::vector<std::string> files;    // the rest
     bool openGiven = false;                // page: --open FILE... before the URLs

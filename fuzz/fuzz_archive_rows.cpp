@@ -3,6 +3,7 @@
 // valid UTF-8, every attachment path stays below the page's folder.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "archive/message_row.h"
 #include "archive/page_row.h"
@@ -24,8 +25,9 @@ void fuzzArchiveRows(const uint8_t* data, size_t size) {
         if (!isValidUtf8(attachment.name)) propertyFailed("an attachment name is not valid UTF-8");
         if (page && attachment.path.rfind("Inbox/", 0) != 0) propertyFailed("an attachment path left its folder");
     }
-    CatalogueRow back;
-    readIdsTag(idsTagValue(row), back);
+    std::unordered_map<std::string, CatalogueRow> ids;
+    readThreadIds(bytes, ids);
+    readThreadIds(threadIdsLine(row), ids);
 }
 
 }  // namespace tessaly::fuzz

@@ -267,12 +267,30 @@ bool OutputFile::setTag(std::string_view name, std::string_view value) {
     return fsetxattr(fd_, tagAttribute(name).c_str(), value.data(), value.size(), 0) == 0 || fail();
 }
 
-std::string fileTag(const std::string& path, std::string_view name, size_t limit) {
-    // A tag longer than `limit` is no tag of ours.
-    std::string value(limit, '\0');
-    const ssize_t size = getxattr(path.c_str(), tagAttribute(name).c_str(), value.data(), value.size());
-    value.resize(size > 0 ? static_cast<size_t>(size) : 0);
-    return value;
+std::string fileTag(const std::string& path, std::string_view name) {
+    // A tag is a short text; anything longer is no tag of ours.
+    char value[256];
+    const ssize_t size = getxattr(path.c_str(), tagAttribute(name).c_str(), value, sizeof value);
+    return size > 0 ? std::string(value, static_cast<size_t>(size)) : std::string();
+}
+
+bool appendToFile(const std::string& path, std::string_view text) {
+    if (refuseNul(path)) return false;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return fail();
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            const int error = errno;
+            ::close(fd);
+            setLastSystemError(error);
+            return false;
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    return ::close(fd) == 0 || fail();
 }
 
 bool setFileTag(const std::string& path, std::string_view name, std::string_view value) {

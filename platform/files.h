@@ -122,7 +122,10 @@ private:
 
 // The tag `name` of the file at `path` (OutputFile::setTag), or empty when
 // it has none or the file system keeps none.
-std::string fileTag(const std::string& path, std::string_view name, size_t limit = 256);
+std::string fileTag(const std::string& path, std::string_view name);
+// Appends `text` to the file at `path`, creating it when missing.
+bool appendToFile(const std::string& path, std::string_view text);
+
 // Sets the tag on an existing file; false when that cannot be done.
 bool setFileTag(const std::string& path, std::string_view name, std::string_view value);
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "archive/catalogue.h"
@@ -24,9 +25,15 @@ namespace fs = std::filesystem;
 
 const fs::path kCases = fs::path(TESSALY_TEST_DATA_DIR) / "archive";
 
+struct Archived {
+    std::unique_ptr<Catalogue> catalogue;
+    std::vector<CatalogueRow> rows;  // as they were put in place, texts included
+};
+
 // Every golden message in one mailbox, archived into `root` with the
-// catalogue attached; returns the catalogue the writer hands back.
-std::unique_ptr<Catalogue> archiveCases(const std::string& root, bool html) {
+// catalogue attached.
+Archived archiveCases(const std::string& root, bool html) {
+    Archived archived;
     std::string box;
     std::vector<fs::path> cases;
     for (const auto& entry : fs::directory_iterator(kCases)) {
@@ -38,6 +45,7 @@ std::unique_ptr<Catalogue> archiveCases(const std::string& root, bool html) {
     }
     test::TestFolder folder(root, html, "Cases", "Cases", true);
     folder.writer.attachCatalogue(Catalogue::open(root, nullptr));
+    folder.writer.batch().setPlacedRowSink([&](const CatalogueRow& row) { archived.rows.push_back(row); });
     MailboxScanEvents events;
     events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
         const char* body = std::find(start, end, '\n') + 1;
@@ -46,9 +54,9 @@ std::unique_ptr<Catalogue> archiveCases(const std::string& root, bool html) {
         folder.run.finishMessage();
     };
     scanMailbox(box.data(), box.data() + box.size(), events);
-    std::unique_ptr<Catalogue> catalogue = folder.writer.finish();
+    archived.catalogue = folder.writer.finish();
     folder.run.endRun();
-    return catalogue;
+    return archived;
 }
 
 // A row as text, every field but the catalogue's own id, for comparison.
@@ -62,36 +70,49 @@ std::string described(const CatalogueRow& row) {
     return text + "|" + row.text;
 }
 
+std::vector<std::string> described(const std::vector<CatalogueRow>& rows) {
+    std::vector<std::string> texts;
+    for (const CatalogueRow& row : rows) texts.push_back(described(row));
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
 std::vector<std::string> everyRow(Catalogue& catalogue) {
-    std::vector<std::string> rows;
+    std::vector<CatalogueRow> rows;
     for (const CatalogueFolder& folder : catalogue.folders()) {
-        for (const CatalogueRow& row : catalogue.rowsIn(folder.dir, true)) rows.push_back(described(row));
+        for (CatalogueRow& row : catalogue.rowsIn(folder.dir)) rows.push_back(std::move(row));
     }
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return described(rows);
 }
 
 TEST(Catalogue, RowsKeptWhileArchivingEqualRowsReadBackFromTheFiles) {
     for (const bool html : {true, false}) {
         SCOPED_TRACE(html ? "pages" : "eml");
         test::TempDir dir;
-        std::unique_ptr<Catalogue> catalogue = archiveCases(dir.path(), html);
-        ASSERT_TRUE(catalogue);
-        const std::vector<std::string> live = everyRow(*catalogue);
-        ASSERT_GT(live.size(), 15u);
+        Archived archived = archiveCases(dir.path(), html);
+        ASSERT_TRUE(archived.catalogue);
+        Catalogue& catalogue = *archived.catalogue;
+        const std::vector<std::string> stored = everyRow(catalogue);
+        ASSERT_GT(stored.size(), 15u);
+        const std::vector<std::string> live = described(archived.rows);
+        EXPECT_EQ(live.size(), stored.size());
         DecodeContext decoder;
-        EXPECT_EQ(rebuildCatalogue(*catalogue, decoder, {}), live.size());
-        EXPECT_FALSE(catalogue->isNew());
-        EXPECT_EQ(everyRow(*catalogue), live);
+        std::vector<CatalogueRow> rebuilt;
+        EXPECT_EQ(rebuildCatalogue(catalogue, decoder, {}, [&](const CatalogueRow& row) { rebuilt.push_back(row); }),
+                  stored.size());
+        EXPECT_FALSE(catalogue.isNew());
+        EXPECT_EQ(everyRow(catalogue), stored);
+        // Texts too: the search files made from either are the same.
+        EXPECT_EQ(described(rebuilt), live);
         for (const std::string& row : live) EXPECT_TRUE(isValidUtf8(row)) << row;
     }
 }
 
 TEST(Catalogue, RowsHoldWhatPeopleSearchAndThreadBy) {
     test::TempDir dir;
-    std::unique_ptr<Catalogue> catalogue = archiveCases(dir.path(), true);
-    ASSERT_TRUE(catalogue);
-    const std::vector<CatalogueRow> rows = catalogue->rowsIn("Cases/", true);
+    const Archived archived = archiveCases(dir.path(), true);
+    ASSERT_TRUE(archived.catalogue);
+    const std::vector<CatalogueRow>& rows = archived.rows;
     auto find = [&](const std::string& subject) {
         const auto row = std::find_if(rows.begin(), rows.end(),
                                       [&](const CatalogueRow& r) { return r.subject == subject; });
@@ -158,7 +179,7 @@ TEST(Catalogue, PendingRowsOfAnInterruptedRunFollowTheirFiles) {
     catalogue = Catalogue::open(dir.path(), nullptr);
     EXPECT_FALSE(catalogue->isNew());
     catalogue->settleInterrupted();
-    const std::vector<CatalogueRow> left = catalogue->rowsIn("Inbox/", false);
+    const std::vector<CatalogueRow> left = catalogue->rowsIn("Inbox/");
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].path, "Inbox/placed.html");
     EXPECT_EQ(catalogue->staleFolders(), std::vector<std::string>{"Inbox/"});
@@ -179,22 +200,25 @@ TEST(PageRow, CutOrGarbledPagesStillGiveARow) {
     EXPECT_EQ(plainTextOfHtml("a&lt;b&gt; &amp;&#233;&#x263A;&#0;&bogus; <br>c&"), "a<b> &\u00e9\u263a\ufffd&bogus; \nc&");
 }
 
-TEST(PageRow, ThreadIdsSurviveTheirTagCutToFit) {
+TEST(PageRow, ThreadIdsLinesReadBackAndCutLinesAreSkipped) {
     CatalogueRow row;
+    row.path = "Inbox/a.html";
     row.messageId = "<m@x>";
     row.inReplyTo = "<p@x>";
-    row.threadId = "1234";
+    row.threadId = "12\t34";
     for (int i = 0; i < 200; ++i) row.references += (i ? " <" : "<") + std::to_string(i) + "@example.org>";
-    const std::string tag = idsTagValue(row);
-    EXPECT_LE(tag.size(), kIdsTagLimit);
-    CatalogueRow back;
-    readIdsTag(tag, back);
+    CatalogueRow later = row;
+    later.inReplyTo = "<q@x>";
+    std::unordered_map<std::string, CatalogueRow> ids;
+    const std::string file = threadIdsLine(row) + "garbage\n" + threadIdsLine(later) + "Inbox/b.html\t<cut";
+    readThreadIds(file, ids);
+    ASSERT_EQ(ids.size(), 1u);
+    const CatalogueRow& back = ids.at("Inbox/a.html");
     EXPECT_EQ(back.messageId, row.messageId);
-    EXPECT_EQ(back.inReplyTo, row.inReplyTo);
-    EXPECT_EQ(back.threadId, row.threadId);
-    // The thread's root and its nearest ancestors are kept.
-    EXPECT_EQ(back.references.rfind("<0@example.org> ", 0), 0u);
-    EXPECT_NE(back.references.find("<199@example.org>"), std::string::npos);
+    EXPECT_EQ(back.inReplyTo, "<q@x>");  // the last line counts
+    EXPECT_EQ(back.references, row.references);
+    EXPECT_EQ(back.threadId, "12 34");
+    EXPECT_EQ(threadIdsLine(CatalogueRow{}), "");
 }
 
 }  // namespace

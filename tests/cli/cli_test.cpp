@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -171,6 +172,62 @@ TEST(Cli, AStoreWithoutMailFoldersIsNoUsageError) {
         EXPECT_EQ(o.err, "tessaly-cli: " + dir.file("nomail.pst") + " holds no mail folders\n") << args[0];
         EXPECT_EQ(o.out, "") << args[0];
     }
+}
+
+}  // namespace
+}  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+// The lines of `text`, sorted.
+std::vector<std::string> sortedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+TEST(Cli, AnArchiveIsIndexedAndSearchedAndIndexedAnewFromItsFiles) {
+    test::TempDir dir;
+    const std::string archive = dir.file("archive");
+    ASSERT_EQ(runCli({"archive", "--to", archive, std::string(TESSALY_SAMPLES_DIR) + "/Inbox.bmf",
+                      std::string(TESSALY_SAMPLES_DIR) + "/Sent.bmf"},
+                     dir)
+                  .status,
+              0);
+    EXPECT_TRUE(fs::exists(archive + "/index.html"));
+    EXPECT_TRUE(fs::exists(archive + "/search.html"));
+
+    const Outcome lunch = runCli({"search", "--in", archive, "lunch"}, dir);
+    ASSERT_EQ(lunch.status, 0) << lunch.err;
+    const std::vector<std::string> found = sortedLines(lunch.out);
+    ASSERT_FALSE(found.empty());
+    for (const std::string& path : found) EXPECT_TRUE(fs::exists(archive + "/" + path)) << path;
+    // Accents and case do not matter; a word found nowhere exits with 1.
+    EXPECT_EQ(runCli({"search", "--in", archive, "CAFE"}, dir).status, 0);
+    const Outcome none = runCli({"search", "--in", archive, "zzyzxq"}, dir);
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+
+    // Made anew from the files alone, the search finds the same.
+    fs::remove_all(archive + "/.tessaly");
+    fs::remove(archive + "/index.html");
+    const Outcome index = runCli({"index", archive}, dir);
+    ASSERT_EQ(index.status, 0) << index.err;
+    EXPECT_NE(index.out.find("10 messages in the catalogue") , std::string::npos) << index.out;
+    EXPECT_TRUE(fs::exists(archive + "/index.html"));
+    EXPECT_EQ(sortedLines(runCli({"search", "--in", archive, "lunch"}, dir).out), found);
+
+    EXPECT_EQ(runCli({"search", "--in", dir.file("nowhere"), "x"}, dir).status, 2);
+    EXPECT_EQ(runCli({"search", "lunch"}, dir).status, 2);
+    EXPECT_EQ(runCli({"index"}, dir).status, 2);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // kill_test.cpp - tessaly-cli killed (SIGKILL) at random moments of a run,
 // then run again until it finishes: the archive must equal that of one
-// uninterrupted run, file for file, with no temporaries left.
+// uninterrupted run, file for file, with no temporaries left; and after
+// every kill the catalogue holds exactly the message files in place.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -11,11 +12,15 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <optional>
+#include <set>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "archive/catalogue.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
@@ -65,21 +70,60 @@ int finish(pid_t pid) {
 }
 
 // Content and last-write time of every file, by relative path. The
-// stylesheet carries the time it was made, not a message's.
+// stylesheet carries the time it was made, not a message's. The catalogue
+// and the browse files made from it are compared by what they hold.
 std::map<std::string, std::string> snapshot(const std::string& root) {
     std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        const std::string relative = fs::relative(e.path(), root).string();
-        if (!e.is_regular_file()) {
+    for (auto e = fs::recursive_directory_iterator(root); e != fs::recursive_directory_iterator(); ++e) {
+        const std::string relative = fs::relative(e->path(), root).string();
+        if (relative == ".tessaly") {
+            e.disable_recursion_pending();
+            continue;
+        }
+        if (!e->is_regular_file()) {
             files[relative + "/"] = "";
             continue;
         }
         struct stat st {};
-        stat(e.path().c_str(), &st);
-        const std::string time = relative == "folvane.css" ? "" : std::to_string(st.st_mtim.tv_sec);
-        files[relative] = time + "\n" + test::readFile(e.path().string());
+        stat(e->path().c_str(), &st);
+        const bool made = relative == "folvane.css" || relative == "index.html" || relative == "search.html";
+        const std::string time = made ? "" : std::to_string(st.st_mtim.tv_sec);
+        files[relative] = time + "\n" + test::readFile(e->path().string());
     }
     return files;
+}
+
+// The page and EML files in place, by relative path.
+std::set<std::string> messageFiles(const std::string& root) {
+    std::set<std::string> files;
+    if (!fs::exists(root)) return files;
+    for (auto e = fs::recursive_directory_iterator(root); e != fs::recursive_directory_iterator(); ++e) {
+        const std::string name = e->path().filename().string();
+        if (e->is_directory() && (name == "attachments" || name == ".tessaly")) {
+            e.disable_recursion_pending();
+            continue;
+        }
+        const std::string relative = fs::relative(e->path(), root).string();
+        const std::string extension = e->path().extension().string();
+        if (relative == "index.html" || relative == "search.html" || name.find(".tmp") != std::string::npos) continue;
+        if (extension == ".html" || extension == ".eml") files.insert(relative);
+    }
+    return files;
+}
+
+// What the next run finds in the catalogue, once it has settled the rows
+// the killed one left: the paths of its rows, or nothing to compare when
+// the catalogue is still to be made from the files.
+std::optional<std::set<std::string>> cataloguedFiles(const std::string& root) {
+    if (!fs::exists(cataloguePath(root))) return std::nullopt;
+    std::unique_ptr<Catalogue> catalogue = Catalogue::open(root, nullptr);
+    if (!catalogue || catalogue->isNew()) return std::nullopt;
+    catalogue->settleInterrupted();
+    std::set<std::string> paths;
+    for (const CatalogueFolder& folder : catalogue->folders()) {
+        for (const CatalogueRow& row : catalogue->rowsIn(folder.dir)) paths.insert(row.path);
+    }
+    return paths;
 }
 
 // The paths that differ between two snapshots, for a short failure message.
@@ -121,15 +165,22 @@ TEST(CliKilled, EveryInterruptedRunIsRepairedByTheNext) {
 
         const std::string archive = dir.file(std::string("killed-") + format);
         int killed = 0;
+        int compared = 0;
         for (int round = 0; round < 25; ++round) {
             const pid_t pid = startCli(args(archive));
             std::uniform_int_distribution<long> delay(0, std::chrono::duration_cast<std::chrono::microseconds>(length).count());
             std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
             killed += kill(pid, SIGKILL) == 0;
             finish(pid);
+            if (const auto catalogued = cataloguedFiles(archive)) {
+                EXPECT_EQ(*catalogued, messageFiles(archive)) << "after round " << round;
+                ++compared;
+            }
         }
         ASSERT_EQ(finish(startCli(args(archive))), 0);
         EXPECT_GT(killed, 0);
+        EXPECT_GT(compared, 0);
+        EXPECT_EQ(cataloguedFiles(archive), messageFiles(archive));
         EXPECT_EQ(differences(snapshot(archive), snapshot(whole)), "");
     }
 }

@@ -8,6 +8,7 @@
 #include "mapi/mapi_state.h"
 #include "mapi/outlook.h"
 #include "platform/files.h"
+#include "support/derived_files.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -37,6 +38,7 @@ FakeFolder folder(const std::string& name, std::vector<FakeMessage> messages, st
 std::vector<std::string> filesBelow(const std::string& root) {
     std::vector<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (test::isDerivedFile(fs::relative(entry.path(), root).string())) continue;
         std::string name = fs::relative(entry.path(), root).string() + (entry.is_directory() ? "/" : "");
         if (name == "folvane.css") continue;  // the archive's, not the job's
         const size_t first = name.find('\'');

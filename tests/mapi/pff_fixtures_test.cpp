@@ -18,6 +18,7 @@
 #include "mapi/pff_values.h"
 #include "mapi/rtf_compressed.h"
 #include "platform/files.h"
+#include "support/derived_files.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -95,7 +96,8 @@ protected:
 std::map<std::string, std::string> archiveFiles(const std::string& root) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = readFile(entry.path().string());
+        const std::string relative = fs::relative(entry.path(), root).string();
+        if (entry.is_regular_file() && !test::isDerivedFile(relative)) files[relative] = readFile(entry.path().string());
     }
     files.erase("folvane.css");  // the archive's, not the job's
     return files;

@@ -11,6 +11,7 @@
 
 #include "message/boundary_lines.h"
 #include "support/dbx_writer.h"
+#include "support/derived_files.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -59,7 +60,7 @@ protected:
         // The files of the messages, without the archive's stylesheet.
         for (const auto& e : fs::recursive_directory_iterator(archiveDir())) {
             const std::string file = fs::relative(e.path(), archiveDir()).string();
-            if (e.is_regular_file() && file != "folvane.css") result.files.push_back(file);
+            if (e.is_regular_file() && file != "folvane.css" && !test::isDerivedFile(file)) result.files.push_back(file);
         }
         std::sort(result.files.begin(), result.files.end());
     }

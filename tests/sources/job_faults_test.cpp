@@ -15,6 +15,7 @@
 
 #include "support/dbx_writer.h"
 #include "support/file_size_limit.h"
+#include "support/derived_files.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -56,7 +57,8 @@ Tree readTree(const std::string& root) {
     Tree files;
     if (!fs::exists(root)) return files;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
-        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = test::readFile(e.path().string());
+        const std::string relative = fs::relative(e.path(), root).string();
+        if (e.is_regular_file() && !test::isDerivedFile(relative)) files[relative] = test::readFile(e.path().string());
     }
     return files;
 }

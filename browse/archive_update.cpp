@@ -1,0 +1,107 @@
+// archive_update.cpp - catalogue and browse files around a run.
+#include "browse/archive_update.h"
+
+#include <vector>
+
+#include "archive/catalogue_rebuild.h"
+#include "browse/browse_pages.h"
+#include "message/text.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr const char* kReadingArchive = "Reading the archive for its catalogue";
+constexpr const char* kWritingPages = "Writing the archive's index and search pages";
+
+void warn(JobRun& run, const std::string& what) { run.runProblem("Warning: " + htmlEscape(what)); }
+
+// Rows that a run cut short left out of the search files: their texts are
+// read back from their files.
+void searchEarlierRows(DecodeContext& decoder, RunCatalogue& state) {
+    Catalogue& catalogue = *state.catalogue;
+    catalogue.forEachUnsearched([&](const CatalogueRow& stored) {
+        if (stored.id > state.lastEarlierId) return;
+        CatalogueRow row;
+        if (!rowFromArchiveFile(decoder, catalogue.root(), stored.path, row)) return;
+        row.id = stored.id;
+        row.date = stored.date;
+        state.search->add(row);
+    });
+}
+
+void writePages(JobRun& run, Catalogue& catalogue) {
+    const std::string& root = catalogue.root();
+    const std::vector<std::string> stale = catalogue.staleFolders();
+    ArchiveSummary summary;
+    for (const CatalogueFolder& folder : catalogue.folders()) {
+        summary.folders.push_back({folder.dir, folder.name, folder.messages, folder.first, folder.last});
+        summary.messages += folder.messages;
+    }
+    summary.years = catalogue.years();
+
+    std::vector<std::string> written;
+    for (size_t i = 0; i < stale.size(); ++i) {
+        run.setProgress(kWritingPages, static_cast<double>(i + 1) / static_cast<double>(stale.size() + 1), stale[i],
+                        -1);
+        FolderSummary folder{stale[i], "", 0, 0, 0};
+        for (const FolderSummary& known : summary.folders) {
+            if (known.dir == stale[i]) folder = known;
+        }
+        if (writeFolderPages(root, folder, catalogue.rowsIn(stale[i]))) {
+            written.push_back(stale[i]);
+        } else {
+            warn(run, "the index pages of the folder " + (stale[i].empty() ? std::string("/") : stale[i]) +
+                          " could not be written");
+        }
+    }
+    catalogue.markFoldersCurrent(written);
+    if (!writeRootIndex(root, summary)) warn(run, "the archive's index.html could not be written");
+}
+
+}  // namespace
+
+RunCatalogue openRunCatalogue(JobRun& run, DecodeContext& decoder, const std::string& root, bool rebuild) {
+    RunCatalogue state;
+    std::string note;
+    state.catalogue = Catalogue::open(root, &note);
+    if (!note.empty()) warn(run, note);
+    if (!state.catalogue) {
+        warn(run, "the archive's catalogue cannot be kept in " + root + "/.tessaly; no index pages are written");
+        return state;
+    }
+    Catalogue& catalogue = *state.catalogue;
+    catalogue.settleInterrupted();
+    const bool anew = rebuild || catalogue.isNew();
+    state.search = std::make_unique<SearchFeeder>(root, anew);
+    if (!anew) {
+        state.lastEarlierId = catalogue.lastId();
+        return state;
+    }
+    run.setProgress(kReadingArchive, 0, "", -1);
+    SearchFeeder& search = *state.search;
+    rebuildCatalogue(
+        catalogue, decoder,
+        [&run](uint64_t files) {
+            run.setProgress(kReadingArchive, -1, std::to_string(files) + " files read", -1);
+            return !run.shouldStop();
+        },
+        [&search](const CatalogueRow& row) { search.add(row); });
+    return state;
+}
+
+void updateBrowseFiles(JobRun& run, DecodeContext& decoder, RunCatalogue& state) {
+    if (!state.catalogue || !state.search) return;
+    Catalogue& catalogue = *state.catalogue;
+    run.setProgress(kWritingPages, 0, "search files", -1);
+    searchEarlierRows(decoder, state);
+    if (state.search->finish()) {
+        catalogue.markSearched(INT64_MAX);
+    } else {
+        warn(run, "the archive's search files could not be written");
+    }
+    state.search.reset();
+    writePages(run, catalogue);
+}
+
+}  // namespace tessaly
