@@ -154,6 +154,8 @@ bool SearchUpdate::finish() {
             continue;
         }
         if (olderLive > 2 * newerLive) break;
+        // A merge holds both segments in memory: past this size they stay apart.
+        if (olderLive + newerLive > kMaxMergedDocs) break;
         SearchSegment loaded[2];
         const SegmentEntry* entries[2] = {&older, &newer};
         bool readable = true;
