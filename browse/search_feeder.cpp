@@ -10,7 +10,7 @@ namespace {
 // Rows waiting at most: a few megabytes of text.
 constexpr size_t kMaxQueued = 512;
 // Rows of one segment at most: its terms are held in memory until written.
-constexpr size_t kRowsPerSegment = 5000;
+constexpr size_t kRowsPerSegment = 2500;
 
 }  // namespace
 

@@ -18,7 +18,7 @@ inline constexpr int kSearchFormat = 1;
 inline constexpr uint32_t kDocsPerChunk = 50;
 // Segments are merged up to this many messages, which bounds the memory of a
 // merge; a larger archive has a segment for every so many of its messages.
-inline constexpr size_t kMaxMergedDocs = 10000;
+inline constexpr size_t kMaxMergedDocs = 5000;
 // Term files are cut when they would pass this many bytes.
 inline constexpr size_t kTermFileBytes = 20000;
 
