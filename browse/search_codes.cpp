@@ -2,6 +2,8 @@
 // files, and a strict reader of the files' single call.
 #include "browse/search_codes.h"
 
+#include "message/charsets.h"
+
 namespace tessaly {
 
 void appendNumber(std::string& out, uint64_t value) {
@@ -220,24 +222,6 @@ private:
         return true;
     }
 
-    static void appendUtf8(std::string& out, uint32_t c) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 63));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 63));
-            out += static_cast<char>(0x80 | (c & 63));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 63));
-            out += static_cast<char>(0x80 | ((c >> 6) & 63));
-            out += static_cast<char>(0x80 | (c & 63));
-        }
-    }
-
     bool hex4(uint32_t& out) {
         if (at_ + 4 > text_.size()) return false;
         out = 0;
@@ -282,7 +266,7 @@ private:
                 } else if (c1 >= 0xDC00 && c1 < 0xE000) {
                     return false;
                 }
-                appendUtf8(out, c1);
+                tessaly::appendUtf8(out, c1);
                 break;
             }
             default:

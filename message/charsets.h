@@ -18,6 +18,9 @@ namespace tessaly {
 // nothing above U+10FFFF).
 bool isValidUtf8(std::string_view text);
 
+// Appends the UTF-8 form of the code point `code` (at most U+10FFFF).
+void appendUtf8(std::string& out, uint32_t code);
+
 // Whether every byte of `text` is ASCII.
 bool isAscii(std::string_view text);
 

@@ -11,6 +11,50 @@ namespace tessaly {
 
 namespace {
 
+// The paragraph being written and what its lines were: a line feed closes
+// a flowed paragraph, is "<br>" in any other, and an empty line closes the
+// paragraph and stands for itself.
+struct Paragraph {
+    TextOutput& out;
+    bool open = false;
+    bool flowed = false;
+    bool hardBreak = false;
+
+    void openContent() {
+        if (!open) {
+            out.put("<p>");
+            open = true;
+        }
+    }
+    void reset() { open = flowed = hardBreak = false; }
+    void softBreak() {
+        if (!hardBreak) flowed = true;
+    }
+    // The line feed before in[i]; `i` moves past an empty line after it.
+    void lineFeed(std::string_view in, size_t& i) {
+        const size_t empty = emptyLineAt(in, i);
+        if (flowed) {
+            close();
+            reset();
+            if (empty) {
+                out.put("<p>&nbsp;</p>\r\n");
+                i += empty;
+            }
+        } else if (empty) {
+            close();
+            reset();
+            out.put("<p>&nbsp;</p>\r\n");
+            i += empty;
+        } else if (open) {
+            out.put("<br>\r\n");
+            hardBreak = true;
+        }
+    }
+    void close() {
+        if (open) out.put("</p>\r\n\r\n");
+    }
+};
+
 // Soft line breaks ("=" at a line end) mark the paragraph as flowed, unless
 // a hard break came first; a hard break in a flowed paragraph closes it, in
 // any other one it is "<br>". An empty line closes the paragraph and stands
@@ -30,16 +74,7 @@ void quotedPrintableHtmlLoop(std::string_view in, TextOutput& out) {
         }
     };
     const size_t n = in.size();
-    bool open = false;
-    bool flowed = false;
-    bool hardBreak = false;
-    auto openContent = [&] {
-        if (!open) {
-            out.put("<p>");
-            open = true;
-        }
-    };
-    auto reset = [&] { open = flowed = hardBreak = false; };
+    Paragraph paragraph{out};
 
     size_t i = 0;
     while (i < n) {
@@ -56,12 +91,12 @@ void quotedPrintableHtmlLoop(std::string_view in, TextOutput& out) {
             // A soft break joins the lines: nothing is written, so a word
             // or a character the encoder broke stays whole.
             if (in[j] == '\n') {
-                if (!hardBreak) flowed = true;
+                paragraph.softBreak();
                 i = j + 1;
                 continue;
             }
             i = j;
-            openContent();
+            paragraph.openContent();
             if (n - i < 2) {
                 // One byte left: kept as written.
                 out.put('=');
@@ -77,29 +112,13 @@ void quotedPrintableHtmlLoop(std::string_view in, TextOutput& out) {
             continue;
         }
         if (c == '\n') {
-            const size_t empty = emptyLineAt(in, i);
-            if (flowed) {
-                if (open) out.put("</p>\r\n\r\n");
-                reset();
-                if (empty) {
-                    out.put("<p>&nbsp;</p>\r\n");
-                    i += empty;
-                }
-            } else if (empty) {
-                if (open) out.put("</p>\r\n\r\n");
-                reset();
-                out.put("<p>&nbsp;</p>\r\n");
-                i += empty;
-            } else if (open) {
-                out.put("<br>\r\n");
-                hardBreak = true;
-            }
+            paragraph.lineFeed(in, i);
             continue;
         }
-        openContent();
+        paragraph.openContent();
         putText(c);
     }
-    if (open) out.put("</p>\r\n\r\n");
+    paragraph.close();
 }
 
 // The same paragraphs over text already decoded (and converted): a
@@ -107,59 +126,34 @@ void quotedPrintableHtmlLoop(std::string_view in, TextOutput& out) {
 // breaks; every other byte is text.
 void markedTextHtmlLoop(std::string_view in, TextOutput& out) {
     const size_t n = in.size();
-    bool open = false;
-    bool flowed = false;
-    bool hardBreak = false;
-    auto openContent = [&] {
-        if (!open) {
-            out.put("<p>");
-            open = true;
-        }
-    };
-    auto reset = [&] { open = flowed = hardBreak = false; };
+    Paragraph paragraph{out};
     size_t i = 0;
     while (i < n) {
         const char c = in[i++];
         if (c == '\r') continue;
         if (c == kSoftBreakMark) {
-            if (!hardBreak) flowed = true;
+            paragraph.softBreak();
             continue;
         }
         if (c == kEncodedCrMark) {
-            openContent();
+            paragraph.openContent();
             continue;
         }
         if (c == kLiteralMark) {
             if (i < n) {
-                openContent();
+                paragraph.openContent();
                 out.putEscaped(in[i++]);
             }
             continue;
         }
         if (c == '\n') {
-            const size_t empty = emptyLineAt(in, i);
-            if (flowed) {
-                if (open) out.put("</p>\r\n\r\n");
-                reset();
-                if (empty) {
-                    out.put("<p>&nbsp;</p>\r\n");
-                    i += empty;
-                }
-            } else if (empty) {
-                if (open) out.put("</p>\r\n\r\n");
-                reset();
-                out.put("<p>&nbsp;</p>\r\n");
-                i += empty;
-            } else if (open) {
-                out.put("<br>\r\n");
-                hardBreak = true;
-            }
+            paragraph.lineFeed(in, i);
             continue;
         }
-        openContent();
+        paragraph.openContent();
         out.putEscaped(c);
     }
-    if (open) out.put("</p>\r\n\r\n");
+    paragraph.close();
 }
 
 // Writes a decoded byte, marked when it would read as a line end or mark.
