@@ -104,7 +104,9 @@ TEST(GoldenCharsets, PageIsUtf8AndShowsEveryCharacter) {
     for (const auto& [path, bytes] : readTree(out)) {
         EXPECT_TRUE(isValidUtf8(path)) << path;
         if (path.size() > 5 && path.substr(path.size() - 5) == ".html") page = bytes;
-        if (path.size() > 4 && path.substr(path.size() - 4) == ".eml") EXPECT_EQ(bytes, text);
+        if (path.size() > 4 && path.substr(path.size() - 4) == ".eml") {
+            EXPECT_EQ(bytes, text);
+        }
     }
     EXPECT_TRUE(isValidUtf8(page));
     EXPECT_EQ(page.find("<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"), 0u);

@@ -147,7 +147,9 @@ TEST(SearchIndex, DamagedFilesAreReported) {
             test::writeFile(folder + name, bytes);
             error.clear();
             const auto found = searchArchive(dir.path(), "budget", &error);
-            if (error.empty()) EXPECT_EQ(found.size(), 40u) << name;  // a change the reader cannot see: results unchanged
+            if (error.empty()) {
+                EXPECT_EQ(found.size(), 40u) << name;  // a change the reader cannot see: results unchanged
+            }
             else EXPECT_TRUE(found.empty());
         }
         test::writeFile(folder + name, original);

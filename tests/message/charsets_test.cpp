@@ -117,7 +117,9 @@ TEST(Charsets, Utf8Checks) {
     for (const Row& row : rows) {
         EXPECT_EQ(isValidUtf8(row.bytes), row.valid) << row.bytes;
         EXPECT_TRUE(isValidUtf8(ensureUtf8(row.bytes))) << row.bytes;
-        if (row.valid) EXPECT_EQ(ensureUtf8(row.bytes), row.bytes);
+        if (row.valid) {
+            EXPECT_EQ(ensureUtf8(row.bytes), row.bytes);
+        }
     }
     // The five bytes windows-1252 leaves open stay C1 controls.
     EXPECT_EQ(windows1252ToUtf8("\x81\x8D\x8F\x90\x9D"), "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
