@@ -6,6 +6,7 @@
 #include "archive/catalogue_rebuild.h"
 #include "browse/browse_pages.h"
 #include "message/text.h"
+#include "platform/files.h"
 
 namespace tessaly {
 
@@ -32,6 +33,11 @@ void searchEarlierRows(DecodeContext& decoder, RunCatalogue& state) {
 
 void writePages(JobRun& run, Catalogue& catalogue) {
     const std::string& root = catalogue.root();
+    // What a run cut short while writing index.html, search.html or the
+    // stylesheet left under a temporary name (the root is no target folder
+    // of an EML archive, so nothing else clears it).
+    removeStaleTemporaries(root);
+    removeStaleTemporaries(root + "/.tessaly");
     const std::vector<std::string> stale = catalogue.staleFolders();
     ArchiveSummary summary;
     for (const CatalogueFolder& folder : catalogue.folders()) {
