@@ -21,7 +21,7 @@ CivilDate civilDate(int64_t seconds) {
     // Days to year, month and day in the proleptic Gregorian calendar
     // (H. Hinnant's civil_from_days), safe for every int64 input.
     const int64_t days = floorDiv(seconds, 86400);
-    const int64_t inDay = seconds - days * 86400;
+    const int64_t inDay = (seconds % 86400 + 86400) % 86400;
     const int64_t z = days + 719468;
     const int64_t era = floorDiv(z, 146097);
     const int64_t doe = z - era * 146097;

@@ -61,7 +61,7 @@ TEST(HeaderText, EveryResultIsUtf8) {
         "=?utf-16?B?2D3eAA?= x",                // lone surrogate half
         "=?utf-7?Q?+2D3-?=",                    // UTF-7 surrogate
         "=?shift_jis?Q?=93?= =?euc-kr?Q?=B0?=",  // lead bytes with no trail
-        std::string("=?utf-8?Q?a=00b?=\xFF\xFE", 21),
+        std::string("=?utf-8?Q?a=00b?=\xFF\xFE\0c", 21),  // raw bytes and a NUL after a word
         "=?utf-8?Q?=C3?= plain =?utf-8?Q?=A9?=",  // a split with text between
     };
     Charsets charsets;
