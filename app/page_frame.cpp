@@ -6,6 +6,7 @@
 
 #include "app/help_loader.h"
 #include "app/pages.h"
+#include "platform/ascii.h"
 #include "platform/folders.h"
 
 namespace tessaly {
@@ -37,11 +38,6 @@ constexpr PageEntry kPages[] = {
 
 bool beginsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
-}
-
-bool keptInUri(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
-           c == '-' || c == '_' || c == '.' || c == '~';
 }
 
 }  // namespace
@@ -102,21 +98,7 @@ bool showPage(Wizard& wizard, const std::string& url) {
     return wizard.shell.showPage(page);
 }
 
-std::string fileUri(const std::string& path) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (keptInUri(byte)) {
-            uri += c;
-        } else {
-            uri += '%';
-            uri += kHex[byte >> 4];
-            uri += kHex[byte & 15];
-        }
-    }
-    return uri;
-}
+std::string fileUri(const std::string& path) { return "file://" + percentEncoded(path, "/-_.~"); }
 
 std::string pageBaseUri() {
     std::string uri = fileUri(dataFolder());

@@ -33,11 +33,6 @@ std::string decodeValue(std::string_view value) {
     return out;
 }
 
-bool keptAsIs(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-           c == '-' || c == '_' || c == '*' || c == '@';
-}
-
 }  // namespace
 
 FormFields decodeQuery(std::string_view url) {
@@ -69,36 +64,8 @@ const std::string* findField(const FormFields& fields, std::string_view name) {
 
 std::string withoutQuery(std::string_view url) { return std::string(url.substr(0, url.find('?'))); }
 
-std::string percentEncode(std::string_view text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (keptAsIs(byte)) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        }
-    }
-    return out;
-}
+std::string percentEncode(std::string_view text) { return percentEncoded(text, ".-_*@"); }
 
-std::string percentDecode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const int byte = text[i] == '%' ? escapedByte(text, i) : -1;
-        if (byte >= 0) {
-            out += static_cast<char>(byte);
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
+std::string percentDecode(std::string_view text) { return percentDecoded(text); }
 
 }  // namespace tessaly

@@ -8,6 +8,7 @@
 #include "archive/message_row.h"
 #include "archive/page_row.h"
 #include "platform/files.h"
+#include "platform/time.h"
 
 namespace tessaly {
 
@@ -16,11 +17,6 @@ namespace {
 // Pages are small; a larger file is read as far as this for its row.
 constexpr size_t kMaxRead = size_t{64} << 20;
 constexpr size_t kRowsPerTransaction = 500;
-
-bool endsWith(const std::string& text, const char* suffix) {
-    const std::string_view end(suffix);
-    return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 // Every message file below `dir` (relative, "" or ending in "/"), in a
 // stable order: the pages' attachment folders, the derived folder and the
@@ -34,7 +30,7 @@ void collect(const std::string& root, const std::string& dir, std::vector<std::p
         if (entry.isFolder) {
             if (entry.name == "attachments" || (dir.empty() && entry.name == ".tessaly")) continue;
             collect(root, dir + entry.name + "/", out);
-        } else if (endsWith(entry.name, ".html") || endsWith(entry.name, ".eml")) {
+        } else if (entry.name.ends_with(".html") || entry.name.ends_with(".eml")) {
             if (dir.empty() && (entry.name == "index.html" || entry.name == "search.html")) continue;
             if (isStaleTemporaryName(entry.name)) continue;
             out.emplace_back(dir + entry.name, entry.lastWriteTime);
@@ -50,7 +46,7 @@ bool rowFromArchiveFile(DecodeContext& decoder, const std::string& root, const s
     std::string bytes;
     uint64_t size = 0;
     if (!readFileStart(full, kMaxRead, bytes, size)) return false;
-    if (endsWith(path, ".html")) {
+    if (path.ends_with(".html")) {
         row = rowFromPage(bytes, path);
         if (threadIds) {
             const auto ids = threadIds->find(path);
@@ -102,7 +98,7 @@ uint64_t rebuildCatalogue(Catalogue& catalogue, DecodeContext& decoder,
         if (progress && i % 64 == 0 && !progress(i)) return found;
         CatalogueRow row;
         if (!rowFromArchiveFile(decoder, catalogue.root(), files[i].first, row, &threadIds)) continue;
-        row.date = unixSeconds(files[i].second);
+        row.date = fileTimeToUnix(files[i].second);
         rows.push_back(std::move(row));
         ++found;
         if (rows.size() >= kRowsPerTransaction) store();

@@ -77,7 +77,7 @@ bool CommitBatch::addPendingRows(std::vector<Waiting>& messages) {
     // catalogue before the sync, so that a rebuild from the files has them.
     std::string threadIds;
     for (const CatalogueRow& row : rows) {
-        if (row.path.size() > 5 && row.path.compare(row.path.size() - 5, 5, ".html") == 0) {
+        if (row.path.ends_with(".html")) {
             threadIds += threadIdsLine(row);
         }
     }

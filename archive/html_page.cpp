@@ -17,6 +17,7 @@
 #include "message/decoding.h"
 #include "message/text.h"
 #include "platform/files.h"
+#include "platform/time.h"
 
 namespace tessaly {
 
@@ -292,7 +293,7 @@ void writeHtmlMessage(TargetFolder& target, TMessageInfo& info) {
     CatalogueRow row;
     if (writer.batch().catalogue()) {
         row = rowFromPage(page, writer.relativePath(pagePath));
-        row.date = unixSeconds(info.fileTime);
+        row.date = fileTimeToUnix(info.fileTime);
         row.contentKey = info.contentKey;
         setThreadIds(info, row);
     }

@@ -7,10 +7,12 @@
 #include "message/body_html.h"
 #include "message/boundary_lines.h"
 #include "message/charsets.h"
+#include "message/html_text.h"
 #include "message/part_tree.h"
 #include "message/problems.h"
 #include "message/text.h"
 #include "platform/ascii.h"
+#include "platform/time.h"
 
 namespace tessaly {
 
@@ -83,19 +85,12 @@ void setThreadIds(const TMessageInfo& info, CatalogueRow& row) {
     row.threadId = trimWhite(info.threadId);
 }
 
-int64_t unixSeconds(const FILETIME& time) {
-    const uint64_t ticks = (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
-    constexpr uint64_t kEpoch = 116444736000000000ULL;  // 1970 in 100 ns ticks since 1601
-    if (ticks == 0) return 0;
-    return (static_cast<int64_t>(ticks) - static_cast<int64_t>(kEpoch)) / 10000000;
-}
-
 CatalogueRow rowFromMessage(DecodeContext& decoder, const TMessageInfo& info, const std::string& path) {
     CatalogueRow row;
     row.path = path;
-    row.dir = directoryOf(path);
+    row.dir = rowDirectory(path);
     row.folder = folderOfDir(row.dir);
-    row.date = unixSeconds(info.fileTime);
+    row.date = fileTimeToUnix(info.fileTime);
     row.from = plainTextOfHtml(info.fromHtml);
     row.to = plainTextOfHtml(info.toHtml);
     row.cc = plainTextOfHtml(info.ccHtml);

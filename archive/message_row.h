@@ -10,7 +10,6 @@
 #include "archive/catalogue_row.h"
 #include "message/decoding.h"
 #include "message/model.h"
-#include "platform/time.h"
 
 namespace tessaly {
 
@@ -20,9 +19,6 @@ void setThreadIds(const TMessageInfo& info, CatalogueRow& row);
 
 // The "<...>" ids in `value`, blank-separated.
 std::string messageIds(std::string_view value);
-
-// Seconds since 1970 of a file time (0 for none).
-int64_t unixSeconds(const FILETIME& time);
 
 // The row of an EML file at `path` (relative to the root) holding `info`.
 CatalogueRow rowFromMessage(DecodeContext& decoder, const TMessageInfo& info, const std::string& path);

@@ -18,12 +18,9 @@ namespace tessaly {
 // program did not write give what can be found, never a failure.
 CatalogueRow rowFromPage(std::string_view page, const std::string& path);
 
-// The text of an HTML fragment for people: tags dropped, the entities the
-// pages use resolved, "<br>" and block ends as line ends, CRs dropped.
-std::string plainTextOfHtml(std::string_view html);
-
-// The directory part of `path` ("" or ending in "/").
-std::string directoryOf(const std::string& path);
+// The folder part of a path relative to the archive root, as a row's dir:
+// "" for a file in the root, else ending in "/".
+std::string rowDirectory(const std::string& path);
 
 // The ids that thread a message, which its page does not show all of, are
 // kept for the pages in one file of the derived folder, a line a page:

@@ -2,6 +2,8 @@
 // them.
 #include "browse/browse_paths.h"
 
+#include "platform/ascii.h"
+
 namespace tessaly {
 
 std::string folderPagesRelative(const std::string& dir) {
@@ -14,25 +16,7 @@ std::string folderPagesPath(const std::string& root, const std::string& dir) {
 
 std::string searchFilesPath(const std::string& root) { return root + "/" + std::string(kDerivedFolder) + "/search/"; }
 
-std::string urlPath(std::string_view path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                           (byte >= '0' && byte <= '9') || std::string_view("/-._~!$()*,;=:@+").find(c) !=
-                                                                 std::string_view::npos;
-        if (plain && byte != 0) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        }
-    }
-    return out;
-}
+std::string urlPath(std::string_view path) { return percentEncoded(path, "/-._~!$()*,;=:@+"); }
 
 std::string relativeLink(std::string_view fromRelative, std::string_view toRelative) {
     std::string link;

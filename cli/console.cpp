@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/finish_stats.h"
+#include "message/html_text.h"
 #include "platform/time.h"
 
 namespace tessaly::cli {
@@ -38,45 +39,6 @@ std::string fitted(const std::string& text, size_t width) {
 
 }  // namespace
 
-std::string htmlToText(const std::string& html) {
-    static const struct {
-        std::string_view entity;
-        char byte;
-    } kEntities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'},
-                     {"&nbsp;", ' '}, {"&#39;", '\''}};
-    std::string text;
-    for (size_t i = 0; i < html.size();) {
-        if (html[i] == '<') {
-            const size_t close = html.find('>', i);
-            if (close == std::string::npos) break;
-            const std::string_view tag = std::string_view(html).substr(i, close - i + 1);
-            i = close + 1;
-            if (tag == "<br>" || tag == "<BR>") {
-                // The break is the line end; a line end written after it is not another.
-                text += '\n';
-                if (i < html.size() && html[i] == '\r') ++i;
-                if (i < html.size() && html[i] == '\n') ++i;
-            }
-        } else if (html[i] == '&') {
-            bool decoded = false;
-            for (const auto& e : kEntities) {
-                if (std::string_view(html).substr(i, e.entity.size()) == e.entity) {
-                    text += e.byte;
-                    i += e.entity.size();
-                    decoded = true;
-                    break;
-                }
-            }
-            if (!decoded) text += html[i++];
-        } else if (html[i] == '\r') {
-            ++i;
-        } else {
-            text += html[i++];
-        }
-    }
-    return text;
-}
-
 Console::Console(ArchiveRun& run) : run_(run), terminal_(isatty(STDERR_FILENO) != 0) {
     stopSignalled = 0;
     std::signal(SIGINT, onStopSignal);
@@ -102,7 +64,7 @@ ArchiveRun::ProgressSink Console::progressSink() {
 ArchiveRun::LogSink Console::logSink() {
     return [this](const std::string& line) {
         clearLine();
-        std::fprintf(stderr, "%s\n", htmlToText(line).c_str());
+        std::fprintf(stderr, "%s\n", plainTextOfHtml(line).c_str());
         std::fflush(stderr);
         run_.pumpMessages();
     };
@@ -135,7 +97,7 @@ void Console::clearLine() {
 void Console::finishProgress() { clearLine(); }
 
 void printSummary(const ArchiveRun& run) {
-    std::string text = htmlToText(finishSummaryHtml(run));
+    std::string text = plainTextOfHtml(finishSummaryHtml(run));
     while (!text.empty() && text.back() == '\n') text.pop_back();
     std::printf("%s\n", text.c_str());
     std::fflush(stdout);

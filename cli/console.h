@@ -8,9 +8,6 @@
 
 namespace tessaly::cli {
 
-// HTML of a problem line or summary as plain text: tags removed, entities
-// decoded, "<br>" as a line break.
-std::string htmlToText(const std::string& html);
 
 // Connects the run to the terminal: progress to stderr when it is a
 // terminal, problems to stderr always, and Ctrl+C or SIGTERM as a stop

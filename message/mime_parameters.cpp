@@ -29,19 +29,6 @@ std::vector<std::string> splitParameters(std::string_view value) {
 
 bool isFolding(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-std::string percentDecoded(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 && hexDigitValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 // One parameter read at `at` (after a ";"): its name and value; `at` moves
 // past it. False at the end of the value.
 bool readParameter(std::string_view value, size_t& at, std::string& name, std::string& text, bool& quoted) {

@@ -3,6 +3,7 @@
 #include "message/mime_writer.h"
 
 #include "message/text.h"
+#include "platform/ascii.h"
 
 namespace tessaly {
 
@@ -102,21 +103,7 @@ std::string nameParameter(std::string_view key, std::string_view name) {
         name.find('\\') == std::string_view::npos) {
         return std::string(key) + "=\"" + std::string(name) + "\"";
     }
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out = std::string(key) + "*=UTF-8''";
-    for (const char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        const bool plain = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
-                           c == '.' || c == '-' || c == '_';
-        if (plain) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        }
-    }
-    return out;
+    return std::string(key) + "*=UTF-8''" + percentEncoded(name, ".-_");
 }
 
 void appendPart(std::string& out, const MimePart& part) {

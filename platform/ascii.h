@@ -1,5 +1,5 @@
 // ascii.h - ASCII helpers the same in every locale: case folding of the
-// letters A-Z and the value of a hexadecimal digit.
+// letters A-Z, the value of a hexadecimal digit and percent-encoding.
 //
 // Names in mail, registry keys and file extensions compare without regard
 // to case, byte by byte: bytes above 127 are never folded, whatever locale
@@ -18,6 +18,45 @@ inline int hexDigitValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+// `text` with every byte but ASCII letters, digits and the punctuation in
+// `kept` written as "%XX" (upper-case hex), as URLs and RFC 2231 values
+// escape bytes.
+inline std::string percentEncoded(std::string_view text, std::string_view kept) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+                           (byte != 0 && kept.find(c) != std::string_view::npos);
+        if (plain) {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        }
+    }
+    return out;
+}
+
+// "%XX" escapes resolved; a "%" without two hex digits stays as it is.
+inline std::string percentDecoded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? hexDigitValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexDigitValue(text[i + 2]) : -1;
+        if (low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 inline char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }

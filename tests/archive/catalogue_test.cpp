@@ -13,6 +13,7 @@
 #include "archive/catalogue.h"
 #include "archive/catalogue_rebuild.h"
 #include "archive/page_row.h"
+#include "message/html_text.h"
 #include "message/charsets.h"
 #include "sources/mailbox.h"
 #include "support/temp_dir.h"

@@ -10,26 +10,13 @@
 
 #include "browse/browse_paths.h"
 #include "browse/search_index.h"
+#include "platform/ascii.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
 namespace {
 
-std::string urlQuery(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9')) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        }
-    }
-    return out;
-}
+std::string urlQuery(std::string_view text) { return percentEncoded(text, ""); }
 
 std::string pageDom(const test::TempDir& dir, const std::string& query) {
     const std::string command = "timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run "
