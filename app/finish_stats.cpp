@@ -22,10 +22,10 @@ std::string countClause(uint32_t n, const std::string& singular, const std::stri
     return n == 0 ? std::string() : countPhrase(n, singular, plural);
 }
 
-std::string sizeText(uint32_t n) {
+std::string sizeText(uint64_t n) {
     if (n < 1024) return decimal(n) + " bytes";
     if (n < 10240) return decimal(n / 1024) + "." + decimal((n % 1024) * 10 / 1024) + "k";
-    const uint32_t k = n / 1024;
+    const uint64_t k = n / 1024;
     if (k < 1024) return decimal(k) + "k";
     if (k < 10240) return decimal(k / 1024) + "." + decimal((k % 1024) * 10 / 1024) + "Mb";
     return decimal(k / 1024) + "Mb";
@@ -49,7 +49,7 @@ std::string finishSummaryHtml(const ArchiveRun& run) {
     out += countPhrase(run.folderCount, " folder", " folders") + "<br>\r\n";
     out += countPhrase(run.messageCount, " message total", " messages total");
     if (run.offlineCount > 0 || run.duplicateCount > 0 || run.alreadyArchivedCount > 0 ||
-        run.folderDataCount > 0 || run.problemCount > 0) {
+        run.folderDataCount > 0 || run.deletedCount > 0 || run.problemCount > 0) {
         out += ", of which";
     }
     out += "<br>\r\n";
@@ -69,6 +69,10 @@ std::string finishSummaryHtml(const ArchiveRun& run) {
     if (run.folderDataCount) {
         out += countClause(run.folderDataCount, " was", " were") +
                " <a href=\"help:err_folderdata.html\">the mail server's folder information</a><br>\r\n";
+    }
+    if (run.deletedCount) {
+        out += countClause(run.deletedCount, " was", " were") +
+               " <a href=\"help:done.html\">deleted in the mail program, and left out</a><br>\r\n";
     }
     if (run.problemCount >= 1) out += decimal(run.problemCount) + " caused problems (see below)<br>\r\n";
     out += sizeText(run.byteCount) + " in " + durationText(run.elapsedMs);

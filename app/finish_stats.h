@@ -14,7 +14,7 @@ std::string countPhrase(uint32_t n, const std::string& singular, const std::stri
 // Empty when n is 0, otherwise as countPhrase.
 std::string countClause(uint32_t n, const std::string& singular, const std::string& plural);
 // 1023 bytes, 1.5k, 37k, 2.4Mb, 123Mb.
-std::string sizeText(uint32_t bytes);
+std::string sizeText(uint64_t bytes);
 // 850ms, 2.5s, 12 secs.
 std::string durationText(uint32_t ms);
 // Tenths as 5.7, or whole from 10 up (rounded).

@@ -33,7 +33,7 @@ void ArchiveRun::beginRun(void* owner, ProgressSink progress, LogSink log) {
     offlineCount = folderOfflineCount = 0;
     alreadyArchivedCount = folderAlreadyArchivedCount = 0;
     duplicateCount = folderDuplicateCount = 0;
-    folderDataCount = 0;
+    folderDataCount = deletedCount = 0;
     problemCount = byteCount = 0;
     elapsedMs = 0;
     messageHadProblem = false;
@@ -102,7 +102,7 @@ void ArchiveRun::finishMessage() {
 }
 
 // The count is kept modulo 2^32, as the finish page has always shown it.
-void ArchiveRun::addBytes(uint64_t bytes) { byteCount += static_cast<uint32_t>(bytes); }
+void ArchiveRun::addBytes(uint64_t bytes) { byteCount += bytes; }
 
 uint32_t ArchiveRun::countSkipped(Skipped kind) {
     switch (kind) {
@@ -110,6 +110,7 @@ uint32_t ArchiveRun::countSkipped(Skipped kind) {
         case Skipped::Duplicate: ++duplicateCount; return ++folderDuplicateCount;
         case Skipped::Offline: ++offlineCount; return ++folderOfflineCount;
         case Skipped::FolderData: return ++folderDataCount;
+        case Skipped::Deleted: return ++deletedCount;
     }
     return 0;
 }

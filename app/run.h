@@ -61,9 +61,10 @@ struct ArchiveRun final : JobRun {
     uint32_t duplicateCount = 0;
     uint32_t folderDuplicateCount = 0;
     uint32_t folderDataCount = 0;
+    uint32_t deletedCount = 0;
     uint32_t problemCount = 0;
     bool messageHadProblem = false;
-    uint32_t byteCount = 0;
+    uint64_t byteCount = 0;
     uint32_t startTicks = 0;
     uint32_t elapsedMs = 0;
     std::string currentFolderName;

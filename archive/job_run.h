@@ -19,6 +19,7 @@ enum class Skipped {
     Duplicate,        // written earlier in this run
     Offline,          // its text is not in the source
     FolderData,       // the mail server's own data at the top of a mailbox
+    Deleted,          // deleted in the mail program, still in its mailbox file
 };
 
 class JobRun : public ProblemReporter {

@@ -452,7 +452,7 @@ bool setFileTime(const std::string& path, const FILETIME& time) {
 
 MappedFile::~MappedFile() { close(); }
 
-MappedFile::Status MappedFile::open(const std::string& path) {
+MappedFile::Status MappedFile::open(const std::string& path, uint64_t sizeLimit) {
     close();
     struct stat st{};
     const int fd = openRegularFile(path, st);
@@ -461,7 +461,7 @@ MappedFile::Status MappedFile::open(const std::string& path) {
         ::close(fd);
         return Status::Empty;
     }
-    if (static_cast<uint64_t>(st.st_size) >= (uint64_t{1} << 32)) {
+    if (static_cast<uint64_t>(st.st_size) >= sizeLimit) {
         ::close(fd);
         return Status::TooBig;
     }
@@ -490,5 +490,15 @@ void MappedFile::close() {
 }
 
 bool MappedFile::truncatedWhileMapped() const { return mappedFileShrunk(guard_); }
+
+void MappedFile::release(const char* begin, const char* end) const {
+    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    begin = std::max(begin, data_);
+    end = std::min(end, data_ + size_);
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
+    const uintptr_t last = reinterpret_cast<uintptr_t>(end) & ~(page - 1);
+    // A private read-only mapping holds no changes: dropping pages loses nothing.
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
 
 }  // namespace tessaly

@@ -164,8 +164,12 @@ public:
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    // Files of 4 GiB or more are refused as TooBig, empty ones as Empty.
-    Status open(const std::string& path);
+    // The size limit of formats with 32-bit offsets (.dbx files).
+    static constexpr uint64_t k32BitLimit = uint64_t{1} << 32;
+
+    // Files of `sizeLimit` bytes or more are refused as TooBig, empty ones
+    // as Empty.
+    Status open(const std::string& path, uint64_t sizeLimit = k32BitLimit);
     void close();
     const char* data() const { return data_; }
     size_t size() const { return size_; }
@@ -173,6 +177,10 @@ public:
     // True when someone else shrank the file since it was mapped: the lost
     // bytes read as zeros (read_faults.h).
     bool truncatedWhileMapped() const;
+    // Gives back the memory of the whole pages within [begin, end), bytes
+    // the reader has passed: they are read from the file again if touched
+    // once more. Keeps the memory of a long scan flat in the file's size.
+    void release(const char* begin, const char* end) const;
 
 private:
     const char* data_ = nullptr;

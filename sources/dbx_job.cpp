@@ -4,6 +4,7 @@
 #include "archive/duplicates.h"
 #include "message/boundary_lines.h"
 #include "message/text.h"
+#include "platform/files.h"
 #include "sources/dbx.h"
 #include "sources/file_job.h"
 #include "sources/scan_pass.h"
@@ -76,8 +77,12 @@ void archiveDbxFile(JobRun& run, const TDbxFolderInfo& entry, TargetFolder& targ
 }  // namespace
 
 void archiveDbxFolders(ArchiveWriter& writer, const std::vector<TDbxFolderInfo>& entries) {
-    runFileJob(writer, entries, isDbxMailFile,
-               "Error: file <a href=\"help:err_notdbx.html\">is not a valid dbx</a> - ",
+    SourceFileRules rules;
+    rules.isValid = isDbxMailFile;
+    rules.notValidLiteral = "Error: file <a href=\"help:err_notdbx.html\">is not a valid dbx</a> - ";
+    // The format's offsets are 32 bits.
+    rules.sizeLimit = MappedFile::k32BitLimit;
+    runFileJob(writer, entries, rules,
                [&writer](const TDbxFolderInfo& entry, TargetFolder& target, const FileShare& share) {
                    archiveDbxFile(writer.run(), entry, target, share);
                });

@@ -6,12 +6,11 @@
 
 namespace tessaly {
 
-void runFileJob(ArchiveWriter& writer, const std::vector<TDbxFolderInfo>& entries,
-                const std::function<bool(const std::string&)>& isValid, const char* notValidLiteral,
+void runFileJob(ArchiveWriter& writer, const std::vector<TDbxFolderInfo>& entries, const SourceFileRules& rules,
                 const ArchiveFileFunction& archiveFile) {
     JobRun& run = writer.run();
     uint64_t totalBytes = 0;
-    const std::vector<TDbxFolderInfo> work = scanSourceFiles(run, entries, isValid, notValidLiteral, totalBytes);
+    const std::vector<TDbxFolderInfo> work = scanSourceFiles(run, entries, rules, totalBytes);
     uint64_t doneBytes = 0;
     for (const TDbxFolderInfo& entry : work) {
         if (run.shouldStop()) break;

@@ -13,6 +13,7 @@
 
 #include "archive/archive_writer.h"
 #include "sources/folder_info.h"
+#include "sources/scan_pass.h"
 
 namespace tessaly {
 
@@ -33,8 +34,7 @@ using ArchiveFileFunction =
 // Runs the scanning pass (scan_pass.h) over `entries`, then, until a stop
 // is requested, opens the target folder of each file that passed, calls
 // `archiveFile` and closes the folder.
-void runFileJob(ArchiveWriter& writer, const std::vector<TDbxFolderInfo>& entries,
-                const std::function<bool(const std::string&)>& isValid, const char* notValidLiteral,
+void runFileJob(ArchiveWriter& writer, const std::vector<TDbxFolderInfo>& entries, const SourceFileRules& rules,
                 const ArchiveFileFunction& archiveFile);
 
 // The folder's name as problem lines begin their description: its parents

@@ -62,7 +62,7 @@ const char* afterByteOrderMark(const char* begin, const char* end) {
 bool isMailboxFile(const std::string& path) {
     std::string head;
     uint64_t size = 0;
-    if (!readFileStart(path, 5000, head, size) || size >= (uint64_t{1} << 32)) return false;
+    if (!readFileStart(path, 5000, head, size)) return false;
 
     const char* end = head.data() + head.size();
     const char* p = afterByteOrderMark(head.data(), end);

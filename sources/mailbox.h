@@ -20,9 +20,9 @@ bool isFromLine(const char* begin, const char* end);
 // [begin, end) without a UTF-8 byte-order mark at its start.
 const char* afterByteOrderMark(const char* begin, const char* end);
 
-// The mailbox validity test: a file below 4 GiB whose first non-blank line
-// (after a byte-order mark) ends within the first 5000 bytes and is a From
-// line.
+// The mailbox validity test: a file whose first non-blank line (after a
+// byte-order mark) ends within the first 5000 bytes and is a From line.
+// Mailboxes have no size limit.
 bool isMailboxFile(const std::string& path);
 
 struct MailboxScanEvents {
@@ -40,7 +40,8 @@ struct MailboxScanEvents {
 // "--" become boundary markers.
 void scanMailbox(const char* begin, const char* end, const MailboxScanEvents& events);
 
-// The mailbox job: archives every message of the given mailbox files.
+// The mailbox job: archives every message of the given mailbox files, and
+// of the given Maildir and MH folders.
 void archiveMailboxes(ArchiveWriter& writer, const std::vector<TDbxFolderInfo>& entries);
 
 }  // namespace tessaly

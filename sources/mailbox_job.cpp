@@ -7,11 +7,16 @@
 #include "platform/files.h"
 #include "sources/file_job.h"
 #include "sources/mailbox.h"
+#include "sources/mailbox_headers.h"
+#include "sources/maildir_job.h"
 #include "sources/scan_pass.h"
 
 namespace tessaly {
 
 namespace {
+
+// How many bytes the scan passes before it gives their memory back.
+constexpr size_t kReleaseStep = size_t{64} << 20;
 
 const char kCannotMap[] = "Error: <a href=\"help:err_mapfile.html\">cannot map file</a> - ";
 
@@ -31,7 +36,7 @@ bool isFolderData(const char* start, const char* end) {
 void archiveFile(JobRun& run, const TDbxFolderInfo& entry, TargetFolder& target, const FileShare& share) {
     const std::string path = entryPath(entry);
     MappedFile file;
-    switch (file.open(path)) {
+    switch (file.open(path, UINT64_MAX)) {
         case MappedFile::Status::Ok: break;
         case MappedFile::Status::CannotOpen: logFileProblem(run, kCannotOpenLine, path, true); return;
         default: logFileProblem(run, kCannotMap, path, true); return;
@@ -49,10 +54,16 @@ void archiveFile(JobRun& run, const TDbxFolderInfo& entry, TargetFolder& target,
     MailboxScanEvents events;
     events.chunk = showProgress;
     bool first = true;
+    const char* released = file.data();
     events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
         const size_t length = static_cast<size_t>(end - start);
         const bool leading = first;
         first = false;
+        // The scan never looks back: memory stays flat however big the file.
+        if (static_cast<size_t>(start - released) >= kReleaseStep) {
+            file.release(released, start);
+            released = start;
+        }
         // Past a cut-off end the scanner reads zeros, not messages.
         if (run.shouldStop() || file.truncatedWhileMapped()) return;
         run.startMessage();
@@ -67,6 +78,12 @@ void archiveFile(JobRun& run, const TDbxFolderInfo& entry, TargetFolder& target,
         // The "From " line is not part of the message.
         const char* lf = static_cast<const char*>(std::memchr(start, '\n', length));
         const char* text = lf ? lf + 1 : end;
+        if (isExpungedMessage(headerBlockOf(text, end))) {
+            // Archiving mail deleted in Thunderbird would bring it back.
+            run.countSkipped(Skipped::Deleted);
+            run.finishMessage();
+            return;
+        }
         showProgress(static_cast<size_t>(end - file.data()));
         target.archiveRawMessage(text, static_cast<size_t>(end - text), markers, true);
         run.finishMessage();
@@ -78,10 +95,16 @@ void archiveFile(JobRun& run, const TDbxFolderInfo& entry, TargetFolder& target,
 }  // namespace
 
 void archiveMailboxes(ArchiveWriter& writer, const std::vector<TDbxFolderInfo>& entries) {
-    runFileJob(writer, entries, isMailboxFile,
-               "Error: file <a href=\"help:err_notbmf.html\">is not a valid bmf</a> - ",
+    SourceFileRules rules;
+    rules.isValid = isMailboxFile;
+    rules.notValidLiteral = "Error: file <a href=\"help:err_notbmf.html\">is not a valid bmf</a> - ";
+    runFileJob(writer, entries, rules,
                [&writer](const TDbxFolderInfo& entry, TargetFolder& target, const FileShare& share) {
-                   archiveFile(writer.run(), entry, target, share);
+                   if (entry.storage == FolderStorage::File) {
+                       archiveFile(writer.run(), entry, target, share);
+                   } else {
+                       archiveMessageFiles(writer.run(), entry, target, share);
+                   }
                });
 }
 

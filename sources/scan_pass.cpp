@@ -4,6 +4,7 @@
 #include "message/text.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "sources/message_files.h"
 
 namespace tessaly {
 
@@ -26,8 +27,7 @@ void logFileProblem(JobRun& run, const char* literal, const std::string& path,
 
 std::vector<TDbxFolderInfo> scanSourceFiles(JobRun& run,
                                             const std::vector<TDbxFolderInfo>& entries,
-                                            const std::function<bool(const std::string&)>& isValid,
-                                            const char* notValidLiteral, uint64_t& totalBytes) {
+                                            const SourceFileRules& rules, uint64_t& totalBytes) {
     const char kScanning[] = "Scanning folders...";
     std::vector<TDbxFolderInfo> work;
     run.setProgress(kScanning, 0, "", 0);
@@ -35,21 +35,36 @@ std::vector<TDbxFolderInfo> scanSourceFiles(JobRun& run,
         const TDbxFolderInfo& entry = entries[i];
         run.setProgress(kScanning, ratio(static_cast<double>(i + 1), static_cast<double>(entries.size())),
                         entry.name, 0);
+        if (entry.storage == FolderStorage::None) continue;
+        if (entry.storage != FolderStorage::File) {
+            if (!isFolder(entry.directory)) {
+                logFileProblem(run, kCannotOpenLine, entry.directory, true);
+                continue;
+            }
+            uint64_t size = 0;
+            const std::vector<MessageFile> files = folderMessageFiles(entry);
+            for (const MessageFile& file : files) size += file.size;
+            if (files.empty()) continue;
+            totalBytes += size;
+            work.push_back(entry);
+            work.back().size = size;
+            continue;
+        }
         const std::string path = entryPath(entry);
         uint64_t size = 0;
         if (!readableFileSize(path, size)) {
             logFileProblem(run, kCannotOpenLine, path, true);
-        } else if (size >= (uint64_t{1} << 32)) {
+        } else if (size >= rules.sizeLimit) {
             logFileProblem(run, "Error: file <a href=\"help:err_toobig.html\">is too big to process</a> - ",
                            path, false);
         } else if (size == 0) {
             logFileProblem(run, "Error: file <a href=\"help:err_notbmf.html\">is empty</a> - ", path, false);
-        } else if (!isValid(path)) {
-            logFileProblem(run, notValidLiteral, path, false);
+        } else if (!rules.isValid(path)) {
+            logFileProblem(run, rules.notValidLiteral, path, false);
         } else {
             totalBytes += size;
             work.push_back(entry);
-            work.back().size = static_cast<uint32_t>(size);
+            work.back().size = size;
         }
     }
     return work;

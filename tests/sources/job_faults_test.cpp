@@ -1,6 +1,6 @@
 // job_faults_test.cpp - the mailbox and DBX jobs under faults: an archive
 // folder that cannot be written, a disk that fills up, a source file cut
-// short while mapped, a mailbox of 4 GiB and more, DBX trees that point
+// short while mapped, DBX trees that point
 // outside the file. The run always goes on, and whatever it could not
 // finish it leaves for a later run to write whole.
 #include <fcntl.h>
@@ -243,24 +243,6 @@ TEST(JobFaults, ADbxFileCutShortWhileMappedIsReportedAndTheRunGoesOn) {
     EXPECT_TRUE(leftovers(tree).empty());
     for (const auto& [name, bytes] : tree) EXPECT_NE(name.rfind("Inbox/", 0), 0u) << name;
     EXPECT_EQ(std::count_if(tree.begin(), tree.end(), [](const auto& f) { return f.first.rfind("Other/", 0) == 0; }), 1);
-}
-
-TEST(JobFaults, AMailboxOf4GiBOrMoreIsRefusedAndTheRunGoesOn) {
-    test::TempDir dir;
-    const int fd = ::open(dir.file("huge").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    const std::string start = message("huge");
-    ASSERT_EQ(::write(fd, start.data(), start.size()), static_cast<ssize_t>(start.size()));
-    const bool sparse = ftruncate(fd, (off_t{1} << 32) + 1) == 0;  // no disk space used
-    ::close(fd);
-    if (!sparse) GTEST_SKIP() << "this file system cannot hold a file of 4 GiB";
-    test::writeFile(dir.file("small"), message("small"));
-    Job job;
-    job.mailboxes({entryFor(dir.path(), "huge", "Huge"), entryFor(dir.path(), "small", "Small")},
-                  dir.file("archive"), false);
-    ASSERT_EQ(job.lines.size(), 1u);
-    EXPECT_EQ(job.lines[0], "Error: file <a href=\"help:err_toobig.html\">is too big to process</a> - " + dir.file("huge"));
-    EXPECT_EQ(job.run.messageCount, 1u);
 }
 
 TEST(JobFaults, DbxTreesPointingOutsideTheFileEndTheirFolderOnly) {
