@@ -51,19 +51,26 @@ void archiveFile(JobRun& run, const TDbxFolderInfo& entry, TargetFolder& target,
         run.setProgress(kOverallProgress, before + ratio(static_cast<double>(scanned), totalBytes), entry.name,
                         ratio(static_cast<double>(scanned), static_cast<double>(entry.size)));
     };
-    MailboxScanEvents events;
-    events.chunk = showProgress;
-    bool first = true;
+    // The scan never looks back: the memory of passed bytes is given back,
+    // also within a message of gigabytes (touched again, it is read anew),
+    // so memory stays flat however big the file.
     const char* released = file.data();
+    auto release = [&](const char* upTo) {
+        if (static_cast<size_t>(upTo - released) < kReleaseStep) return;
+        file.release(released, upTo);
+        released = upTo;
+    };
+    MailboxScanEvents events;
+    events.chunk = [&](size_t scanned) {
+        showProgress(scanned);
+        release(file.data() + scanned);
+    };
+    bool first = true;
     events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
         const size_t length = static_cast<size_t>(end - start);
         const bool leading = first;
         first = false;
-        // The scan never looks back: memory stays flat however big the file.
-        if (static_cast<size_t>(start - released) >= kReleaseStep) {
-            file.release(released, start);
-            released = start;
-        }
+        release(start);
         // Past a cut-off end the scanner reads zeros, not messages.
         if (run.shouldStop() || file.truncatedWhileMapped()) return;
         run.startMessage();
