@@ -28,6 +28,9 @@ struct JobRequest {
     std::string archiveFolder;
     OutputFormat format = OutputFormat::Html;
     bool useSubfolders = true;
+    // A mailbox whose messages carry Gmail labels is archived into one
+    // folder per label.
+    bool labelFolders = true;
 };
 
 struct RunSinks {

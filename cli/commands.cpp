@@ -10,6 +10,7 @@
 #include "cli/console.h"
 #include "cli/page_command.h"
 #include "cli/pst_commands.h"
+#include "cli/store_commands.h"
 #include "platform/files.h"
 #include "sources/dbx.h"
 #include "sources/folder_info.h"
@@ -23,11 +24,6 @@ namespace {
 // A named file as a folder entry, from its absolute path.
 TDbxFolderInfo fileEntry(const std::string& path) { return pickedFileEntry(absolutePath(path)); }
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "tessaly-cli: %s\n%s", message.c_str(), usageText());
-    return kExitUsage;
-}
-
 int archiveFiles(const Options& options) {
     const std::vector<std::string> files = filesOfOneKind(options.files);
     const MailFileKind kind = files.empty() ? MailFileKind::Mailbox : mailFileKind(files.front());
@@ -35,6 +31,11 @@ int archiveFiles(const Options& options) {
     JobRequest request = archiveRequest(options);
     request.source = kind == MailFileKind::Dbx ? SourceKind::DbxFolders : SourceKind::Mailboxes;
     for (const std::string& file : files) {
+        if (kind == MailFileKind::Mailbox && isFolder(file)) {
+            // A Maildir or MH folder; anything else fails the scanning pass.
+            request.files.push_back(mailFolderEntry(file));
+            continue;
+        }
         TDbxFolderInfo entry = fileEntry(file);
         // A folder file knows its own name.
         if (kind == MailFileKind::Dbx) {
@@ -82,7 +83,7 @@ int listStore(const Options& options) {
     return kExitFinished;
 }
 
-int archiveStore(const Options& options) {
+int archiveOutlookExpressStore(const Options& options) {
     std::vector<TDbxFolderInfo> folders;
     std::string error;
     if (!storeFolders(options, folders, error)) return usageError(error);
@@ -113,11 +114,17 @@ int archiveStore(const Options& options) {
 
 }  // namespace
 
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "tessaly-cli: %s\n%s", message.c_str(), usageText());
+    return kExitUsage;
+}
+
 JobRequest archiveRequest(const Options& options) {
     JobRequest request;
     request.archiveFolder = absolutePath(options.to);
     request.format = options.format != "eml" ? OutputFormat::Html : OutputFormat::Eml;
     request.useSubfolders = !options.flat;
+    request.labelFolders = !options.noLabels;
     return request;
 }
 
@@ -138,7 +145,10 @@ int runCommand(const Options& options) {
     if (options.command == "page") return runPageCommand(options);
     if (options.command == "list-oe") return listStore(options);
     if (options.command == "list-pst") return listPst(options);
-    if (options.command == "archive-oe") return archiveStore(options);
+    if (options.command == "archive-oe") return archiveOutlookExpressStore(options);
+    if (options.command == "stores") return listStores(options);
+    if (options.command == "list-store") return listStoreFolders(options);
+    if (options.command == "archive-store") return archiveStore(options);
     if (options.command == "archive") return archiveFiles(options);
     if (options.command == "index") return runIndex(options);
     if (options.command == "search") return runSearch(options);

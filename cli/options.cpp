@@ -19,8 +19,10 @@ bool isPstFile(const std::string& file) {
 
 const char* usageText() {
     return "Usage:\n"
-           "  tessaly-cli archive [--format html|eml] [--flat] --to DIR FILE...\n"
-           "      Archive mailbox files or Outlook Express .dbx files (one kind per run).\n"
+           "  tessaly-cli archive [--format html|eml] [--flat] [--no-labels] --to DIR FILE...\n"
+           "      Archive mailbox files, Maildir or MH folders, or Outlook Express .dbx files\n"
+           "      (one kind per run). A mailbox whose messages carry Gmail labels (a Takeout\n"
+           "      file) is archived into one folder per label, unless --no-labels.\n"
            "  tessaly-cli archive --to DIR [--flat] [--folder NAME]... FILE.pst\n"
            "      Archive the mail folders of an Outlook .pst file as HTML pages (without\n"
            "      --folder: every folder except one named Drafts).\n"
@@ -29,6 +31,17 @@ const char* usageText() {
            "      Archive an Outlook Express store.\n"
            "  tessaly-cli list-oe [--identity NAME | --store-dir DIR]\n"
            "      List the folders of an Outlook Express store.\n"
+           "  tessaly-cli stores\n"
+           "      List the mail stores of this user's mail programs (Thunderbird, Maildir,\n"
+           "      Evolution, KMail, MH), one a line: kind, name and path, tab-separated.\n"
+           "  tessaly-cli list-store STORE\n"
+           "      List the folders of a store (a name from 'stores', or a path to a\n"
+           "      Thunderbird profile or a Maildir, KMail or MH root).\n"
+           "  tessaly-cli archive-store [--format html|eml] [--flat] [--no-labels] --to DIR\n"
+           "                            STORE [--folder NAME]...\n"
+           "      Archive a store's folders (NAME: a folder's name or its path in the tree,\n"
+           "      as \"Local Folders/Inbox\"; without --folder: every folder but trash,\n"
+           "      drafts, junk, templates and outbox).\n"
            "  tessaly-cli list-pst FILE.pst\n"
            "      List the mail folders of an Outlook .pst file.\n"
            "  tessaly-cli eml2mbox DIR\n"
@@ -58,8 +71,9 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     }
     Options options;
     options.command = argv[1];
-    static const std::set<std::string> kCommands = {"archive", "archive-oe", "list-oe", "list-pst",
-                                                      "eml2mbox", "page", "index", "search"};
+    static const std::set<std::string> kCommands = {"archive",  "archive-oe", "list-oe", "list-pst", "eml2mbox",
+                                                      "page",     "index",      "search",  "stores",   "list-store",
+                                                      "archive-store"};
     if (!kCommands.count(options.command)) {
         error = "unknown command '" + options.command + "'";
         return std::nullopt;
@@ -85,6 +99,8 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
             }
         } else if (arg == "--flat") {
             options.flat = true;
+        } else if (arg == "--no-labels") {
+            options.noLabels = true;
         } else if (arg == "--to") {
             if (!value(options.to)) return std::nullopt;
         } else if (arg == "--identity") {
@@ -112,11 +128,17 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     }
 
     const std::string& c = options.command;
-    const bool archives = c == "archive" || c == "archive-oe";
+    const bool archives = c == "archive" || c == "archive-oe" || c == "archive-store";
     if (archives && options.to.empty()) {
         error = c + " needs --to DIR";
     } else if (c == "archive" && options.files.empty()) {
         error = "archive needs at least one FILE";
+    } else if ((c == "archive-store" || c == "list-store") && options.files.size() != 1) {
+        error = c + " needs exactly one STORE";
+    } else if (c == "stores" && !options.files.empty()) {
+        error = "stores takes no arguments";
+    } else if (options.noLabels && c != "archive" && c != "archive-store") {
+        error = c + " takes no --no-labels";
     } else if (!archives && (formatGiven || options.flat || !options.to.empty())) {
         error = c + " takes no --format, --flat or --to";
     } else if ((c == "archive-oe" || c == "list-oe") && !options.identity.empty() &&
@@ -124,7 +146,8 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         error = "give --identity or --store-dir, not both";
     } else if ((c == "archive-oe" || c == "list-oe") && !options.files.empty()) {
         error = c + " takes no FILE arguments";
-    } else if ((c == "list-oe" || c == "list-pst") && !options.folders.empty()) {
+    } else if ((c == "list-oe" || c == "list-pst" || c == "list-store" || c == "stores") &&
+               !options.folders.empty()) {
         error = c + " takes no --folder";
     } else if (c == "list-pst" && options.files.size() != 1) {
         error = "list-pst needs exactly one FILE.pst";

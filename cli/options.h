@@ -11,6 +11,7 @@ struct Options {
     std::string command;
     std::string format = "html";  // --format html|eml
     bool flat = false;             // --flat: everything in the archive folder itself
+    bool noLabels = false;         // --no-labels: a Gmail mailbox in one folder, not one per label
     std::string to;                // --to DIR
     std::string identity;          // --identity NAME
     std::string storeDir;          // --store-dir DIR

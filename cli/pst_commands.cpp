@@ -24,11 +24,6 @@ int problem(const std::string& message) {
     return kExitUsage;
 }
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "tessaly-cli: %s\n%s", message.c_str(), usageText());
-    return kExitUsage;
-}
-
 // Mounts the file as the wizard does for a picked .pst; on failure says why
 // on stderr and gives the exit status.
 bool mount(const std::string& file, int& status) {

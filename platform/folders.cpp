@@ -17,15 +17,6 @@ std::string fromEnvironment(const char* name) {
     return value ? value : "";
 }
 
-std::string homeFolder() {
-    std::string home = fromEnvironment("HOME");
-    if (home.empty()) {
-        const char* glibHome = g_get_home_dir();
-        if (glibHome) home = glibHome;
-    }
-    return home;
-}
-
 std::string specialFolder(GUserDirectory which, const char* fallback) {
     const char* dir = g_get_user_special_dir(which);
     if (dir && *dir) return dir;
@@ -39,6 +30,15 @@ std::string parentOf(const std::string& path) {
 }
 
 }  // namespace
+
+std::string homeFolder() {
+    std::string home = fromEnvironment("HOME");
+    if (home.empty()) {
+        const char* glibHome = g_get_home_dir();
+        if (glibHome) home = glibHome;
+    }
+    return home;
+}
 
 std::string documentsFolder() { return specialFolder(G_USER_DIRECTORY_DOCUMENTS, "Documents"); }
 

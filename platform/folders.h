@@ -5,6 +5,10 @@
 
 namespace tessaly {
 
+// The user's home folder ($HOME, else the password database's); empty when
+// there is none.
+std::string homeFolder();
+
 // The user's documents and desktop folders (XDG user directories, else
 // ~/Documents and ~/Desktop); empty when there is no home folder at all.
 std::string documentsFolder();

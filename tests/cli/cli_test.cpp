@@ -14,44 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include "support/run_cli.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;  // exit code, or -1 when killed by a signal
-    std::string out;
-    std::string err;
-};
-
-// Starts the program with `args`; `whileRunning` may act on it before it is
-// waited for.
-Outcome runCli(const std::vector<std::string>& args, const test::TempDir& dir,
-               const std::function<void(pid_t)>& whileRunning = nullptr) {
-    const std::string outPath = dir.file("stdout.txt");
-    const std::string errPath = dir.file("stderr.txt");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        freopen(outPath.c_str(), "w", stdout);
-        freopen(errPath.c_str(), "w", stderr);
-        std::vector<char*> argv{const_cast<char*>(TESSALY_CLI)};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(TESSALY_CLI, argv.data());
-        _exit(127);
-    }
-    if (whileRunning) whileRunning(pid);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    Outcome o;
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    o.out = test::readFile(outPath);
-    o.err = test::readFile(errPath);
-    return o;
-}
 
 // The statistics without the size and timing lines, which vary.
 std::string countLines(const std::string& out) {
