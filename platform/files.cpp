@@ -173,6 +173,7 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
         item.isLink = fstatat(dirFd, entry->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
         item.name = entry->d_name;
         item.isFolder = S_ISDIR(st.st_mode);
+        item.isRegularFile = S_ISREG(st.st_mode);
         item.size = static_cast<uint64_t>(st.st_size);
         item.lastWriteTime = unixToFileTime(st.st_mtim.tv_sec, static_cast<uint32_t>(st.st_mtim.tv_nsec));
         entries.push_back(std::move(item));

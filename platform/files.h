@@ -39,6 +39,8 @@ bool renameFile(const std::string& from, const std::string& to);
 struct FolderEntry {
     std::string name;
     bool isFolder = false;
+    // A regular file (not a folder, FIFO, socket or device).
+    bool isRegularFile = false;
     // A symbolic link (isFolder and size describe what it points to).
     bool isLink = false;
     uint64_t size = 0;

@@ -12,6 +12,9 @@ namespace tessaly {
 struct MessageFile {
     std::string path;  // absolute
     uint64_t size = 0;
+    // Flagged "T" (trashed) in a Maildir: deleted in the mail program, which
+    // removes it when it next expunges the folder.
+    bool trashed = false;
 };
 
 // Whether `dir` is a Maildir folder (it has cur/ or new/).
