@@ -21,7 +21,9 @@ const char* storeKindName(StoreKind kind);
 
 struct MailStore {
     StoreKind kind = StoreKind::Maildir;
-    // The profile's name (Thunderbird), else the root folder's own name.
+    // The profile's name (Thunderbird), the heading of the local folders
+    // (Evolution: "On This Computer", KMail: "Local Folders"), else the
+    // root folder's own name.
     std::string name;
     // The profile folder or the tree's root: absolute, no trailing "/".
     std::string root;
@@ -31,7 +33,12 @@ struct StoreFolder {
     // name, parentPath, storeName, folderPath (the folder's place in the
     // archive), depth, storage; directory and fileName say where it is:
     // a mailbox file (storage File), a Maildir or MH folder (directory), or
-    // nothing for a heading (storage None, an account at depth 0).
+    // nothing for a folder without messages of its own (storage None, kind
+    // 0): an account heading at depth 0, or a parent a store only implies.
+    // As with Outlook Express stores, an account heading has no storeName
+    // (its folderPath is its name); the folders below it have its name.
+    // Thunderbird's accounts, Maildir roots of accounts and the local
+    // folders of Evolution and KMail have headings; other stores do not.
     TDbxFolderInfo entry;
     // Messages the folder holds; deleted ones still in a mailbox file
     // (Thunderbird's Expunged flag) are not counted.
