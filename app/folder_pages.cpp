@@ -17,11 +17,6 @@ namespace tessaly {
 
 namespace {
 
-constexpr const char* kFolderPageEnd =
-    "<p>(It is okay to check folders even if they have already been archived before:\r\n"
-    "the archive's existing messages will be left as they are, while any new messages\r\n"
-    "will be added.)</p>\r\n";
-
 bool contains(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }

@@ -34,6 +34,7 @@ constexpr PageEntry kPages[] = {
     {"webf:dbx_folders", writeDbxFoldersPage},
     {"webf:bmf_choose", writeBmfChoosePage},
     {"webf:emlbmf", writeEmlBmfPage},
+    {"webf:store_folders", writeStoreFoldersPage},
 };
 
 bool beginsWith(std::string_view text, std::string_view prefix) {

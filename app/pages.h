@@ -17,6 +17,7 @@ void writeBmfChoosePage(Wizard& wizard, std::string& page, const std::string& ur
 // Folder selection and archive location.
 void writeDbxFoldersPage(Wizard& wizard, std::string& page, const std::string& url);
 void writeMapiFoldersPage(Wizard& wizard, std::string& page, const std::string& url);
+void writeStoreFoldersPage(Wizard& wizard, std::string& page, const std::string& url);
 void writeSavePage(Wizard& wizard, std::string& page, const std::string& url);
 void writeEmlBmfPage(Wizard& wizard, std::string& page, const std::string& url);
 
@@ -25,6 +26,14 @@ void writeArchivingPage(Wizard& wizard, std::string& page, const std::string& ur
 void writeFinishPage(Wizard& wizard, std::string& page, const std::string& url);
 
 // Shared pieces.
+// The start page's choices of the Linux mail stores found in the home
+// folder, one block per kind; nothing when none is found.
+void writeMailStoreChoices(Wizard& wizard, std::string& page);
+// The paragraph that ends every folder page.
+inline constexpr const char* kFolderPageEnd =
+    "<p>(It is okay to check folders even if they have already been archived before:\r\n"
+    "the archive's existing messages will be left as they are, while any new messages\r\n"
+    "will be added.)</p>\r\n";
 // The chosen mail client's name: the listed library whose dllPath is
 // `mapilib`, "MS Outlook" for "mapi32.dll" in any case, else empty.
 std::string libraryDisplayName(const Settings& settings);

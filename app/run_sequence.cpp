@@ -7,6 +7,7 @@
 #include "app/page_frame.h"
 #include "app/run_driver.h"
 #include "app/settings.h"
+#include "app/store_choice.h"
 #include "platform/ascii.h"
 
 namespace tessaly {
@@ -62,6 +63,10 @@ JobRequest requestFor(Settings& settings) {
         request.files = settings.mailboxFiles;
     } else if (source == "eml") {
         request.source = SourceKind::EmlToMailbox;
+    } else if (source == "store") {
+        // The mailbox job archives mailbox files and Maildir and MH folders.
+        request.source = SourceKind::Mailboxes;
+        request.files = tickedStoreEntries(settings);
     } else if (source == "dbx") {
         request.source = SourceKind::DbxFolders;
         if (settings.dbxFilesToArchive.empty()) settings.dbxFilesToArchive = tickedDbxFolders(settings);

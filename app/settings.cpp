@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/display_path.h"
+#include "app/store_choice.h"
 #include "mapi/outlook.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
@@ -121,6 +122,8 @@ void loadSettings(Settings& settings) {
     settings.dbxdir = readText("dbxdir");
     settings.bmfdir = readText("bmfdir");
     settings.bmfext = readFlag("bmfext", false);
+    settings.storekind = readText("storekind");
+    settings.storeroot = readText("storeroot");
     settings.viruswarned = readFlag("viruswarned", false);
 
     uint32_t limit = 0;
@@ -135,6 +138,7 @@ void loadSettings(Settings& settings) {
 
     settings.mapifolders = decodeList(readText("mapifolders"));
     settings.dbxfolders = decodeList(readText("dbxfolders"));
+    settings.storefolders = decodeList(readText("storefolders"));
 }
 
 void saveSettings(Settings& settings) {
@@ -150,6 +154,8 @@ void saveSettings(Settings& settings) {
         {"dbxdir", makeStringValue(settings.dbxdir)},
         {"bmfdir", makeStringValue(settings.bmfdir)},
         {"bmfext", makeDwordValue(settings.bmfext ? 1 : 0)},
+        {"storekind", makeStringValue(settings.storekind)},
+        {"storeroot", makeStringValue(settings.storeroot)},
         {"savedir", makeStringValue(settings.savedir)},
         {"saveformat", makeStringValue(settings.saveformat)},
         {"usesubfolders", makeDwordValue(settings.usesubfolders ? 1 : 0)},
@@ -157,6 +163,7 @@ void saveSettings(Settings& settings) {
         {"viruswarned", makeDwordValue(settings.viruswarned ? 1 : 0)},
         {"mapifolders", makeStringValue(encodeList(settings.mapifolders))},
         {"dbxfolders", makeStringValue(encodeList(settings.dbxfolders))},
+        {"storefolders", makeStringValue(encodeList(settings.storefolders))},
     };
     // A hive that cannot be written is skipped silently.
     registryWriteValues(RegistryHive::CurrentUser, kSettingsKey, values);
@@ -208,6 +215,8 @@ void readFormFields(Settings& settings, const FormFields& fields) {
         settings.dbxdir = *v;
     }
     if (const std::string* v = findField(fields, "bmfdir")) settings.bmfdir = *v;
+    if (const std::string* v = findField(fields, "storekind")) settings.storekind = *v;
+    if (const std::string* v = findField(fields, "storeroot")) settings.storeroot = *v;
     if (const std::string* v = findField(fields, "usesubfolders")) {
         if (*v == "yes") settings.usesubfolders = true;
         if (*v == "no") settings.usesubfolders = false;
@@ -218,6 +227,7 @@ void readFormFields(Settings& settings, const FormFields& fields) {
         settings.dbxfolders = tickedNames(currentDbxFolders(settings), fields);
         settings.dbxFilesToArchive.clear();
     }
+    if (findField(fields, "storefolders")) settings.storefolders = tickedStoreFolders(settings, fields);
 }
 
 }  // namespace tessaly

@@ -9,6 +9,7 @@
 
 #include "app/url_query.h"
 #include "sources/folder_info.h"
+#include "sources/mail_stores.h"
 
 namespace tessaly {
 
@@ -16,7 +17,7 @@ namespace tessaly {
 inline constexpr const char* kSettingsKey = "Software\\Velmo\\Folvane";
 
 struct Settings {
-    std::string source;  // "mapi", "dbx", "bmf" or "eml"
+    std::string source;  // "mapi", "dbx", "bmf", "eml" or "store"
     std::string savedir;
     std::string saveformat;  // "html" or "eml"
     bool usesubfolders = true;
@@ -31,6 +32,11 @@ struct Settings {
     std::vector<std::string> dbxfolders;
     std::string bmfdir;
     bool bmfext = false;
+    // A Linux mail program's store: its kind (storeKindName), its root, and
+    // the ticked folders (by storeFolderKey).
+    std::string storekind;
+    std::string storeroot;
+    std::vector<std::string> storefolders;
     uint32_t decodeLimit = 102400;
     bool viruswarned = false;
 
@@ -38,6 +44,14 @@ struct Settings {
     std::vector<TDbxFolderInfo> mailboxFiles;
     std::vector<TDbxFolderInfo> dbxFilesToArchive;
     std::vector<std::string> commandLineFiles;
+    // The folder tree of the store last shown on its folder page, and which
+    // store it belongs to (store_choice.h).
+    struct StoreFolderList {
+        std::string kind;
+        std::string root;
+        bool loaded = false;
+        std::vector<StoreFolder> folders;
+    } storeFolderList;
 };
 
 // Reads every value (missing ones take their defaults), then fixes the

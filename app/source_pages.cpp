@@ -1,5 +1,6 @@
 // source_pages.cpp - the start page and the pages that choose a mail
-// source: Outlook, Outlook Express and mailbox files.
+// source: Outlook, Outlook Express and mailbox files (the Linux mail stores
+// are store_pages.cpp's).
 
 #include "app/display_path.h"
 #include "app/page_frame.h"
@@ -107,6 +108,8 @@ void writeIntroPage(Wizard& wizard, std::string& page, const std::string&) {
             "buy your next computer, and will still be readable in fifty\r\n"
             "or five hundred years.</p>\r\n\r\n"
             "<p>Where are your emails stored?</p>\r\n\r\n";
+    // The mail programs of this computer come first: the likeliest answer.
+    writeMailStoreChoices(wizard, page);
     EnsureStores(wizard.settings.mapilib);
     writeOutlookChoice(wizard, page);
     writeOutlookExpressChoice(wizard, page);

@@ -92,6 +92,9 @@ TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
     s.viruswarned = true;
     s.mapifolders = {"Inbox", "Sent Items", "Gel\xC3\xB6schte & <alte> 100%"};
     s.dbxfolders = {"Local Folders", "Posteingang \xE5\x8F\x97"};
+    s.storekind = "Thunderbird";
+    s.storeroot = "/home/ann/.thunderbird/x y.default";
+    s.storefolders = {"Local Folders/Inbox", "ann@example.org/INBOX/Caf\xC3\xA9 & 50%"};
     s.decodeLimit = 77777;
     saveSettings(s);
 
@@ -119,6 +122,9 @@ TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
     EXPECT_EQ(back.decodeLimit, 77777u);
     EXPECT_EQ(back.mapifolders, s.mapifolders);
     EXPECT_EQ(back.dbxfolders, s.dbxfolders);
+    EXPECT_EQ(back.storekind, s.storekind);
+    EXPECT_EQ(back.storeroot, s.storeroot);
+    EXPECT_EQ(back.storefolders, s.storefolders);
 }
 
 TEST_F(SettingsTest, FormFieldsChangeOnlyWhatIsPresent) {
@@ -162,6 +168,17 @@ TEST_F(SettingsTest, FormFieldsChangeOnlyWhatIsPresent) {
     s.dbxdir = "/mnt/oe";
     readFormFields(s, decodeQuery("webf:dbx_folders?dbxid=99999999999999999999"));
     EXPECT_EQ(s.dbxdir, "");
+
+    // A store link names the store; its folders are chosen on the next page.
+    s.storefolders = {"Inbox"};
+    readFormFields(s, decodeQuery("webf:store_folders?mailsource=store&storekind=Maildir&storeroot=%2Fh%2FMaildir"));
+    EXPECT_EQ(s.source, "store");
+    EXPECT_EQ(s.storekind, "Maildir");
+    EXPECT_EQ(s.storeroot, "/h/Maildir");
+    EXPECT_EQ(s.storefolders, std::vector<std::string>{"Inbox"});
+    // The marker of a store that is gone: nothing can be ticked.
+    readFormFields(s, decodeQuery("webf:save?eid0=on&storefolders=on"));
+    EXPECT_TRUE(s.storefolders.empty());
 }
 
 TEST_F(SettingsTest, MarkerFieldsWithNothingTicked) {
