@@ -198,8 +198,8 @@ public:
                 std::string key;
                 skipBlanks();
                 if (!string(key) || !take(':')) return false;
-                out.members.emplace_back(std::move(key), JsonValue());
-                if (!value(out.members.back().second, depth + 1)) return false;
+                out.members.push_back(JsonMember{std::move(key), JsonValue()});
+                if (!value(out.members.back().value, depth + 1)) return false;
             } while (take(','));
             return take('}');
         }

@@ -52,14 +52,23 @@ void appendJsonString(std::string& out, std::string_view text);
 
 // A value of the JSON subset the files use: strings, integers, arrays,
 // objects (members in file order).
+struct JsonMember;
+
 struct JsonValue {
     enum class Kind { String, Number, Array, Object } kind = Kind::String;
     std::string text;
     int64_t number = 0;
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+    std::vector<JsonMember> members;
 
     const JsonValue* member(std::string_view name) const;
+};
+
+// An object's member (a pair would need JsonValue complete where it is
+// still being defined, which not every standard library allows).
+struct JsonMember {
+    std::string name;
+    JsonValue value;
 };
 
 // A whole search file: `tessalySearch.<function>(` JSON values separated by

@@ -23,6 +23,8 @@ const NamedTarget kTargets[] = {
     {"pst", fuzzPst},
     {"rtf_compressed", fuzzRtfCompressed},
     {"archive_rows", fuzzArchiveRows},
+    {"store_texts", fuzzStoreTexts},
+    {"store_layout", fuzzStoreLayout},
     {{}, nullptr},
 };
 

@@ -44,6 +44,11 @@ void fuzzPst(const uint8_t* data, size_t size);
 void fuzzRtfCompressed(const uint8_t* data, size_t size);
 // Catalogue rows read back from a page or an EML file.
 void fuzzArchiveRows(const uint8_t* data, size_t size);
+// The store discovery's texts: IMAP folder names, prefs.js, profiles.ini,
+// Gmail label fields; the first byte picks one.
+void fuzzStoreTexts(const uint8_t* data, size_t size);
+// A folder tree made from the input lines, read as every kind of store.
+void fuzzStoreLayout(const uint8_t* data, size_t size);
 
 struct NamedTarget {
     std::string_view name;
