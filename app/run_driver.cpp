@@ -9,6 +9,7 @@
 #include "sources/dbx_job.h"
 #include "sources/eml_to_mailbox.h"
 #include "sources/mailbox.h"
+#include "sources/mailbox_job.h"
 
 namespace tessaly {
 
@@ -57,7 +58,7 @@ void runJob(ArchiveRun& run, const JobRequest& request) {
         return std::move(catalogue.catalogue);
     });
     switch (request.source) {
-        case SourceKind::Mailboxes: archiveMailboxes(writer, request.files); break;
+        case SourceKind::Mailboxes: archiveMailboxes(writer, request.files, {request.labelFolders}); break;
         case SourceKind::DbxFolders: archiveDbxFolders(writer, request.files); break;
         case SourceKind::Outlook: RunMapiJob(writer, request.outlookFolders); break;
         case SourceKind::None:

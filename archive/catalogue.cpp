@@ -30,7 +30,14 @@ constexpr const char* kSchema =
     " message INTEGER NOT NULL, name TEXT NOT NULL, path TEXT NOT NULL, size INTEGER NOT NULL);"
     "CREATE INDEX IF NOT EXISTS attachments_by_message ON attachments(message);"
     "CREATE TABLE IF NOT EXISTS stale_folders(dir TEXT PRIMARY KEY);"
-    // "complete" = "1" once every file of the archive has its row.
+    // A message's Gmail labels, in their order (rowid).
+    "CREATE TABLE IF NOT EXISTS message_labels(message INTEGER NOT NULL, label TEXT NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS message_labels_by_message ON message_labels(message);"
+    "CREATE INDEX IF NOT EXISTS message_labels_by_label ON message_labels(label, message);"
+    "CREATE TABLE IF NOT EXISTS stale_labels(label TEXT PRIMARY KEY);"
+    // "complete" = "1" once every file of the archive has its row; "labels"
+    // = "1" once the rows carry their labels (catalogues made before labels
+    // were kept are made anew from the files).
     "CREATE TABLE IF NOT EXISTS facts(name TEXT PRIMARY KEY, value TEXT NOT NULL);";
 
 // A prepared statement, finalised when it goes.
@@ -121,15 +128,20 @@ CatalogueRow readRow(const Statement& query) {
     return row;
 }
 
-// The attachments of the rows, by their ids (rows sorted by id or not).
+// The attachments and labels of the rows, by their ids (rows sorted by id
+// or not).
 void readAttachments(sqlite3* db, std::vector<CatalogueRow>& rows) {
     Statement query(db, "SELECT name, path, size FROM attachments WHERE message = ?1 ORDER BY rowid");
+    Statement labels(db, "SELECT label FROM message_labels WHERE message = ?1 ORDER BY rowid");
     for (CatalogueRow& row : rows) {
         query.bind(1, row.id);
         while (query.step() == SQLITE_ROW) {
             row.attachments.push_back({query.text(0), query.text(1), static_cast<uint64_t>(query.number(2))});
         }
         query.reset();
+        labels.bind(1, row.id);
+        while (labels.step() == SQLITE_ROW) row.labels.push_back(labels.text(0));
+        labels.reset();
     }
 }
 
@@ -148,8 +160,8 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& root, std::string*
     const bool existed = pathExists(path);
     sqlite3* db = openDatabase(path);
     if (db && usable(db)) {
-        Statement complete(db, "SELECT value FROM facts WHERE name = 'complete'");
-        const bool whole = existed && complete.step() == SQLITE_ROW && complete.text(0) == "1";
+        Statement complete(db, "SELECT count(*) FROM facts WHERE name IN ('complete', 'labels') AND value = '1'");
+        const bool whole = existed && complete.step() == SQLITE_ROW && complete.number(0) == 2;
         return std::unique_ptr<Catalogue>(new Catalogue(db, root, !whole));
     }
     sqlite3_close(db);
@@ -179,12 +191,22 @@ bool Catalogue::addPending(std::vector<CatalogueRow>& rows) {
                      "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, 0, 0)");
     Statement attach(db_, "INSERT INTO attachments(message, name, path, size) VALUES(?1, ?2, ?3, ?4)");
     Statement stale(db_, "INSERT OR IGNORE INTO stale_folders(dir) VALUES(?1)");
-    // A row of the same path (its file removed by hand, now written anew) goes.
+    Statement label(db_, "INSERT INTO message_labels(message, label) VALUES(?1, ?2)");
+    Statement staleLabel(db_, "INSERT OR IGNORE INTO stale_labels(label) VALUES(?1)");
+    // A row of the same path (its file removed by hand, now written anew)
+    // goes, and the pages of the labels it had are made again.
     Statement replaced(db_, "DELETE FROM attachments WHERE message IN (SELECT id FROM messages WHERE path = ?1)");
-    bool ok = insert.ok() && attach.ok() && stale.ok() && replaced.ok();
+    Statement replacedLabelsStale(db_,
+                                  "INSERT OR IGNORE INTO stale_labels(label) SELECT label FROM message_labels "
+                                  "WHERE message IN (SELECT id FROM messages WHERE path = ?1)");
+    Statement replacedLabels(db_,
+                             "DELETE FROM message_labels WHERE message IN (SELECT id FROM messages WHERE path = ?1)");
+    bool ok = insert.ok() && attach.ok() && stale.ok() && label.ok() && staleLabel.ok() && replaced.ok() &&
+              replacedLabelsStale.ok() && replacedLabels.ok();
     for (CatalogueRow& row : rows) {
         if (!ok) break;
-        ok = replaced.bind(1, row.path).run();
+        ok = replaced.bind(1, row.path).run() && replacedLabelsStale.bind(1, row.path).run() &&
+             replacedLabels.bind(1, row.path).run();
         insert.bind(1, row.path).bind(2, row.dir).bind(3, row.folder).bind(4, row.date).bind(5, row.from);
         insert.bind(6, row.to).bind(7, row.cc).bind(8, row.subject).bind(9, row.messageId).bind(10, row.inReplyTo);
         insert.bind(11, row.references).bind(12, row.threadId).bind(13, row.contentKey);
@@ -194,6 +216,9 @@ bool Catalogue::addPending(std::vector<CatalogueRow>& rows) {
             attach.bind(1, row.id).bind(2, attachment.name).bind(3, attachment.path);
             attach.bind(4, static_cast<int64_t>(attachment.size));
             ok = ok && attach.run();
+        }
+        for (const std::string& name : row.labels) {
+            ok = ok && label.bind(1, row.id).bind(2, name).run() && staleLabel.bind(1, name).run();
         }
         ok = ok && stale.bind(1, row.dir).run();
     }
@@ -210,9 +235,11 @@ void Catalogue::settle(const std::vector<int64_t>& placed, const std::vector<int
     for (const int64_t id : placed) mark.bind(1, id).run();
     Statement drop(db_, "DELETE FROM messages WHERE id = ?1");
     Statement dropAttachments(db_, "DELETE FROM attachments WHERE message = ?1");
+    Statement dropLabels(db_, "DELETE FROM message_labels WHERE message = ?1");
     for (const int64_t id : failed) {
         drop.bind(1, id).run();
         dropAttachments.bind(1, id).run();
+        dropLabels.bind(1, id).run();
     }
     execute("COMMIT");
 }
@@ -232,11 +259,16 @@ void Catalogue::settleInterrupted() {
 void Catalogue::markComplete(bool complete) {
     Statement set(db_, "INSERT OR REPLACE INTO facts(name, value) VALUES('complete', ?1)");
     set.bind(1, std::string(complete ? "1" : "0")).run();
-    if (complete) isNew_ = false;
+    if (!complete) return;
+    // Every row is now made by a version that keeps labels.
+    execute("INSERT OR REPLACE INTO facts(name, value) VALUES('labels', '1')");
+    isNew_ = false;
 }
 
 bool Catalogue::clear() {
-    return execute("BEGIN IMMEDIATE; DELETE FROM messages; DELETE FROM attachments; DELETE FROM stale_folders; COMMIT");
+    return execute(
+        "BEGIN IMMEDIATE; DELETE FROM messages; DELETE FROM attachments; DELETE FROM stale_folders; "
+        "DELETE FROM message_labels; DELETE FROM stale_labels; COMMIT");
 }
 
 std::vector<CatalogueFolder> Catalogue::folders() {
@@ -278,6 +310,43 @@ std::vector<CatalogueRow> Catalogue::rowsIn(const std::string& dir) {
     while (query.step() == SQLITE_ROW) rows.push_back(readRow(query));
     readAttachments(db_, rows);
     return rows;
+}
+
+std::vector<CatalogueLabel> Catalogue::labels() {
+    std::vector<CatalogueLabel> out;
+    Statement query(db_,
+                    "SELECT l.label, count(*), min(m.date), max(m.date) FROM message_labels AS l "
+                    "JOIN messages AS m ON m.id = l.message WHERE m.placed = 1 GROUP BY l.label ORDER BY l.label");
+    while (query.step() == SQLITE_ROW) {
+        out.push_back({query.text(0), static_cast<uint64_t>(query.number(1)), query.number(2), query.number(3)});
+    }
+    return out;
+}
+
+std::vector<CatalogueRow> Catalogue::rowsLabelled(const std::string& label) {
+    std::vector<CatalogueRow> rows;
+    const std::string sql = std::string("SELECT ") + kRowColumns +
+                            " FROM messages WHERE placed = 1 AND id IN "
+                            "(SELECT message FROM message_labels WHERE label = ?1) ORDER BY date, id";
+    Statement query(db_, sql.c_str());
+    query.bind(1, label);
+    while (query.step() == SQLITE_ROW) rows.push_back(readRow(query));
+    readAttachments(db_, rows);
+    return rows;
+}
+
+std::vector<std::string> Catalogue::staleLabels() {
+    std::vector<std::string> labels;
+    Statement query(db_, "SELECT label FROM stale_labels ORDER BY label");
+    while (query.step() == SQLITE_ROW) labels.push_back(query.text(0));
+    return labels;
+}
+
+void Catalogue::markLabelsCurrent(const std::vector<std::string>& labels) {
+    execute("BEGIN IMMEDIATE");
+    Statement drop(db_, "DELETE FROM stale_labels WHERE label = ?1");
+    for (const std::string& label : labels) drop.bind(1, label).run();
+    execute("COMMIT");
 }
 
 std::vector<std::string> Catalogue::staleFolders() {

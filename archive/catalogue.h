@@ -34,6 +34,14 @@ struct CatalogueFolder {
     int64_t last = 0;
 };
 
+// One Gmail label as the catalogue sees it.
+struct CatalogueLabel {
+    std::string label;
+    uint64_t messages = 0;
+    int64_t first = 0;    // the oldest and newest message's time
+    int64_t last = 0;
+};
+
 // The catalogue file's path below the archive root.
 std::string cataloguePath(const std::string& root);
 
@@ -48,9 +56,9 @@ public:
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
 
-    // True when the catalogue was begun by this open, or its rebuild was cut
-    // short: the archive's files (of earlier versions, or copied from
-    // elsewhere) are not all in it yet.
+    // True when the catalogue was begun by this open, its rebuild was cut
+    // short, or it was made before labels were kept: the archive's files (of
+    // earlier versions, or copied from elsewhere) are not all in it yet.
     bool isNew() const { return isNew_; }
     const std::string& root() const { return root_; }
 
@@ -66,7 +74,8 @@ public:
     // Removes every row (before a rebuild from the files).
     bool clear();
     // Whether every file of the archive has its row: false while a rebuild
-    // runs, so that one cut short is done again by the next open.
+    // runs, so that one cut short is done again by the next open. True also
+    // records that the rows carry their labels.
     void markComplete(bool complete);
 
     // Every folder with messages, by dir.
@@ -78,6 +87,13 @@ public:
     // Folders whose browse pages are older than their rows.
     std::vector<std::string> staleFolders();
     void markFoldersCurrent(const std::vector<std::string>& dirs);
+    // Every label of settled rows, by label.
+    std::vector<CatalogueLabel> labels();
+    // The settled rows with `label`, oldest first (without texts).
+    std::vector<CatalogueRow> rowsLabelled(const std::string& label);
+    // Labels whose browse pages are older than their rows.
+    std::vector<std::string> staleLabels();
+    void markLabelsCurrent(const std::vector<std::string>& labels);
     // Settled rows not yet in the search files (without texts), in id
     // order; then markSearched for those handed out.
     void forEachUnsearched(const std::function<void(const CatalogueRow&)>& take);

@@ -55,6 +55,7 @@ bool rowFromArchiveFile(DecodeContext& decoder, const std::string& root, const s
                 row.inReplyTo = ids->second.inReplyTo;
                 row.references = ids->second.references;
                 row.threadId = ids->second.threadId;
+                row.labels = ids->second.labels;
             }
         }
         for (CatalogueAttachment& attachment : row.attachments) {

@@ -16,7 +16,8 @@ namespace tessaly {
 
 // The row of the archive file at `path` (relative to the root), read back
 // from the file: its tags and its attachments' sizes included; a page's
-// threading ids from `threadIds` (readThreadIds) when given. False when it
+// threading ids and labels from `threadIds` (readThreadIds) when given (an
+// EML file has its own). False when it
 // cannot be read.
 bool rowFromArchiveFile(DecodeContext& decoder, const std::string& root, const std::string& path,
                         CatalogueRow& row,

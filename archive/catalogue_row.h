@@ -1,6 +1,6 @@
 // catalogue_row.h - what the archive's catalogue knows of one archived
 // message: where its file lies, the headers people search and sort by, the
-// ids that thread it, its attachments and its plain text.
+// ids that thread it, its Gmail labels, its attachments and its plain text.
 //
 // Every text is UTF-8 as the page shows it (display forms, entities
 // resolved); paths are relative to the archive root and use "/".
@@ -33,6 +33,8 @@ struct CatalogueRow {
     std::string references;    // the ids of References, blank-separated
     std::string threadId;      // Gmail's X-GM-THRID, or empty
     std::string contentKey;    // the content key kept with the file, or empty
+    // Gmail's labels (X-Gmail-Labels) as UTF-8, in their order, each once.
+    std::vector<std::string> labels;
     std::vector<CatalogueAttachment> attachments;
     std::string text;          // the message's texts as plain text, for search
 };

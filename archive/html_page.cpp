@@ -295,7 +295,7 @@ void writeHtmlMessage(TargetFolder& target, TMessageInfo& info) {
         row = rowFromPage(page, writer.relativePath(pagePath));
         row.date = fileTimeToUnix(info.fileTime);
         row.contentKey = info.contentKey;
-        setThreadIds(info, row);
+        setThreadIds(writer.decoder().charsets(), info, row);
     }
     finishArchiveFile(run, writer.batch(), std::move(files), info.fileTime, info.contentKey, std::move(row));
 }

@@ -1,12 +1,14 @@
 // message_row.cpp - catalogue rows from the message model.
 #include "archive/message_row.h"
 
+#include <optional>
 #include <vector>
 
 #include "archive/page_row.h"
 #include "message/body_html.h"
 #include "message/boundary_lines.h"
 #include "message/charsets.h"
+#include "message/gmail_labels.h"
 #include "message/html_text.h"
 #include "message/part_tree.h"
 #include "message/problems.h"
@@ -60,6 +62,21 @@ std::string folderOfDir(const std::string& dir) {
     return dir.substr(slash == std::string::npos ? 0 : slash + 1, dir.size() - 1 - (slash == std::string::npos ? 0 : slash + 1));
 }
 
+void setIds(const TMessageInfo& info, CatalogueRow& row) {
+    row.messageId = info.messageId.empty() ? std::string() : "<" + info.messageId + ">";
+    row.inReplyTo = firstId(info.inReplyTo);
+    row.references = messageIds(info.references);
+    row.threadId = trimWhite(info.threadId);
+}
+
+// The X-Gmail-Labels field of the message's own header block.
+std::optional<std::string> labelsField(const TMessageInfo& info) {
+    const tagMessagePart& root = info.rootPart;
+    const char* end = root.bodyStart ? root.bodyStart : root.bodyEnd;
+    if (!root.headerStart || !end || end < root.headerStart) return std::nullopt;
+    return gmailLabelsField(root.headerStart, end);
+}
+
 }  // namespace
 
 std::string messageIds(std::string_view value) {
@@ -78,11 +95,10 @@ std::string messageIds(std::string_view value) {
     return ids;
 }
 
-void setThreadIds(const TMessageInfo& info, CatalogueRow& row) {
-    row.messageId = info.messageId.empty() ? std::string() : "<" + info.messageId + ">";
-    row.inReplyTo = firstId(info.inReplyTo);
-    row.references = messageIds(info.references);
-    row.threadId = trimWhite(info.threadId);
+void setThreadIds(Charsets& charsets, const TMessageInfo& info, CatalogueRow& row) {
+    setIds(info, row);
+    const std::optional<std::string> field = labelsField(info);
+    row.labels = field ? parseGmailLabels(charsets, *field) : std::vector<std::string>();
 }
 
 CatalogueRow rowFromMessage(DecodeContext& decoder, const TMessageInfo& info, const std::string& path) {
@@ -96,7 +112,7 @@ CatalogueRow rowFromMessage(DecodeContext& decoder, const TMessageInfo& info, co
     row.cc = plainTextOfHtml(info.ccHtml);
     row.subject = info.subject;
     row.contentKey = info.contentKey;
-    setThreadIds(info, row);
+    setThreadIds(decoder.charsets(), info, row);
     TPartIterator parts(const_cast<tagMessagePart*>(&info.rootPart));
     while (const tagMessagePart* part = parts.next()) {
         if (part->kind == PartKind::Text) {

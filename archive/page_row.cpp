@@ -1,6 +1,8 @@
 // page_row.cpp - reading a message page back into a catalogue row.
 #include "archive/page_row.h"
 
+#include <vector>
+
 #include "message/html_text.h"
 #include "platform/ascii.h"
 
@@ -135,12 +137,19 @@ CatalogueRow rowFromPage(std::string_view page, const std::string& path) {
 std::string threadIdsPath(const std::string& root) { return root + "/.tessaly/thread-ids.txt"; }
 
 std::string threadIdsLine(const CatalogueRow& row) {
-    if (row.messageId.empty() && row.inReplyTo.empty() && row.references.empty() && row.threadId.empty()) return {};
+    if (row.messageId.empty() && row.inReplyTo.empty() && row.references.empty() && row.threadId.empty() &&
+        row.labels.empty()) {
+        return {};
+    }
     std::string line = row.path;
-    for (const std::string* field : {&row.messageId, &row.inReplyTo, &row.references, &row.threadId}) {
+    auto add = [&line](const std::string& field) {
         line += '\t';
-        // Ids hold no tabs or line ends; any that did would break the line.
-        for (const char c : *field) line += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
+        // Ids and labels hold no tabs or line ends; any that did would break the line.
+        for (const char c : field) line += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
+    };
+    for (const std::string* field : {&row.messageId, &row.inReplyTo, &row.references, &row.threadId}) add(*field);
+    for (const std::string& label : row.labels) {
+        if (!label.empty()) add(label);
     }
     return line + '\n';
 }
@@ -152,21 +161,23 @@ void readThreadIds(std::string_view file, std::unordered_map<std::string, Catalo
         if (end == npos) break;  // a line cut off by a crash
         const std::string_view line = file.substr(start, end - start);
         start = end + 1;
-        std::string_view fields[5];
-        size_t from = 0;
-        size_t count = 0;
-        for (; count < 5; ++count) {
+        std::vector<std::string_view> fields;
+        for (size_t from = 0;;) {
             const size_t tab = line.find('\t', from);
-            fields[count] = line.substr(from, tab == npos ? npos : tab - from);
+            fields.push_back(line.substr(from, tab == npos ? npos : tab - from));
             if (tab == npos) break;
             from = tab + 1;
         }
-        if (count != 4 || fields[0].empty()) continue;
+        if (fields.size() < 5 || fields[0].empty()) continue;
         CatalogueRow& row = byPath[std::string(fields[0])];
         row.messageId = fields[1];
         row.inReplyTo = fields[2];
         row.references = fields[3];
         row.threadId = fields[4];
+        row.labels.clear();
+        for (size_t i = 5; i < fields.size(); ++i) {
+            if (!fields[i].empty()) row.labels.emplace_back(fields[i]);
+        }
     }
 }
 

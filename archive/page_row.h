@@ -22,14 +22,17 @@ CatalogueRow rowFromPage(std::string_view page, const std::string& path);
 // "" for a file in the root, else ending in "/".
 std::string rowDirectory(const std::string& path);
 
-// The ids that thread a message, which its page does not show all of, are
-// kept for the pages in one file of the derived folder, a line a page:
-// "path TAB Message-ID TAB In-Reply-To TAB References TAB X-GM-THRID".
-// Lines are only ever appended; for a path the last line counts.
+// The ids that thread a message and its Gmail labels, which its page does
+// not show all of, are kept for the pages in one file of the derived
+// folder, a line a page:
+// "path TAB Message-ID TAB In-Reply-To TAB References TAB X-GM-THRID",
+// then "TAB label" for each of its labels. Lines are only ever appended;
+// for a path the last line counts.
 std::string threadIdsPath(const std::string& root);
-// The line of `row`, or empty when it has no ids at all.
+// The line of `row`, or empty when it has no ids and no labels at all.
 std::string threadIdsLine(const CatalogueRow& row);
-// Every line of `file` into `byPath` (rows holding only their ids).
+// Every line of `file` into `byPath` (rows holding only their ids and
+// labels).
 void readThreadIds(std::string_view file, std::unordered_map<std::string, CatalogueRow>& byPath);
 
 }  // namespace tessaly

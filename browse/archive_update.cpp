@@ -1,10 +1,12 @@
 // archive_update.cpp - catalogue and browse files around a run.
 #include "browse/archive_update.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "archive/catalogue_rebuild.h"
 #include "browse/browse_pages.h"
+#include "browse/browse_paths.h"
 #include "message/text.h"
 #include "platform/files.h"
 
@@ -39,17 +41,25 @@ void writePages(JobRun& run, Catalogue& catalogue) {
     removeStaleTemporaries(root);
     removeStaleTemporaries(root + "/.tessaly");
     const std::vector<std::string> stale = catalogue.staleFolders();
+    const std::vector<std::string> staleLabels = catalogue.staleLabels();
     ArchiveSummary summary;
     for (const CatalogueFolder& folder : catalogue.folders()) {
         summary.folders.push_back({folder.dir, folder.name, folder.messages, folder.first, folder.last});
         summary.messages += folder.messages;
     }
     summary.years = catalogue.years();
+    const std::vector<CatalogueLabel> labels = catalogue.labels();
+    std::vector<std::string> names;
+    for (const CatalogueLabel& label : labels) names.push_back(label.label);
+    const auto pages = labelPagesFolders(names);
+    for (const CatalogueLabel& label : labels) {
+        summary.labels.push_back({label.label, pages.at(label.label), label.messages, label.first, label.last});
+    }
 
+    const double steps = static_cast<double>(stale.size() + staleLabels.size() + 1);
     std::vector<std::string> written;
     for (size_t i = 0; i < stale.size(); ++i) {
-        run.setProgress(kWritingPages, static_cast<double>(i + 1) / static_cast<double>(stale.size() + 1), stale[i],
-                        -1);
+        run.setProgress(kWritingPages, static_cast<double>(i + 1) / steps, stale[i], -1);
         FolderSummary folder{stale[i], "", 0, 0, 0};
         for (const FolderSummary& known : summary.folders) {
             if (known.dir == stale[i]) folder = known;
@@ -62,6 +72,20 @@ void writePages(JobRun& run, Catalogue& catalogue) {
         }
     }
     catalogue.markFoldersCurrent(written);
+
+    written.clear();
+    for (size_t i = 0; i < staleLabels.size(); ++i) {
+        run.setProgress(kWritingPages, static_cast<double>(stale.size() + i + 1) / steps, staleLabels[i], -1);
+        const auto known = std::find_if(summary.labels.begin(), summary.labels.end(),
+                                        [&](const LabelSummary& label) { return label.label == staleLabels[i]; });
+        // A label no message has any more has no pages to show.
+        if (known == summary.labels.end() || writeLabelPages(root, *known, catalogue.rowsLabelled(known->label))) {
+            written.push_back(staleLabels[i]);
+        } else {
+            warn(run, "the index pages of the label " + staleLabels[i] + " could not be written");
+        }
+    }
+    catalogue.markLabelsCurrent(written);
     if (!writeRootIndex(root, summary)) warn(run, "the archive's index.html could not be written");
 }
 

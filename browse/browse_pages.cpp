@@ -17,10 +17,10 @@ namespace tessaly {
 
 bool writeFolderPages(const std::string& root, const FolderSummary& folder, const std::vector<CatalogueRow>& rows) {
     writeBrowseStylesheet(root);
-    const std::string folderPath = folderPagesPath(root, folder.dir);
+    const FolderView view = makeFolderView(folder, rows);
+    const std::string folderPath = root + "/" + view.pagesFolder;
     if (!createFolderPath(folderPath)) return false;
 
-    const FolderView view = makeFolderView(folder, rows);
     PageFiles files;
     std::vector<std::string> written;
     bool ok = true;
@@ -40,6 +40,12 @@ bool writeFolderPages(const std::string& root, const FolderSummary& folder, cons
     // points at nothing for longer than a run.
     std::sort(written.begin(), written.end());
     return removeOtherPages(folderPath, written) && ok;
+}
+
+bool writeLabelPages(const std::string& root, const LabelSummary& label, const std::vector<CatalogueRow>& rows) {
+    if (label.pages.empty()) return false;
+    return writeFolderPages(root, FolderSummary{"", label.label, label.messages, label.first, label.last, label.pages},
+                            rows);
 }
 
 }  // namespace tessaly

@@ -9,6 +9,8 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace tessaly {
 
@@ -20,6 +22,12 @@ inline constexpr std::string_view kDerivedFolder = ".tessaly";
 std::string folderPagesPath(const std::string& root, const std::string& dir);
 // The same, relative to the root.
 std::string folderPagesRelative(const std::string& dir);
+
+// The folder of each label's pages, relative to the root:
+// ".tessaly/labels/<key>/", the key made from the label so that its pages
+// keep their place while the archive grows; among `labels` (sorted, each
+// once) no two share one.
+std::unordered_map<std::string, std::string> labelPagesFolders(const std::vector<std::string>& labels);
 
 // "<root>/.tessaly/search/", ending in "/".
 std::string searchFilesPath(const std::string& root);

@@ -35,7 +35,8 @@ std::string threadKey(const CatalogueRow& row) {
 }  // namespace
 
 FolderView makeFolderView(const FolderSummary& folder, const std::vector<CatalogueRow>& rows) {
-    FolderView view{folder, rows, {}, folderPagesRelative(folder.dir), {}, {}, {}};
+    const std::string pages = folder.pages.empty() ? folderPagesRelative(folder.dir) : folder.pages;
+    FolderView view{folder, rows, {}, pages, {}, {}, {}};
     view.title = folder.name;
     if (view.title.empty()) view.title = folder.dir.empty() ? "Top folder" : folder.dir.substr(0, folder.dir.size() - 1);
 

@@ -19,7 +19,7 @@ struct FolderView {
     const FolderSummary& folder;
     const std::vector<CatalogueRow>& rows;
     std::string title;        // the folder's name for headings, never empty
-    std::string pagesFolder;  // folderPagesRelative(folder.dir)
+    std::string pagesFolder;  // folder.pages, else folderPagesRelative(folder.dir)
     std::vector<size_t> newestFirst;  // row indices by date, newest first
     std::vector<Thread> threads;
     // Each thread's page name; empty for a single message, which links to

@@ -1,5 +1,5 @@
-// page_index.cpp - the archive's front page, index.html: the folders as a
-// tree, the years, the search box.
+// page_index.cpp - the archive's front page, index.html: the folders and
+// the labels as trees, the years, the search box.
 #include <algorithm>
 
 #include "browse/browse_pages.h"
@@ -29,20 +29,29 @@ std::vector<std::string> pieces(const std::string& dir) {
     return out;
 }
 
-std::string folderItem(const FolderSummary& folder, const std::string& label) {
-    std::string out = "<a href=\"" +
-                      relativeLink(kSelf, folderPagesRelative(folder.dir) + messagesPageName(1)) + "\">" +
+// One entry of a tree: a folder or a label.
+struct TreeEntry {
+    std::vector<std::string> path;  // its names from the top
+    std::string name;               // what the top entry (no path) is called
+    std::string pages;              // its pages folder, relative to the root
+    uint64_t messages = 0;
+    int64_t first = 0;
+    int64_t last = 0;
+};
+
+std::string treeItem(const TreeEntry& entry, const std::string& label) {
+    std::string out = "<a href=\"" + relativeLink(kSelf, entry.pages + messagesPageName(1)) + "\">" +
                       pageText(label) + "</a><span class=\"count\">" +
-                      countedText(folder.messages, "message", "messages");
-    if (folder.messages > 0) out += " \xC2\xB7 " + dateRangeText(folder.first, folder.last);
+                      countedText(entry.messages, "message", "messages");
+    if (entry.messages > 0) out += " \xC2\xB7 " + dateRangeText(entry.first, entry.last);
     return out + "</span>";
 }
 
-// Nested lists from the folders' paths; a level no folder stands for (its
-// folders only below it) is a plain label.
-std::string folderTree(const std::vector<FolderSummary>& folders) {
-    std::vector<std::pair<std::vector<std::string>, const FolderSummary*>> sorted;
-    for (const FolderSummary& folder : folders) sorted.emplace_back(pieces(folder.dir), &folder);
+// Nested lists from the entries' paths; a level no entry stands for (its
+// entries only below it) is a plain label.
+std::string tree(std::vector<TreeEntry> entries) {
+    std::vector<std::pair<std::vector<std::string>, const TreeEntry*>> sorted;
+    for (const TreeEntry& entry : entries) sorted.emplace_back(entry.path, &entry);
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     struct Level {
@@ -63,11 +72,11 @@ std::string folderTree(const std::vector<FolderSummary>& folders) {
         out += open.back().hasList ? "</ul></li>\n" : "</li>\n";
         open.pop_back();
     };
-    for (const auto& [path, folder] : sorted) {
+    for (const auto& [path, entry] : sorted) {
         if (path.empty()) {
             // The root folder's own messages, first of all.
             while (!open.empty()) closeItem();
-            out += "<li>" + folderItem(*folder, folder->name.empty() ? "Top folder" : folder->name) + "</li>\n";
+            out += "<li>" + treeItem(*entry, entry->name.empty() ? "Top folder" : entry->name) + "</li>\n";
             continue;
         }
         size_t common = 0;
@@ -78,10 +87,28 @@ std::string folderTree(const std::vector<FolderSummary>& folders) {
         for (size_t i = common; i + 1 < path.size(); ++i) {
             openItem(path[i], "<span class=\"label\">" + pageText(path[i]) + "</span>");
         }
-        openItem(path.back(), folderItem(*folder, path.back()));
+        openItem(path.back(), treeItem(*entry, path.back()));
     }
     while (!open.empty()) closeItem();
     return out + "</ul>\n";
+}
+
+std::string folderTree(const std::vector<FolderSummary>& folders) {
+    std::vector<TreeEntry> entries;
+    for (const FolderSummary& folder : folders) {
+        entries.push_back({pieces(folder.dir), folder.name,
+                           folder.pages.empty() ? folderPagesRelative(folder.dir) : folder.pages, folder.messages,
+                           folder.first, folder.last});
+    }
+    return tree(std::move(entries));
+}
+
+std::string labelTree(const std::vector<LabelSummary>& labels) {
+    std::vector<TreeEntry> entries;
+    for (const LabelSummary& label : labels) {
+        entries.push_back({pieces(label.label), label.label, label.pages, label.messages, label.first, label.last});
+    }
+    return tree(std::move(entries));
 }
 
 std::string yearList(const std::vector<std::pair<int, uint64_t>>& years) {
@@ -115,6 +142,7 @@ bool writeRootIndex(const std::string& root, const ArchiveSummary& summary) {
     out += "</p>\n<section class=\"summary\">\n<div>\n<h2>Folders</h2>\n";
     out += summary.folders.empty() ? std::string("<p class=\"muted\">No folders yet.</p>\n")
                                    : folderTree(summary.folders);
+    if (!summary.labels.empty()) out += "<h2>Labels</h2>\n" + labelTree(summary.labels);
     out += "</div>\n<div>\n<h2>Years</h2>\n";
     out += summary.years.empty() ? std::string("<p class=\"muted\">No messages yet.</p>\n") : yearList(summary.years);
     out += "</div>\n</section>\n" + pageEnd();

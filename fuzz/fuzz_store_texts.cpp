@@ -33,6 +33,8 @@ void fuzzStoreTexts(const uint8_t* data, size_t size) {
                 labelFolderPath(label);
             }
             labelFolder(parseGmailLabels(charsets, text));
+            // The same bytes as a header block.
+            gmailLabelsOf(charsets, text.data(), text.data() + text.size());
             break;
         }
     }
