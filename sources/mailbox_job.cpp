@@ -126,10 +126,7 @@ private:
         first_ = false;
         // The scan never looks back: memory stays flat however big the file
         // (held messages are read from the file again when their turn comes).
-        if (static_cast<size_t>(start - released_) >= kReleaseStep) {
-            file_.release(released_, start);
-            released_ = start;
-        }
+        releaseUpTo(start);
         // Past a cut-off end the scanner reads zeros, not messages.
         if (run_.shouldStop() || file_.truncatedWhileMapped()) return;
         switch (mode_) {
@@ -144,6 +141,12 @@ private:
         } else if (++tested_ == kLabelTestMessages) {
             decide(true);
         }
+    }
+
+    void releaseUpTo(const char* at) {
+        if (at <= released_ || static_cast<size_t>(at - released_) < kReleaseStep) return;
+        file_.release(released_, at);
+        released_ = at;
     }
 
     void decide(bool labels) {
@@ -258,6 +261,9 @@ private:
     // the first part of that share for a file that is or may be a Takeout
     // mailbox, the second pass the rest by bytes archived.
     void scanProgress(size_t scanned) {
+        // Also inside a message of gigabytes: its pages are read again when
+        // it is archived.
+        releaseUpTo(file_.data() + scanned);
         if (mode_ == Mode::Plain) {
             plainProgress(scanned);
             return;
