@@ -191,4 +191,24 @@ private:
     int guard_ = -1;
 };
 
+// Gives back the memory of a mapped file's pages as a reader that never
+// looks back passes them, a step of 64 MiB at a time, so that a scan's
+// memory stays flat however big the file.
+class PassedPages {
+public:
+    explicit PassedPages(const MappedFile& file) : file_(file), released_(file.data()) {}
+    // The reader is at `at`: the bytes before it are passed.
+    void passed(const char* at) {
+        if (at <= released_ || static_cast<size_t>(at - released_) < kStep) return;
+        file_.release(released_, at);
+        released_ = at;
+    }
+
+    static constexpr size_t kStep = size_t{64} << 20;
+
+private:
+    const MappedFile& file_;
+    const char* released_;
+};
+
 }  // namespace tessaly

@@ -1,9 +1,16 @@
 // mailbox_headers.cpp - header fields the mailbox job reads itself.
 #include "sources/mailbox_headers.h"
 
+#include <cstring>
+
 #include "platform/ascii.h"
 
 namespace tessaly {
+
+const char* textAfterFromLine(const char* start, const char* end) {
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
+    return lf ? lf + 1 : end;
+}
 
 std::string_view headerBlockOf(const char* text, const char* end) {
     const std::string_view message(text, static_cast<size_t>(end - text));

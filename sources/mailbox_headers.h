@@ -6,6 +6,10 @@
 
 namespace tessaly {
 
+// The text of the mailbox message [start, end), which begins with its
+// "From " line: the line is not part of the message.
+const char* textAfterFromLine(const char* start, const char* end);
+
 // The header block of the message text [text, end): up to its first empty
 // line (LF LF or LF CR LF), or all of it.
 std::string_view headerBlockOf(const char* text, const char* end);

@@ -21,8 +21,6 @@ namespace tessaly {
 
 namespace {
 
-// How many bytes the scan passes before it gives their memory back.
-constexpr size_t kReleaseStep = size_t{64} << 20;
 // Bytes around a message that the second pass gives back with it: whole
 // pages of any size the system uses, shared with its neighbours.
 constexpr size_t kPageSlack = size_t{64} << 10;
@@ -38,17 +36,10 @@ const char kCannotMap[] = "Error: <a href=\"help:err_mapfile.html\">cannot map f
 bool isFolderData(const char* start, const char* end) {
     const std::string_view message(start, static_cast<size_t>(end - start));
     if (message.substr(0, 18) != "From MAILER-DAEMON") return false;
-    const size_t headerEnd = std::min(message.find("\n\n"), message.find("\n\r\n"));
-    const std::string_view headers = message.substr(0, headerEnd);
+    const std::string_view headers = headerBlockOf(start, end);
     return headers.find("\nX-IMAP:") != std::string_view::npos ||
            headers.find("\nX-IMAPbase:") != std::string_view::npos ||
            headers.find("FOLDER INTERNAL DATA") != std::string_view::npos;
-}
-
-// The message text: the "From " line is not part of the message.
-const char* textAfterFromLine(const char* start, const char* end) {
-    const char* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
-    return lf ? lf + 1 : end;
 }
 
 // The pages the second pass has read and not yet given back: it reads each
@@ -61,7 +52,7 @@ public:
     ReadPages& operator=(const ReadPages&) = delete;
 
     void read(uint64_t start, uint64_t end) {
-        if (begin_ < end_ && (start < begin_ || end - begin_ > kReleaseStep)) release();
+        if (begin_ < end_ && (start < begin_ || end - begin_ > PassedPages::kStep)) release();
         if (begin_ == end_) begin_ = start;
         end_ = std::max(end_, end);
     }
@@ -95,7 +86,7 @@ public:
           share_(share),
           file_(file),
           mode_(labelFolders ? Mode::Testing : Mode::Plain),
-          released_(file.data()) {}
+          passed_(file) {}
 
     void archive() {
         if (mode_ == Mode::Plain) startFileFolder();
@@ -126,7 +117,7 @@ private:
         first_ = false;
         // The scan never looks back: memory stays flat however big the file
         // (held messages are read from the file again when their turn comes).
-        releaseUpTo(start);
+        passed_.passed(start);
         // Past a cut-off end the scanner reads zeros, not messages.
         if (run_.shouldStop() || file_.truncatedWhileMapped()) return;
         switch (mode_) {
@@ -141,12 +132,6 @@ private:
         } else if (++tested_ == kLabelTestMessages) {
             decide(true);
         }
-    }
-
-    void releaseUpTo(const char* at) {
-        if (at <= released_ || static_cast<size_t>(at - released_) < kReleaseStep) return;
-        file_.release(released_, at);
-        released_ = at;
     }
 
     void decide(bool labels) {
@@ -263,7 +248,7 @@ private:
     void scanProgress(size_t scanned) {
         // Also inside a message of gigabytes: its pages are read again when
         // it is archived.
-        releaseUpTo(file_.data() + scanned);
+        passed_.passed(file_.data() + scanned);
         if (mode_ == Mode::Plain) {
             plainProgress(scanned);
             return;
@@ -300,7 +285,7 @@ private:
     size_t tested_ = 0;
     std::vector<Held> held_;
     LabelPlan plan_;
-    const char* released_;
+    PassedPages passed_;
 };
 
 void archiveFile(ArchiveWriter& writer, const TDbxFolderInfo& entry, TargetFolder& target, const FileShare& share,

@@ -22,7 +22,7 @@ void archiveMessageFiles(JobRun& run, const TDbxFolderInfo& entry, TargetFolder&
     };
     showProgress(0);
     const bool maildir = entry.storage == FolderStorage::Maildir;
-    MessageFileReader reader;
+    WholeFileReader reader;
     uint64_t done = 0;
     for (const MessageFile& file : files) {
         if (run.shouldStop()) break;

@@ -57,8 +57,8 @@ std::string renamedMessageFile(const std::string& path) {
 }
 
 void archiveMessageFile(JobRun& run, const MessageFile& file, bool maildir, TargetFolder& target,
-                        MessageFileReader& reader, const std::function<void(size_t scanned)>& chunk) {
-    using Status = MessageFileReader::Status;
+                        WholeFileReader& reader, const std::function<void(size_t scanned)>& chunk) {
+    using Status = WholeFileReader::Status;
     std::string path = file.path;
     Status status = reader.read(path, file.size);
     if (status == Status::CannotOpen && reader.error() == ENOENT && maildir) {

@@ -190,7 +190,7 @@ TEST(MaildirJob, FilesThatChangedSinceTheListing) {
 
     {
         test::TestFolder folder(dir.file("archive"), false, "Inbox", "Inbox", true);
-        MessageFileReader reader;
+        WholeFileReader reader;
         for (const MessageFile& file : files) {
             archiveMessageFile(folder.run, file, true, folder.target, reader, nullptr);
         }
@@ -229,15 +229,15 @@ TEST(MaildirJob, ReaderMapsBigFilesAndTellsTheirChanges) {
     test::TempDir dir;
     const std::string path = dir.file("big");
     test::writeFile(path, message("Big"));
-    const uint64_t size = MessageFileReader::kMapFrom + 1;
+    const uint64_t size = WholeFileReader::kMapFrom + 1;
     ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);  // sparse: no disk used
-    MessageFileReader reader;
-    ASSERT_EQ(reader.read(path, size), MessageFileReader::Status::Ok);
+    WholeFileReader reader;
+    ASSERT_EQ(reader.read(path, size), WholeFileReader::Status::Ok);
     EXPECT_EQ(std::string(reader.data(), 9) + std::to_string(reader.size()), "From: Ann" + std::to_string(size));
-    EXPECT_EQ(reader.read(path, size - 1), MessageFileReader::Status::Changed);
-    EXPECT_EQ(reader.read(path, size + 1), MessageFileReader::Status::Shrank);
+    EXPECT_EQ(reader.read(path, size - 1), WholeFileReader::Status::Changed);
+    EXPECT_EQ(reader.read(path, size + 1), WholeFileReader::Status::Shrank);
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);  // must not block
-    EXPECT_EQ(reader.read(dir.file("fifo"), 0), MessageFileReader::Status::CannotOpen);
+    EXPECT_EQ(reader.read(dir.file("fifo"), 0), WholeFileReader::Status::CannotOpen);
 }
 
 // Junk, cut-off messages and binary files in a Maildir: every file that is

@@ -1,5 +1,7 @@
-// message_file_reader.cpp - reading a Maildir or MH message file whole, and
-// telling whether it changed since it was listed or while it was read.
+// whole_file_reader.cpp - reading a file whole, and telling whether it
+// changed since it was listed or while it was read.
+#include "platform/whole_file_reader.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <cerrno>
 
 #include "platform/errors.h"
-#include "sources/maildir_message.h"
 
 namespace tessaly {
 
@@ -19,7 +20,7 @@ bool sameTime(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
-MessageFileReader::Status MessageFileReader::read(const std::string& path, uint64_t listedSize) {
+WholeFileReader::Status WholeFileReader::read(const std::string& path, uint64_t listedSize) {
     mapped_.close();
     data_ = buffer_.data();
     size_ = 0;
@@ -67,7 +68,7 @@ MessageFileReader::Status MessageFileReader::read(const std::string& path, uint6
     return Status::Ok;
 }
 
-MessageFileReader::Status MessageFileReader::readOpen(int fd, uint64_t size) {
+WholeFileReader::Status WholeFileReader::readOpen(int fd, uint64_t size) {
     struct stat before{};
     if (fstat(fd, &before) != 0) {
         error_ = errno;
