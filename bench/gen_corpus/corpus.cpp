@@ -7,7 +7,9 @@
 #include <filesystem>
 
 #include "gen_corpus/dates.h"
+#include "gen_corpus/pst_message.h"
 #include "support/dbx_writer.h"
+#include "support/pst_writer.h"
 
 namespace tessaly::bench {
 
@@ -169,6 +171,7 @@ std::string summaryText(const CorpusSummary& summary) {
     line("bytes Inbox.mbox", summary.mailboxBytes);
     line("bytes Inbox-crlf.mbox", summary.crlfMailboxBytes);
     line("bytes Inbox.dbx", summary.dbxBytes);
+    line("bytes Inbox.pst", summary.pstBytes);
     for (size_t i = 0; i < kMessageKindCount; ++i) {
         line(std::string("kind ") + kindName(static_cast<MessageKind>(i)), summary.kinds[i]);
     }
@@ -193,6 +196,21 @@ bool writeCorpus(const std::string& folder, const CorpusOptions& options, Corpus
     if (!writeMailbox(folder + "/Inbox.mbox", messages, false, summary.mailboxBytes, error) ||
         !writeMailbox(folder + "/Inbox-crlf.mbox", messages, true, summary.crlfMailboxBytes, error)) {
         return false;
+    }
+
+    // The personal store gets every message, repeats too, in one folder.
+    {
+        std::vector<test::PstFolder> folders(1);
+        folders[0].name = "Inbox";
+        folders[0].messages.reserve(messages.size());
+        for (const GeneratedMessage& m : messages) folders[0].messages.push_back(pstMessageOf(m.text));
+        const std::string path = folder + "/Inbox.pst";
+        if (!test::writePstFile(path, folders)) {
+            error = path + ": " + std::strerror(errno);
+            return false;
+        }
+        std::error_code sizeCode;
+        summary.pstBytes = std::filesystem::file_size(path, sizeCode);
     }
 
     // Outlook Express keeps the texts with CR LF; the mailbox texts go as

@@ -1,6 +1,6 @@
 // corpus.h - the benchmark corpus: the same messages as a Berkeley mailbox
-// with LF and with CR LF line ends and as an Outlook Express folder file,
-// with a summary.
+// with LF and with CR LF line ends, as an Outlook Express folder file and
+// as an Outlook personal-store file, with a summary.
 #pragma once
 
 #include <array>
@@ -49,13 +49,14 @@ struct CorpusSummary {
     uint64_t mailboxBytes = 0;
     uint64_t crlfMailboxBytes = 0;
     uint64_t dbxBytes = 0;
+    uint64_t pstBytes = 0;
 };
 
 CorpusSummary summarize(const std::vector<GeneratedMessage>& messages, uint64_t seed);
 // The text of corpus.txt.
 std::string summaryText(const CorpusSummary& summary);
 
-// Writes Inbox.mbox, Inbox-crlf.mbox, Inbox.dbx and corpus.txt into
+// Writes Inbox.mbox, Inbox-crlf.mbox, Inbox.dbx, Inbox.pst and corpus.txt into
 // `folder`, creating it. On failure returns false with `error` set.
 bool writeCorpus(const std::string& folder, const CorpusOptions& options, CorpusSummary& summary,
                  std::string& error);

@@ -138,7 +138,7 @@ TEST(GenCorpusOutput, SameSeedSameBytes) {
     write("a", 11);
     write("b", 11);
     write("c", 12);
-    for (const char* file : {"Inbox.mbox", "Inbox-crlf.mbox", "Inbox.dbx", "corpus.txt"}) {
+    for (const char* file : {"Inbox.mbox", "Inbox-crlf.mbox", "Inbox.dbx", "Inbox.pst", "corpus.txt"}) {
         const std::string a = test::readFile(dir.file(std::string("a/") + file));
         EXPECT_FALSE(a.empty()) << file;
         EXPECT_EQ(a, test::readFile(dir.file(std::string("b/") + file))) << file;
