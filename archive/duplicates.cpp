@@ -18,16 +18,6 @@ const char kFurtherErrors[] = " Further errors of this type won't be reported fo
 
 }  // namespace
 
-const ArchivedPaths::Entry* ArchivedPaths::find(const std::string& path) const {
-    const auto found = paths_.find(asciiLower(path));
-    return found == paths_.end() ? nullptr : &found->second;
-}
-
-void ArchivedPaths::record(const std::string& path, const std::string& subfolderPath,
-                           const std::string& contentKey) {
-    paths_.emplace(asciiLower(path), Entry{subfolderPath, contentKey});
-}
-
 namespace {
 
 // Enough for any real run of messages that share a name; a larger count
@@ -77,7 +67,7 @@ std::string claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& arc
             return path;
         }
         const bool last = n == kMaxSameName;
-        if (const ArchivedPaths::Entry* earlier = archived.find(path)) {
+        if (const std::optional<ArchivedPaths::Entry> earlier = archived.find(path)) {
             if (last || earlier->contentKey.empty() || contentKey.empty() || earlier->contentKey == contentKey) {
                 reportDuplicate(run, earlier->subfolderPath);
                 return std::string();

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <string>
-#include <unordered_map>
 
+#include "archive/archived_paths.h"
 #include "archive/catalogue_row.h"
 #include "archive/commit_batch.h"
 #include "archive/job_run.h"
@@ -13,23 +13,6 @@
 #include "platform/time.h"
 
 namespace tessaly {
-
-// The page and EML files written in this run, by lower-cased full path,
-// with the relative subfolder path (ending in "/") of their source folder
-// and the content key of their message.
-class ArchivedPaths {
-public:
-    struct Entry {
-        std::string subfolderPath;
-        std::string contentKey;
-    };
-    // What `path` was written for, or null.
-    const Entry* find(const std::string& path) const;
-    void record(const std::string& path, const std::string& subfolderPath, const std::string& contentKey);
-
-private:
-    std::unordered_map<std::string, Entry> paths_;
-};
 
 // The tag that keeps a message's content key with its page or EML file.
 inline constexpr const char* kContentTag = "content";
