@@ -29,17 +29,12 @@ void searchEarlierRows(DecodeContext& decoder, RunCatalogue& state) {
         if (!rowFromArchiveFile(decoder, catalogue.root(), stored.path, row)) return;
         row.id = stored.id;
         row.date = stored.date;
-        state.search->add(row);
+        state.search->addEarlier(row);
     });
 }
 
 void writePages(JobRun& run, Catalogue& catalogue) {
     const std::string& root = catalogue.root();
-    // What a run cut short while writing index.html, search.html or the
-    // stylesheet left under a temporary name (the root is no target folder
-    // of an EML archive, so nothing else clears it).
-    removeStaleTemporaries(root);
-    removeStaleTemporaries(root + "/.tessaly");
     const std::vector<std::string> stale = catalogue.staleFolders();
     const std::vector<std::string> staleLabels = catalogue.staleLabels();
     ArchiveSummary summary;
@@ -124,14 +119,23 @@ void updateBrowseFiles(JobRun& run, DecodeContext& decoder, RunCatalogue& state)
     if (!state.catalogue || !state.search) return;
     Catalogue& catalogue = *state.catalogue;
     run.setProgress(kWritingPages, 0, "search files", -1);
+    // What a run cut short while writing index.html, search.html or the
+    // stylesheet left under a temporary name (the root is no target folder
+    // of an EML archive, so nothing else clears it); before the search
+    // files are written, which stage files there too.
+    removeStaleTemporaries(catalogue.root());
+    removeStaleTemporaries(catalogue.root() + "/.tessaly");
     searchEarlierRows(decoder, state);
+    // The search files are written on the search thread while this one
+    // writes the index pages: they share no file.
+    state.search->finishInBackground();
+    writePages(run, catalogue);
     if (state.search->finish()) {
         catalogue.markSearched(INT64_MAX);
     } else {
         warn(run, "the archive's search files could not be written");
     }
     state.search.reset();
-    writePages(run, catalogue);
 }
 
 }  // namespace tessaly

@@ -27,11 +27,15 @@ SearchFeeder::~SearchFeeder() {
     if (worker_.joinable()) worker_.join();
 }
 
-void SearchFeeder::add(const CatalogueRow& row) {
+void SearchFeeder::add(const CatalogueRow& row) { queue(row, false); }
+
+void SearchFeeder::addEarlier(const CatalogueRow& row) { queue(row, true); }
+
+void SearchFeeder::queue(const CatalogueRow& row, bool earlier) {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return queue_.size() < kMaxQueued || closing_; });
     if (closing_) return;
-    queue_.push_back(row);
+    queue_.push_back({row, earlier});
     lock.unlock();
     changed_.notify_all();
 }
@@ -40,19 +44,39 @@ void SearchFeeder::work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return !queue_.empty() || closing_; });
-        if (queue_.empty()) return;  // closing, and nothing left
-        CatalogueRow row = std::move(queue_.front());
+        if (queue_.empty()) {  // closing, and nothing left
+            if (finishOnThread_) {
+                lock.unlock();
+                failed_ = !update_->finish() || failed_;
+                finished_ = true;
+            }
+            return;
+        }
+        Queued next = std::move(queue_.front());
         queue_.pop_front();
         lock.unlock();
         changed_.notify_all();
-        update_->add(row);
+        if (next.earlier) {
+            update_->addEarlier(next.row);
+        } else {
+            update_->add(next.row);
+        }
         if (++rowsInSegment_ >= kRowsPerSegment) {
             failed_ = !update_->finish() || failed_;
-            update_ = std::make_unique<SearchUpdate>(root_, false);
+            update_ = std::make_unique<SearchUpdate>(root_, false, update_->freshSegments());
             rowsInSegment_ = 0;
         }
         lock.lock();
     }
+}
+
+void SearchFeeder::finishInBackground() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closing_ = true;
+        finishOnThread_ = true;
+    }
+    changed_.notify_all();
 }
 
 bool SearchFeeder::finish() {
@@ -62,6 +86,7 @@ bool SearchFeeder::finish() {
     }
     changed_.notify_all();
     if (worker_.joinable()) worker_.join();
+    if (finished_) return !failed_;
     return update_->finish() && !failed_;
 }
 

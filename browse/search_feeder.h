@@ -29,11 +29,23 @@ public:
     // Queues a copy of the row; waits while many rows are queued, so that
     // memory stays bounded however fast the archive is written.
     void add(const CatalogueRow& row);
-    // Waits for every queued row, then writes the files (SearchUpdate::finish).
+    // A row of a file from an earlier run (SearchUpdate::addEarlier).
+    void addEarlier(const CatalogueRow& row);
+    // Lets the thread write the files once every queued row is taken, so
+    // that the caller can do other work meanwhile; no row may follow.
+    void finishInBackground();
+    // Waits for every queued row, then writes the files (SearchUpdate::finish)
+    // unless finishInBackground had them written on the thread.
     // False when this or an earlier segment of the run could not be written.
     bool finish();
 
 private:
+    struct Queued {
+        CatalogueRow row;
+        bool earlier = false;
+    };
+
+    void queue(const CatalogueRow& row, bool earlier);
     void work();
 
     const std::string root_;
@@ -42,8 +54,10 @@ private:
     bool failed_ = false;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<CatalogueRow> queue_;
+    std::deque<Queued> queue_;
     bool closing_ = false;
+    bool finishOnThread_ = false;
+    bool finished_ = false;  // the thread wrote the files of the last segment
     std::thread worker_;
 };
 

@@ -102,12 +102,20 @@ bool markReplaced(SearchFolder& folder, SegmentEntry& entry, const std::unordere
 
 }  // namespace
 
-SearchUpdate::SearchUpdate(std::string root, bool replaceAll)
-    : root_(std::move(root)), replaceAll_(replaceAll), builder_(std::make_unique<SegmentBuilder>()) {}
+SearchUpdate::SearchUpdate(std::string root, bool replaceAll, std::set<uint32_t> fresh)
+    : root_(std::move(root)),
+      replaceAll_(replaceAll),
+      fresh_(replaceAll ? std::set<uint32_t>() : std::move(fresh)),
+      builder_(std::make_unique<SegmentBuilder>()) {}
 
 SearchUpdate::~SearchUpdate() = default;
 
 void SearchUpdate::add(const CatalogueRow& row) { builder_->add(row); }
+
+void SearchUpdate::addEarlier(const CatalogueRow& row) {
+    hasEarlier_ = true;
+    builder_->add(row);
+}
 
 bool SearchUpdate::finish() {
     const std::string folder = searchFilesPath(root_);
@@ -135,10 +143,17 @@ bool SearchUpdate::finish() {
         const std::unordered_set<std::string> replaced(paths.begin(), paths.end());
         std::vector<SegmentEntry> kept;
         for (SegmentEntry& entry : manifest.segments) {
-            if (markReplaced(files, entry, replaced)) kept.push_back(std::move(entry));
+            if ((!hasEarlier_ && fresh_.count(entry.id)) || markReplaced(files, entry, replaced)) {
+                kept.push_back(std::move(entry));
+            }
         }
         manifest.segments = std::move(kept);
         SearchSegment segment = builder_->build(nextId++);
+        if (hasEarlier_) {
+            fresh_.erase(segment.id);
+        } else {
+            fresh_.insert(segment.id);
+        }
         manifest.segments.emplace_back();
         writeSegment(segment, manifest.segments.back());
         inMemory.emplace(segment.id, std::move(segment));
@@ -174,11 +189,20 @@ bool SearchUpdate::finish() {
             continue;
         }
         SearchSegment merged = mergeSegments(loaded[0], loaded[1], nextId++);
+        if (fresh_.count(older.id) && fresh_.count(newer.id)) {
+            fresh_.insert(merged.id);
+        } else {
+            fresh_.erase(merged.id);
+        }
         segments.pop_back();
         writeSegment(merged, segments.back());
         inMemory.emplace(merged.id, std::move(merged));
     }
 
+    // Only what the list names stays fresh: an id that went may come again.
+    std::erase_if(fresh_, [&segments](uint32_t id) {
+        return std::none_of(segments.begin(), segments.end(), [id](const SegmentEntry& entry) { return entry.id == id; });
+    });
     ok = written.commit() && ok;
     OutputFile list;
     ok = ok && list.createStaged(folder + std::string(kManifestName)) && list.write(manifestFile(manifest)) &&

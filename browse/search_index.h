@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,20 +25,33 @@ class SegmentBuilder;
 // they are missing or differ.
 class SearchUpdate {
 public:
-    SearchUpdate(std::string root, bool replaceAll);
+    // `fresh`: the segments that earlier updates of this run made from rows
+    // of this run alone (freshSegments). A row of this run names a file the
+    // run wrote, whose path no such segment holds, so they are not searched
+    // for it: a long run stays linear in its length.
+    SearchUpdate(std::string root, bool replaceAll, std::set<uint32_t> fresh = {});
     ~SearchUpdate();
     SearchUpdate(const SearchUpdate&) = delete;
     SearchUpdate& operator=(const SearchUpdate&) = delete;
 
-    // Takes the row's terms and what a result line shows, not its text.
+    // Takes the row's terms and what a result line shows, not its text:
+    // a row of a file this run wrote (or, in a rebuild, of any file).
     void add(const CatalogueRow& row);
+    // The same for a row of a file from an earlier run, which may replace
+    // a message in any segment.
+    void addEarlier(const CatalogueRow& row);
     // False on a write failure; the list of segments then still names only
     // complete files (the new ones are not listed).
     bool finish();
+    // After finish: `fresh` and the segments finish wrote from them and from
+    // this update's rows, when those were all of this run.
+    const std::set<uint32_t>& freshSegments() const { return fresh_; }
 
 private:
     std::string root_;
     bool replaceAll_;
+    std::set<uint32_t> fresh_;
+    bool hasEarlier_ = false;
     std::unique_ptr<SegmentBuilder> builder_;
 };
 

@@ -3,6 +3,7 @@
 // damaged and cut-off files.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,44 @@ TEST(SearchIndex, ANewerMessageReplacesOneWithItsPath) {
     EXPECT_EQ(searchArchive(dir.path(), "pear", &error), std::vector<std::string>{});
     EXPECT_EQ(manifestOf(dir.path()).segments.size(), 2u);  // 4 live messages against 1: not merged
     EXPECT_EQ(manifestOf(dir.path()).segments[0].dead, std::vector<uint32_t>{3});
+    EXPECT_EQ(error, "");
+}
+
+// One long run writes several updates, each given the segments the run
+// made before: those are not searched for the run's own rows, yet a
+// message from before the run, or a row from an earlier run, still
+// replaces the one with its path.
+TEST(SearchIndex, SegmentsOfOneRunAreNotSearchedForItsOwnRows) {
+    test::TempDir dir;
+    const std::vector<CatalogueRow> all = rows(80);
+    archive(dir.path(), std::vector<CatalogueRow>(all.begin(), all.begin() + 50), true);  // an earlier run
+    std::set<uint32_t> fresh;
+    for (int part = 0; part < 3; ++part) {
+        SearchUpdate update(dir.path(), false, fresh);
+        for (int n = 50 + part * 7; n < 57 + part * 7; ++n) update.add(all[static_cast<size_t>(n)]);
+        if (part == 0) update.add(row(2, "cherry"));  // the earlier run's message 2, archived anew
+        ASSERT_TRUE(update.finish());
+        fresh = update.freshSegments();
+    }
+    EXPECT_FALSE(fresh.empty());
+    std::vector<CatalogueRow> final(all.begin(), all.begin() + 71);
+    final[2] = row(2, "cherry");
+    test::TempDir whole;
+    archive(whole.path(), final, true);
+    EXPECT_EQ(allResults(dir.path()), allResults(whole.path()));
+    std::string error;
+    EXPECT_EQ(searchArchive(dir.path(), "cherry", &error), std::vector<std::string>{"Inbox/message 2.html"});
+    // A row from an earlier run whose path a segment of this run holds.
+    SearchUpdate last(dir.path(), false, fresh);
+    CatalogueRow again = all[62];
+    again.text = "quince";
+    last.addEarlier(again);
+    ASSERT_TRUE(last.finish());
+    EXPECT_EQ(searchArchive(dir.path(), "quince", &error), std::vector<std::string>{"Inbox/message 62.html"});
+    final[62] = again;
+    archive(whole.path(), final, true);
+    EXPECT_EQ(allResults(dir.path()), allResults(whole.path()));
+    EXPECT_EQ(last.freshSegments().count(manifestOf(dir.path()).segments.back().id), 0u);
     EXPECT_EQ(error, "");
 }
 
