@@ -72,12 +72,17 @@ TargetFolder& ArchiveWriter::openFolder(std::string_view folderPath, std::string
         if (!pathExists(attachments)) createFolder(attachments);
     }
     removeStaleArchiveFiles(withoutTrailingSlash(directory));
+    // Only after the clearing, which would take the pool's files for leftovers.
+    std::vector<std::string> pooled{directory};
+    if (html()) pooled.push_back(directory + "attachments/");
+    temporaries_ = std::make_unique<TemporaryPool>(std::move(pooled));
     return *folder_;
 }
 
 void ArchiveWriter::closeFolder() {
     if (!folder_) return;
     batch_.commit();
+    temporaries_.reset();  // its files not taken go before the folder is judged empty
     if (html()) {
         const std::string attachments = folder_->directory() + "attachments";
         if (!pathExists(attachments + "/*")) removeFolder(attachments);

@@ -22,6 +22,7 @@
 #include "message/decoding.h"
 #include "message/marker.h"
 #include "message/model.h"
+#include "platform/temporary_pool.h"
 
 namespace tessaly {
 
@@ -100,6 +101,8 @@ public:
     DecodeContext& decoder() { return decoder_; }
     CommitBatch& batch() { return batch_; }
     ArchivedPaths& archived() { return archived_; }
+    // Staged files made ahead in the open folder and its attachments folder.
+    TemporaryPool* temporaries() { return temporaries_.get(); }
 
     // The path of a file in the archive relative to its root.
     std::string relativePath(const std::string& path) const;
@@ -125,6 +128,7 @@ private:
     CommitBatch batch_;
     ArchivedPaths archived_;
     std::unique_ptr<TargetFolder> folder_;
+    std::unique_ptr<TemporaryPool> temporaries_;
     CatalogueOpener catalogueOpener_;
     uint32_t refusedMessages_ = 0;
 };

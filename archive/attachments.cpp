@@ -195,7 +195,7 @@ void writeAttachmentFiles(ArchiveWriter& writer, TMessageInfo& info, const Saved
         }
 
         auto file = std::make_unique<OutputFile>();
-        const bool created = file->createStaged(attachmentDirectory + part->fileName);
+        const bool created = file->createStaged(attachmentDirectory + part->fileName, writer.temporaries());
         if (created) {
             if (start) file->write(start, static_cast<size_t>(end - start));
             file->setTime(info.fileTime);

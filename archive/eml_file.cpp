@@ -23,7 +23,7 @@ void writeEmlMessage(TargetFolder& target, const char* text, const char* textEnd
     if (path.empty()) return;
 
     MessageFiles files(path);
-    if (!files.createMain()) {
+    if (!files.createMain(writer.temporaries())) {
         reportCreateFailure(run, path);
         return;
     }

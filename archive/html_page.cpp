@@ -278,7 +278,7 @@ void writeHtmlMessage(TargetFolder& target, TMessageInfo& info) {
     prepareParts(writer, saved, info, name, attachmentDirectory);
 
     MessageFiles files(pagePath);
-    if (!files.createMain()) {
+    if (!files.createMain(writer.temporaries())) {
         reportCreateFailure(run, pagePath);
         return;
     }

@@ -28,8 +28,9 @@ public:
     // Files not put in place are removed.
     ~MessageFiles();
 
-    // Creates the page or EML file under a temporary name.
-    bool createMain() { return main_->createStaged(mainPath_); }
+    // Creates the page or EML file under a temporary name (one of `pool`'s
+    // when it has one ready).
+    bool createMain(TemporaryPool* pool = nullptr) { return main_->createStaged(mainPath_, pool); }
     OutputFile& main() { return *main_; }
     const std::string& mainPath() const { return mainPath_; }
 

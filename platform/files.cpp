@@ -21,6 +21,7 @@
 #include "platform/ascii.h"
 #include "platform/errors.h"
 #include "platform/read_faults.h"
+#include "platform/temporary_pool.h"
 
 namespace tessaly {
 
@@ -61,13 +62,17 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 constexpr std::string_view kTemporaryPrefix = ".tessaly-";
 
-// A fresh name for a staged file beside `path`.
-std::string temporaryPathFor(const std::string& path) {
+// A fresh name for a staged file in `folder` ("" or ending in "/").
+std::string temporaryPathIn(const std::string& folder) {
     static std::atomic<uint32_t> counter{std::random_device{}()};
+    static const std::string process = std::to_string(getpid());
+    return folder + std::string(kTemporaryPrefix) + process + "-" + std::to_string(counter.fetch_add(1)) + ".tmp";
+}
+
+// The folder part of `path`: "" or ending in "/".
+std::string folderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    return folder + std::string(kTemporaryPrefix) + std::to_string(getpid()) + "-" +
-           std::to_string(counter.fetch_add(1)) + ".tmp";
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 timespec toTimespec(const FILETIME& time) {
@@ -194,23 +199,30 @@ bool OutputFile::create(const std::string& path, CreateMode mode) {
     return fd_ >= 0 || fail();
 }
 
-bool OutputFile::createStaged(const std::string& path) {
+int openNewTemporary(const std::string& folder, std::string& temporaryPath) {
+    // A name left by an earlier process of the same id is simply skipped.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temporary = temporaryPathIn(folder);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            temporaryPath = std::move(temporary);
+            return fd;
+        }
+        if (errno != EEXIST) break;
+    }
+    return fail(), -1;
+}
+
+bool OutputFile::createStaged(const std::string& path, TemporaryPool* pool) {
     if (fd_ >= 0 || !temporary_.empty()) close();
     path_ = path;
     writeError_ = 0;
     written_ = 0;
     if (refuseNul(path)) return false;
-    // A name left by an earlier process of the same id is simply skipped.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temporary = temporaryPathFor(path);
-        fd_ = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd_ >= 0) {
-            temporary_ = std::move(temporary);
-            return true;
-        }
-        if (errno != EEXIST) break;
-    }
-    return fail();
+    const std::string folder = folderOf(path);
+    if (pool && pool->take(folder, fd_, temporary_)) return true;
+    fd_ = openNewTemporary(folder, temporary_);
+    return fd_ >= 0;
 }
 
 bool OutputFile::writeAll(const char* p, size_t length) {

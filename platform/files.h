@@ -62,6 +62,12 @@ enum class CreateMode {
 // complete, syncFileSystems and putInPlace), once every byte is on disk. One
 // that is closed or destroyed before is removed, so a failed or interrupted
 // write never leaves a partial file under the final name.
+class TemporaryPool;
+
+// Creates a staged file of a fresh temporary name in `folder` ("" or ending
+// in "/"): its descriptor and path, or -1 with the error recorded.
+int openNewTemporary(const std::string& folder, std::string& temporaryPath);
+
 class OutputFile {
 public:
     OutputFile() = default;
@@ -70,7 +76,9 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     bool create(const std::string& path, CreateMode mode);
-    bool createStaged(const std::string& path);
+    // Under a temporary name beside `path`: one `pool` made ahead when it
+    // has one ready, else a new one.
+    bool createStaged(const std::string& path, TemporaryPool* pool = nullptr);
     bool isOpen() const { return fd_ >= 0; }
     // Writes all bytes, however many calls it takes. Pieces of less than
     // kWriteBuffer bytes are gathered and reach the file with the next

@@ -50,6 +50,7 @@ struct Archive {
     }
     bool isNameTaken(const std::string& path) { return target.writer.batch().isNameTaken(path); }
     void commit() { target.commit(); }
+    void close() { target.close(); }
 };
 
 std::vector<std::string> names(const std::string& folder) {
@@ -78,7 +79,7 @@ TEST(CommitBatch, WaitingMessagesCountAsArchivedAndArriveTogether) {
     for (const std::string& name : names(archive.folder)) {
         EXPECT_EQ(name.find(".html"), std::string::npos) << name << " in place before the sync";
     }
-    archive.commit();
+    archive.close();
     const std::vector<std::string> all = names(archive.folder);
     EXPECT_TRUE(onlyArchiveNames(all));
     ASSERT_EQ(all.size(), 4u);  // two pages, two attachments
@@ -145,6 +146,7 @@ TEST(CommitBatch, AMessageThatCannotBePutInPlaceIsReportedAsItself) {
     EXPECT_NE(archive.lines[0].find("Blocked"), std::string::npos) << archive.lines[0];
     EXPECT_EQ(archive.lines[0].find("Fine"), std::string::npos) << archive.lines[0];
 
+    archive.close();
     const std::vector<std::string> all = names(archive.folder);
     EXPECT_TRUE(onlyArchiveNames(all));
     ASSERT_EQ(all.size(), 2u);  // the page and attachment of "Fine" alone

@@ -62,6 +62,8 @@ TEST(Writers, FilesCarryTheReceivedTime) {
     html.archive(kMessage);
     Archiver eml(dir.file("eml"), false);
     eml.archive(kMessage);
+    html.folder.close();
+    eml.folder.close();
 
     // Received 6 Sep 2002 09:15:00 +0100: 08:15:00 UTC.
     SYSTEMTIME received{2002, 9, 5, 6, 8, 15, 0, 0};
@@ -113,6 +115,7 @@ TEST(Writers, AnAttachmentCutShortKeepsWhatItHolds) {
     text.replace(text.find("Content-Disposition: attachment\r\n\r\nxyz"), 38,
                  "Content-Disposition: attachment\r\nContent-Transfer-Encoding: base64\r\n\r\ncGF5bG9hZA");
     a.archive(text);
+    a.folder.close();
     std::vector<std::string> saved;
     for (const auto& e : fs::directory_iterator(dir.file("archive/attachments"))) {
         saved.push_back(test::readFile(e.path().string()));

@@ -124,13 +124,18 @@ protected:
         return names.empty() ? std::string() : readFile(dir.file(names[0]));
     }
     // Attachment file names (the stamp cut off) -> content.
-    std::map<std::string, std::string> saved() const {
+    // The attachment files in place; the folder is open, so staged files
+    // made ahead for it lie beside them.
+    static std::map<std::string, std::string> savedIn(const std::string& folder) {
         std::map<std::string, std::string> files;
-        for (const auto& entry : fs::directory_iterator(dir.path() + "/attachments")) {
-            files[entry.path().filename().string()] = readFile(entry.path().string());
+        if (!fs::exists(folder + "/attachments")) return files;  // closed without any
+        for (const auto& entry : fs::directory_iterator(folder + "/attachments")) {
+            const std::string name = entry.path().filename().string();
+            if (!isStaleTemporaryName(name)) files[name] = readFile(entry.path().string());
         }
         return files;
     }
+    std::map<std::string, std::string> saved() const { return savedIn(dir.path()); }
     std::string savedEnding(const std::string& suffix) const {
         for (const auto& [name, content] : saved()) {
             if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
@@ -243,14 +248,12 @@ TEST_F(ConvertTest, BodyChoice) {
         if (!c.html.empty()) m.streams[PR_BODY_HTML] = c.html;
         if (!c.rtf.empty()) m.streams[PR_RTF_COMPRESSED] = c.rtf;
         convert(m);
+        writer->closeFolder();  // before `fresh` goes: nothing more is made in it
         std::string text;
-        std::map<std::string, std::string> files;
         for (const auto& entry : fs::directory_iterator(fresh.path())) {
             if (entry.path().extension() == ".html") text = readFile(entry.path().string());
         }
-        for (const auto& entry : fs::directory_iterator(fresh.path() + "/attachments")) {
-            files[entry.path().filename().string()] = readFile(entry.path().string());
-        }
+        const std::map<std::string, std::string> files = savedIn(fresh.path());
         // The plain body is always the page's text.
         EXPECT_TRUE(contains(text, "<div class=\"flowed\">\r\n<p>Hello</p>\r\n\r\n<p>World</p>")) << c.why;
         if (c.label.empty()) {

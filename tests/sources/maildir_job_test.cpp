@@ -194,7 +194,7 @@ TEST(MaildirJob, FilesThatChangedSinceTheListing) {
         for (const MessageFile& file : files) {
             archiveMessageFile(folder.run, file, true, folder.target, reader, nullptr);
         }
-        folder.commit();
+        folder.close();
         const std::string cannotOpen = "Error: <a href=\"help:err_openfile.html\">cannot open file</a> - ";
         const std::string truncated =
             "Error: file <a href=\"help:err_mapfile.html\">was truncated while being read</a> - ";

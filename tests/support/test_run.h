@@ -47,6 +47,9 @@ struct TestFolder {
     void archive(const std::string& text, const std::vector<TMarker>& markers, bool normalizeLineEnds = true);
     // Puts the waiting messages in place.
     void commit() { writer.batch().commit(); }
+    // Puts them in place and closes the folder: the staged files made ahead
+    // for it go too.
+    void close() { writer.closeFolder(); }
 };
 
 }  // namespace tessaly::test
