@@ -63,8 +63,11 @@ DbxField DbxField::raw(uint8_t index, std::string bytes) {
 }
 
 DbxWriter::DbxWriter(uint32_t fileType) : bytes_(kInfoStart, '\0') {
-    // Bytes 0..3 hold a signature the reader never looks at.
+    // Bytes 0..3 and 8..15 hold the rest of the signature Outlook Express
+    // writes; the reader never looks at them, other tools do.
     put32(bytes_, 0, 0xFE12ADCF);
+    put32(bytes_, 8, 0x11D1E366);
+    put32(bytes_, 12, 0xC0004E9A);
     setHeader(kHeaderType, fileType);
     setHeader(kHeaderInfoLength, 0);
 }
