@@ -80,8 +80,10 @@ void Console::drawProgress(const std::string& text1, double fraction1, const std
                            double fraction2) {
     if (!terminal_) return;
     const uint32_t now = tickCount();
-    if (lineShown_ && now - lastDraw_ < 100) return;
+    // At most ten lines a second, but a new step shows at once.
+    if (lineShown_ && now - lastDraw_ < 100 && text1 == lastStep_) return;
     lastDraw_ = now;
+    lastStep_ = text1;
     std::fprintf(stderr, "\r%s %s  %s %s", fitted(text1, 20).c_str(), bar(fraction1, 20).c_str(),
                  fitted(text2, 24).c_str(), bar(fraction2, 20).c_str());
     std::fflush(stderr);

@@ -38,6 +38,7 @@ private:
     bool terminal_ = false;
     bool lineShown_ = false;
     uint32_t lastDraw_ = 0;
+    std::string lastStep_;  // the step the line shows
 };
 
 // Prints the finish statistics of `run` on stdout, one line per line break.
