@@ -220,12 +220,11 @@ void MessageFiles::putBack(const std::vector<std::string>& placed) {
 bool isOutOfSpace(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
 
 void removeStaleArchiveFiles(const std::string& folder) {
-    std::vector<FolderEntry> entries;
-    if (!listFolder(folder, entries)) return;
-    for (const FolderEntry& entry : entries) {
-        if (!entry.isFolder && isStaleTemporaryName(entry.name, kJournalSuffix)) {
-            clearJournal(folder, folder + "/" + entry.name);
-        }
+    std::vector<std::string> names;
+    if (!listNamesStarting(folder, kStagedFilePrefix, names)) return;
+    for (const std::string& name : names) {
+        // A folder of that name is no journal: reading it fails.
+        if (isStaleTemporaryName(name, kJournalSuffix)) clearJournal(folder, folder + "/" + name);
     }
     removeStaleTemporaries(folder);
     removeStaleTemporaries(folder + "/attachments");

@@ -60,7 +60,7 @@ int openRegularFile(const std::string& path, struct stat& st) {
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
-constexpr std::string_view kTemporaryPrefix = ".tessaly-";
+constexpr std::string_view kTemporaryPrefix = kStagedFilePrefix;
 
 // A fresh name for a staged file in `folder` ("" or ending in "/").
 std::string temporaryPathIn(const std::string& folder) {
@@ -417,11 +417,24 @@ bool isStaleTemporaryName(std::string_view name, std::string_view suffix) {
     return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
+bool listNamesStarting(const std::string& folder, std::string_view prefix, std::vector<std::string>& names) {
+    names.clear();
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return fail();
+    while (dirent* entry = readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.starts_with(prefix) && name != "." && name != "..") names.emplace_back(name);
+    }
+    closedir(dir);
+    return true;
+}
+
 void removeStaleTemporaries(const std::string& folder) {
-    std::vector<FolderEntry> entries;
-    if (!listFolder(folder, entries)) return;
-    for (const FolderEntry& entry : entries) {
-        if (!entry.isFolder && isStaleTemporaryName(entry.name)) ::unlink((folder + "/" + entry.name).c_str());
+    std::vector<std::string> names;
+    if (!listNamesStarting(folder, kTemporaryPrefix, names)) return;
+    for (const std::string& name : names) {
+        // unlink leaves a folder of that name alone.
+        if (isStaleTemporaryName(name)) ::unlink((folder + "/" + name).c_str());
     }
 }
 

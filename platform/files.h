@@ -49,6 +49,9 @@ struct FolderEntry {
 // The entries of a folder other than "." and "..", in the order the file
 // system gives them. False (with the error recorded) when it cannot be read.
 bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+// The names in `folder` that begin with `prefix`, without a look at each
+// entry: a folder of a million pages costs one pass and no memory for them.
+bool listNamesStarting(const std::string& folder, std::string_view prefix, std::vector<std::string>& names);
 
 enum class CreateMode {
     Always,  // create or truncate
@@ -143,6 +146,8 @@ bool setFileTag(const std::string& path, std::string_view name, std::string_view
 // for the bytes of many completed staged files, instead of one per file.
 bool syncFileSystems(const std::vector<std::string>& files);
 
+// What the names of staged files begin with.
+inline constexpr std::string_view kStagedFilePrefix = ".tessaly-";
 // Staged files are named ".tessaly-<process id>-<number>.tmp". No archive
 // file name has that form: those all carry the date stamp's apostrophes.
 // True for such a name with `suffix` in place of ".tmp" whose process is

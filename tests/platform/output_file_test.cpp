@@ -142,8 +142,12 @@ TEST(StaleTemporaries, OnlyThoseOfEndedProcessesAndOurOwnAreRemoved) {
         {"notes.tmp", false},
     };
     for (const Row& row : rows) test::writeFile(temp.file(row.name), "x");
+    // A folder named like a staged file is no leftover of ours.
+    const std::string folder = temp.file(".tessaly-" + ended + "-18.tmp");
+    fs::create_directory(folder);
     removeStaleTemporaries(temp.path());
     for (const Row& row : rows) EXPECT_EQ(fs::exists(temp.file(row.name)), !row.removed) << row.name;
+    EXPECT_TRUE(fs::is_directory(folder));
 }
 
 }  // namespace
