@@ -19,6 +19,7 @@
 #include "mapi/rtf_compressed.h"
 #include "platform/files.h"
 #include "support/derived_files.h"
+#include "mapi/store_test_base.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -56,20 +57,8 @@ std::string normalised(const std::string& text) {
     return out.substr(std::min(out.find_first_not_of('\n'), out.size()));
 }
 
-class PffTest : public ::testing::Test {
+class PffTest : public MountedStoreTest {
 protected:
-    void SetUp() override { resetMapiState(); }
-    void TearDown() override {
-        CloseMapi();
-        resetMapiState();
-    }
-
-    bool mount(const std::string& path) {
-        EnsureStores("mapi32.dll");
-        EnsureFoldersFn(nullptr, path);
-        return mapiStoreOpen();
-    }
-
     std::vector<std::string> folderLines() const {
         std::vector<std::string> lines;
         for (const mapi_TFolderInfo& f : mapiFolders()) {

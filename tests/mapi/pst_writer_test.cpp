@@ -14,6 +14,7 @@
 #include "mapi/outlook.h"
 #include "mapi/pff_file.h"
 #include "support/pst_writer.h"
+#include "mapi/store_test_base.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -59,20 +60,8 @@ std::string readStream(IMAPIProp& object, uint32_t tag) {
     return bytes;
 }
 
-class PstWriterTest : public ::testing::Test {
+class PstWriterTest : public MountedStoreTest {
 protected:
-    void SetUp() override { resetMapiState(); }
-    void TearDown() override {
-        CloseMapi();
-        resetMapiState();
-    }
-
-    bool mount(const std::string& path) {
-        EnsureStores("mapi32.dll");
-        EnsureFoldersFn(nullptr, path);
-        return mapiStoreOpen();
-    }
-
     std::vector<std::string> folderLines() const {
         std::vector<std::string> lines;
         for (const mapi_TFolderInfo& f : mapiFolders()) lines.push_back(std::to_string(f.depth) + " " + f.path);
