@@ -29,6 +29,7 @@ void ArchiveRun::beginRun(void* owner, ProgressSink progress, LogSink log) {
     stopRequested = false;
     running = true;
 
+    lineLimit = LineLimit();
     folderCount = messageCount = folderMessageCount = 0;
     offlineCount = folderOfflineCount = 0;
     alreadyArchivedCount = folderAlreadyArchivedCount = 0;
@@ -43,6 +44,7 @@ void ArchiveRun::beginRun(void* owner, ProgressSink progress, LogSink log) {
 }
 
 void ArchiveRun::endRun() {
+    tellHiddenLines();
     setProgress("", -1, "", -1);
     elapsedMs = tickCount() - startTicks;
     running = false;
@@ -81,7 +83,14 @@ void ArchiveRun::pumpMessages() {
     }
 }
 
+void ArchiveRun::stopRun(std::string_view line) {
+    if (stopRequested) return;  // the first cause is the one to tell
+    runProblem(line);
+    stopRequested = true;
+}
+
 void ArchiveRun::startFolder(const std::string& name) {
+    tellHiddenLines();
     ++folderCount;
     currentFolderName = name;
     folderMessageCount = 0;
@@ -94,6 +103,12 @@ void ArchiveRun::startMessage() {
     ++messageCount;
     ++folderMessageCount;
     currentMessageText.clear();
+    messageHadProblem = false;
+}
+
+void ArchiveRun::uncountMessage() {
+    if (messageCount > 0) --messageCount;
+    if (folderMessageCount > 0) --folderMessageCount;
     messageHadProblem = false;
 }
 
@@ -127,13 +142,24 @@ void ArchiveRun::messageProblem(std::string_view line, std::string_view tail) {
 }
 
 void ArchiveRun::messageNote(std::string_view line, std::string_view tail) {
+    const std::string_view kind = LineLimit::kindOf(line);
+    const LineLimit::Verdict verdict = lineLimit.count(kind);
+    if (verdict == LineLimit::Verdict::Hide) return;
     std::string text(line);
     text += " (";
     text += currentFolderName;
     text += currentMessageText;
     text += ')';
     text += tail;
+    if (verdict == LineLimit::Verdict::ShowLast) text += furtherLinesTail(kind);
     logProblem(text);
+}
+
+void ArchiveRun::tellHiddenLines() {
+    for (const auto& [kind, count] : lineLimit.takeHidden()) {
+        logProblem(kind + " - " + std::to_string(count) + (count == 1 ? " more line" : " more lines") +
+                   " of this type not shown (" + currentFolderName + ")");
+    }
 }
 
 void ArchiveRun::folderProblem(std::string_view line) {
@@ -143,8 +169,13 @@ void ArchiveRun::folderProblem(std::string_view line) {
 void ArchiveRun::runProblem(std::string_view line) { logProblem(std::string(line)); }
 
 void ArchiveRun::lateMessageProblem(const MessageRef& message, std::string_view line) {
-    logProblem(std::string(line) + message.suffix);
     if (!message.hadProblem) ++problemCount;
+    const std::string_view kind = LineLimit::kindOf(line);
+    const LineLimit::Verdict verdict = lineLimit.count(kind);
+    if (verdict == LineLimit::Verdict::Hide) return;
+    std::string text = std::string(line) + message.suffix;
+    if (verdict == LineLimit::Verdict::ShowLast) text += furtherLinesTail(kind);
+    logProblem(text);
 }
 
 ArchiveRun& theRun() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/line_limit.h"
 #include "archive/job_run.h"
 #include "message/decoding.h"
 
@@ -78,6 +79,8 @@ struct ArchiveRun final : JobRun {
     double progressFraction2 = -1;
     std::string stepText;
     ProblemLog problemLog;
+    // Problem lines of one kind in the current folder, counted.
+    LineLimit lineLimit;
     // The decoders' scratch space and measured speed, kept from run to run.
     DecodeContext decoder;
 
@@ -89,6 +92,8 @@ struct ArchiveRun final : JobRun {
     // Hides the progress display, measures the elapsed time, ends the run.
     void endRun();
     void logProblem(const std::string& htmlLine);
+    // One line for every kind of problem line the folder did not show.
+    void tellHiddenLines();
     void pumpMessages();
 
     // JobRun
@@ -97,10 +102,12 @@ struct ArchiveRun final : JobRun {
     void setStepText(const std::string& text) override { stepText = text; }
     bool stepProgress(double fraction2) override;
     bool shouldStop() const override { return stopRequested; }
+    void stopRun(std::string_view line) override;
     void startFolder(const std::string& name) override;
     void startMessage() override;
     void setMessageText(const std::string& text) override { currentMessageText = text; }
     void finishMessage() override;
+    void uncountMessage() override;
     uint32_t messagesInFolder() const override { return folderMessageCount; }
     void addBytes(uint64_t bytes) override;
     uint32_t countSkipped(Skipped kind) override;

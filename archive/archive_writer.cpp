@@ -9,6 +9,7 @@
 #include "archive/stylesheet.h"
 #include "message/charsets.h"
 #include "message/text.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 
 namespace tessaly {
@@ -66,7 +67,11 @@ TargetFolder& ArchiveWriter::openFolder(std::string_view folderPath, std::string
     folder_.reset(new TargetFolder(*this, std::move(subfolderPath), std::move(folderName)));
 
     const std::string& directory = folder_->directory();
-    if (!pathExists(directory)) createFolderPath(directory);
+    if (!pathExists(directory) && !createFolderPath(directory)) {
+        folder_->creationError_ = lastSystemError();
+        stopWhenDiskLost(run_, folder_->creationError_);
+        return *folder_;
+    }
     if (html()) {
         const std::string attachments = directory + "attachments";
         if (!pathExists(attachments)) createFolder(attachments);
@@ -88,6 +93,7 @@ void ArchiveWriter::closeFolder() {
         if (!pathExists(attachments + "/*")) removeFolder(attachments);
     }
     folder_.reset();
+    names_.clear();
 }
 
 }  // namespace tessaly

@@ -66,6 +66,9 @@ public:
     const std::string& pageSubfolder() const;
     // The source folder as the page's "Folder:" row names it.
     const std::string& folderName() const { return folderName_; }
+    // Why the folder could not be made (a system error), 0 when it is there.
+    // Its messages then report that cause instead of trying each.
+    int creationError() const { return creationError_; }
 
 private:
     friend class ArchiveWriter;
@@ -75,6 +78,7 @@ private:
     std::string subfolderPath_;
     std::string directory_;
     std::string folderName_;
+    int creationError_ = 0;
 };
 
 class ArchiveWriter {
@@ -101,6 +105,8 @@ public:
     DecodeContext& decoder() { return decoder_; }
     CommitBatch& batch() { return batch_; }
     ArchivedPaths& archived() { return archived_; }
+    // The taken numbers of names in the open folder.
+    NameNumbers& names() { return names_; }
     // Staged files made ahead in the open folder and its attachments folder.
     TemporaryPool* temporaries() { return temporaries_.get(); }
 
@@ -127,6 +133,7 @@ private:
     ArchiveOptions options_;
     CommitBatch batch_;
     ArchivedPaths archived_;
+    NameNumbers names_;
     std::unique_ptr<TargetFolder> folder_;
     std::unique_ptr<TemporaryPool> temporaries_;
     CatalogueOpener catalogueOpener_;

@@ -141,13 +141,17 @@ void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, 
             own.empty() ? name.name + name.stamp + "(" + std::to_string(part->partNumber) + ")"
                         : " - " + name.stamp;
 
-        for (uint32_t n = 1;; ++n) {
+        // The numbers an earlier part of this name found taken are not
+        // tried again.
+        const std::string first = attachmentDirectory + fittedName(own, tail, extension);
+        for (uint32_t n = writer.names().firstToTry(first);; ++n) {
             const std::string candidate =
                 fittedName(own, n == 1 ? tail : tail + ";" + std::to_string(n), extension);
             const std::string lower = asciiLower(candidate);
             if (saved.usedNames.count(lower) || writer.batch().isNameTaken(attachmentDirectory + candidate)) continue;
             part->fileName = candidate;
             saved.usedNames.insert(lower);
+            writer.names().took(first, n);
             break;
         }
 
@@ -207,6 +211,7 @@ void writeAttachmentFiles(ArchiveWriter& writer, TMessageInfo& info, const Saved
             // A half-written file, or a full disk: a later run should find
             // the message not yet archived and write it whole.
             if (created || isOutOfSpace(error)) files.markIncomplete(error);
+            stopWhenDiskLost(run, error);
             continue;
         }
         files.keepAttachment(std::move(file));

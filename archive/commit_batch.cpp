@@ -50,6 +50,7 @@ void CommitBatch::commit() {
     for (size_t i = 0; i < messages.size(); ++i) {
         (errors[i] == 0 ? placed : failed).push_back(messages[i].row.id);
         if (errors[i] == 0) continue;
+        lastPlacingError_ = errors[i];
         setLastSystemError(errors[i]);
         problems_.lateMessageProblem(messages[i].message, createFailureLine(messages[i].files.mainPath()));
     }

@@ -56,6 +56,10 @@ public:
     // system that ignores case (a FAT stick, say).
     bool isNameTaken(const std::string& path);
 
+    // The error of the last message that could not be put in place, 0 when
+    // none could not.
+    int lastPlacingError() const { return lastPlacingError_; }
+
 private:
     struct Waiting {
         MessageFiles files;
@@ -75,6 +79,7 @@ private:
     std::unordered_set<std::string> names_;
     std::unordered_set<std::string> foldedNames_;  // in lower case
     uint64_t bytes_ = 0;
+    int lastPlacingError_ = 0;
     uint32_t firstTick_ = 0;
 };
 

@@ -2,6 +2,8 @@
 // and the file-time rule.
 #include "archive/duplicates.h"
 
+#include <cerrno>
+
 #include "archive/naming.h"
 #include "message/content_key.h"
 #include "message/text.h"
@@ -16,18 +18,13 @@ namespace {
 const char kFurtherWarnings[] = " Further warnings of this type won't be reported for this folder.";
 const char kFurtherErrors[] = " Further errors of this type won't be reported for this folder.";
 
-}  // namespace
-
-namespace {
-
 // Enough for any real run of messages that share a name; a larger count
 // means the same message over and over.
 constexpr uint32_t kMaxSameName = 10000;
 
-// Whether the file from an earlier run at `path` holds the message with
-// `contentKey` (true when that cannot be told).
-bool holdsSameMessage(const std::string& path, const std::string& extension, const std::string& contentKey) {
-    if (contentKey.empty()) return true;
+// The content key kept with the file from an earlier run at `path`; an EML
+// file without one gets it from its bytes. Empty when it cannot be told.
+std::string storedContentKey(const std::string& path, const std::string& extension) {
     std::string stored = fileTag(path, kContentTag);
     if (stored.empty() && extension == ".eml") {
         MappedFile file;
@@ -36,7 +33,7 @@ bool holdsSameMessage(const std::string& path, const std::string& extension, con
             setFileTag(path, kContentTag, stored);  // the next run need not read it again
         }
     }
-    return stored.empty() || stored == contentKey;
+    return stored;
 }
 
 void reportAlreadyArchived(JobRun& run) {
@@ -55,27 +52,61 @@ void reportDuplicate(JobRun& run, const std::string& earlierSubfolder) {
     }
 }
 
+// The message is already there, as number `path` of its name.
+void reportHeld(JobRun& run, ArchivedPaths& archived, const std::string& path) {
+    if (const std::optional<ArchivedPaths::Entry> earlier = archived.find(path)) {
+        reportDuplicate(run, earlier->subfolderPath);
+    } else {
+        reportAlreadyArchived(run);
+    }
+}
+
 }  // namespace
 
-std::string claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& archived, const std::string& stem,
-                             const std::string& extension, const std::string& subfolderPath,
-                             const std::string& contentKey) {
-    for (uint32_t n = 1;; ++n) {
-        const std::string path = stem + (n == 1 ? std::string() : ";" + std::to_string(n)) + extension;
-        if (!batch.isNameTaken(path)) {
-            archived.record(path, subfolderPath, contentKey);
-            return path;
-        }
-        const bool last = n == kMaxSameName;
-        if (const std::optional<ArchivedPaths::Entry> earlier = archived.find(path)) {
-            if (last || earlier->contentKey.empty() || contentKey.empty() || earlier->contentKey == contentKey) {
-                reportDuplicate(run, earlier->subfolderPath);
-                return std::string();
+std::string claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& archived, NameNumbers& numbers,
+                             const std::string& stem, const std::string& extension,
+                             const std::string& subfolderPath, const std::string& contentKey) {
+    const auto numbered = [&](uint32_t n) {
+        return stem + (n == 1 ? std::string() : ";" + std::to_string(n)) + extension;
+    };
+    const std::string first = numbered(1);
+    NameGroup* group = numbers.findGroup(first);
+    uint32_t n = 1;
+    if (group) {
+        // The numbers below group->next are taken; the lowest that holds
+        // this message decides, when it is still there.
+        if (const uint32_t held = group->lowestHolding(contentKey)) {
+            const std::string path = numbered(held);
+            if (!batch.isNameTaken(path)) {
+                archived.record(path, subfolderPath, contentKey);
+                return path;
             }
-        } else if (last || holdsSameMessage(path, extension, contentKey)) {
-            reportAlreadyArchived(run);
+            reportHeld(run, archived, path);
             return std::string();
         }
+        n = group->next;
+    }
+    for (;; ++n) {
+        const std::string path = numbered(n);
+        if (!batch.isNameTaken(path)) {
+            archived.record(path, subfolderPath, contentKey);
+            if (group) group->addNext(contentKey);
+            return path;
+        }
+        std::string holder;
+        if (const std::optional<ArchivedPaths::Entry> earlier = archived.find(path)) {
+            holder = earlier->contentKey;
+        } else if (!contentKey.empty()) {
+            holder = storedContentKey(path, extension);
+        }
+        // A file whose message cannot be told (no key on either side) is
+        // taken to hold this one; so is the last number tried.
+        if (n == kMaxSameName || holder.empty() || contentKey.empty() || holder == contentKey) {
+            reportHeld(run, archived, path);
+            return std::string();
+        }
+        if (!group) group = &numbers.group(first);
+        group->addNext(holder);
     }
 }
 
@@ -93,7 +124,30 @@ std::string createFailureLine(const std::string& path) {
 }
 
 void reportCreateFailure(JobRun& run, const std::string& path) {
+    const int error = lastSystemError();
     run.messageProblem(createFailureLine(path));
+    stopWhenDiskLost(run, error);
+}
+
+void stopWhenDiskLost(JobRun& run, int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            run.stopRun("Error: the disk of the archive folder is full - archiving stopped. The messages archived "
+                        "so far are whole; make room and run again to archive the rest.");
+            break;
+        case EIO:
+        case ENODEV:
+        case ENXIO:
+        case ENOTCONN:
+        case ESTALE:
+        case EROFS:
+            run.stopRun("Error: the archive folder can no longer be written (" + htmlEscape(systemErrorText(error)) +
+                        ") - archiving stopped. The messages archived so far are whole; run again when the "
+                        "disk is back to archive the rest.");
+            break;
+        default: break;
+    }
 }
 
 void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, const FILETIME& time,
@@ -106,7 +160,11 @@ void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, cons
     }
     const std::string path = files.mainPath();
     switch (files.complete()) {
-        case MessageFiles::Outcome::InPlace: batch.stage(std::move(files), std::move(row)); break;
+        case MessageFiles::Outcome::InPlace:
+            batch.stage(std::move(files), std::move(row));
+            // Putting earlier messages in place may have met the lost disk.
+            stopWhenDiskLost(run, batch.lastPlacingError());
+            break;
         case MessageFiles::Outcome::Failed: reportCreateFailure(run, path); break;
         case MessageFiles::Outcome::SourceLost: break;
     }

@@ -9,6 +9,7 @@
 #include "archive/catalogue_row.h"
 #include "archive/commit_batch.h"
 #include "archive/job_run.h"
+#include "archive/name_numbers.h"
 #include "archive/staged_files.h"
 #include "platform/time.h"
 
@@ -30,9 +31,12 @@ inline constexpr const char* kContentTag = "content";
 // key); a page without one (written before keys were kept, or on a file
 // system that keeps none) is taken to be the same, as names alone once
 // decided.
-std::string claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& archived, const std::string& stem,
-                             const std::string& extension, const std::string& subfolderPath,
-                             const std::string& contentKey);
+//
+// What the search learns of taken numbers is kept in `numbers`, so that
+// many messages of one name cost one or two looks at the disk each.
+std::string claimArchivePath(JobRun& run, CommitBatch& batch, ArchivedPaths& archived, NameNumbers& numbers,
+                             const std::string& stem, const std::string& extension,
+                             const std::string& subfolderPath, const std::string& contentKey);
 
 // Counts a message whose text was not available offline; logs the first two
 // of a folder.
@@ -43,6 +47,11 @@ void reportOffline(JobRun& run);
 std::string createFailureLine(const std::string& path);
 // That line about the current message, which counts as having a problem.
 void reportCreateFailure(JobRun& run, const std::string& path);
+
+// When `error` says the archive's disk is full or gone (pulled out, its
+// connection lost, made read-only after faults), ends the run after the
+// current message with one line: every message after it would fail too.
+void stopWhenDiskLost(JobRun& run, int error);
 
 // Gives the finished page or EML file the message's time (a failure is a
 // warning naming its path) and hands the message's files to the batch.

@@ -7,6 +7,7 @@
 #include "archive/message_row.h"
 #include "archive/naming.h"
 #include "message/decoding.h"
+#include "platform/errors.h"
 
 namespace tessaly {
 
@@ -14,10 +15,19 @@ void writeEmlMessage(TargetFolder& target, const char* text, const char* textEnd
                      bool normalizeLineEnds) {
     ArchiveWriter& writer = target.writer();
     JobRun& run = writer.run();
-    if (run.shouldStop()) return;
+    // A stop that came with the progress of this message: it is not archived.
+    if (run.shouldStop()) {
+        run.uncountMessage();
+        return;
+    }
     const ArchiveName name = archiveBaseName(info);
     run.setMessageText(describeMessage(info, name.name));
-    const std::string path = claimArchivePath(run, writer.batch(), writer.archived(),
+    if (const int error = target.creationError()) {
+        setLastSystemError(error);
+        reportCreateFailure(run, target.directory() + name.name + name.stamp + ".eml");
+        return;
+    }
+    const std::string path = claimArchivePath(run, writer.batch(), writer.archived(), writer.names(),
                                               target.directory() + name.name + name.stamp, ".eml",
                                               target.subfolderPath(), info.contentKey);
     if (path.empty()) return;

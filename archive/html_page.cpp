@@ -16,6 +16,7 @@
 #include "message/charsets.h"
 #include "message/decoding.h"
 #include "message/text.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/time.h"
 
@@ -265,11 +266,20 @@ void writeImageBlock(std::string& page, TMessageInfo& info) {
 void writeHtmlMessage(TargetFolder& target, TMessageInfo& info) {
     ArchiveWriter& writer = target.writer();
     JobRun& run = writer.run();
-    if (run.shouldStop()) return;
+    // A stop that came with the progress of this message: it is not archived.
+    if (run.shouldStop()) {
+        run.uncountMessage();
+        return;
+    }
     const ArchiveName name = archiveBaseName(info);
     const std::string attachmentDirectory = target.directory() + "attachments/";
     run.setMessageText(describeMessage(info, name.name));
-    const std::string pagePath = claimArchivePath(run, writer.batch(), writer.archived(),
+    if (const int error = target.creationError()) {
+        setLastSystemError(error);
+        reportCreateFailure(run, target.directory() + name.name + name.stamp + ".html");
+        return;
+    }
+    const std::string pagePath = claimArchivePath(run, writer.batch(), writer.archived(), writer.names(),
                                                   target.directory() + name.name + name.stamp, ".html",
                                                   target.subfolderPath(), info.contentKey);
     if (pagePath.empty()) return;

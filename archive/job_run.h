@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "message/problems.h"
 
@@ -34,6 +35,9 @@ public:
     virtual bool stepProgress(double fraction) = 0;
     // True once the user asked the run to stop (after the current message).
     virtual bool shouldStop() const = 0;
+    // Ends the run after the current message, as a stop does, with `line`
+    // as its one problem line: the archive's disk is full or gone.
+    virtual void stopRun(std::string_view line) = 0;
 
     // The bookkeeping at the start of a folder and around each message.
     // `name` is HTML-safe and ends in "/"; it opens every problem line's
@@ -43,6 +47,9 @@ public:
     // The HTML-safe description of the current message in problem lines.
     virtual void setMessageText(const std::string& text) = 0;
     virtual void finishMessage() = 0;
+    // The message in hand is not archived after all: the run was stopped
+    // before it reached the writer. It leaves the counts.
+    virtual void uncountMessage() = 0;
     // Messages started in the current folder, this one included.
     virtual uint32_t messagesInFolder() const = 0;
 

@@ -356,7 +356,11 @@ void ConvertMapiMessage(TargetFolder& target, MapiLibrary& library, IMessage& me
                         const std::string& label, uint32_t options) {
     ArchiveWriter& writer = target.writer();
     JobRun& run = writer.run();
-    if (run.shouldStop()) return;
+    // A stop that came with the progress of this message: it is not archived.
+    if (run.shouldStop()) {
+        run.uncountMessage();
+        return;
+    }
 
     PropRow values;
     const MapiResult result = message.GetProps(kMessageTags, values);

@@ -85,7 +85,14 @@ timespec toTimespec(const FILETIME& time) {
 
 }  // namespace
 
+namespace {
+std::atomic<uint64_t> pathExistsCount{0};
+}  // namespace
+
+uint64_t pathExistsCalls() { return pathExistsCount.load(std::memory_order_relaxed); }
+
 bool pathExists(const std::string& pattern) {
+    pathExistsCount.fetch_add(1, std::memory_order_relaxed);
     if (refuseNul(pattern)) return false;
     if (pattern.size() >= 2 && pattern.back() == '*' && isSeparator(pattern[pattern.size() - 2])) {
         DIR* dir = opendir(pattern.substr(0, pattern.size() - 2).c_str());
@@ -149,7 +156,11 @@ bool createFolderPath(const std::string& path) {
     for (size_t i = 1; i <= path.size(); ++i) {
         if (i == path.size() || isSeparator(path[i])) {
             const std::string prefix = path.substr(0, i);
-            if (!isFolder(prefix) && !createFolder(prefix)) return false;
+            if (!isFolder(prefix) && !createFolder(prefix)) {
+                // A file in the way "exists": what it says is that it is no folder.
+                if (lastSystemError() == EEXIST) setLastSystemError(ENOTDIR);
+                return false;
+            }
         }
     }
     return true;

@@ -15,6 +15,9 @@ namespace tessaly {
 // True when `pattern` names an existing file or folder; "folder/*" (or with
 // a backslash) is true when the folder has an entry other than "." and "..".
 bool pathExists(const std::string& pattern);
+// How many times this process has asked pathExists: tests bound the looks
+// at the disk that choosing names takes.
+uint64_t pathExistsCalls();
 bool isFolder(const std::string& path);
 // The path made absolute (from the current folder) and normalised ("." and
 // ".." resolved in the text), without a trailing "/"; the path itself when

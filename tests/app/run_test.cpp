@@ -186,6 +186,39 @@ TEST(ArchiveRun, SkippedMessagesAreCountedPerRunAndPerFolder) {
     EXPECT_EQ(run.byteCount, (uint64_t{1} << 32) + 5);
 }
 
+// A folder whose every message fails the same way shows twenty lines of it,
+// the last saying so, and one count when the folder ends; other kinds of
+// line, other folders and the count of problems are not affected.
+TEST(ArchiveRun, TwentyLinesOfAKindPerFolderThenOneCount) {
+    std::vector<std::string> lines;
+    ArchiveRun run;
+    run.beginRun(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); });
+    run.startFolder("Inbox/");
+    for (int i = 0; i < 25; ++i) {
+        run.startMessage();
+        run.setMessageText("m" + std::to_string(i));
+        run.messageProblem("Error: <a href=\"help:err_create.html\">unable to create file</a> m - No space");
+        if (i == 22) run.messageNote("Warning: <a href=\"help:err_filetime.html\">unable to set filetime</a> - x");
+        run.finishMessage();
+    }
+    run.startFolder("Sent/");
+    run.startMessage();
+    run.setMessageText("s");
+    run.messageProblem("Error: <a href=\"help:err_create.html\">unable to create file</a> s - No space");
+    run.finishMessage();
+    run.endRun();
+
+    EXPECT_EQ(run.problemCount, 26u);
+    ASSERT_EQ(lines.size(), 23u);
+    EXPECT_EQ(lines[18], "Error: <a href=\"help:err_create.html\">unable to create file</a> m - No space (Inbox/m18)");
+    EXPECT_EQ(lines[19], "Error: <a href=\"help:err_create.html\">unable to create file</a> m - No space (Inbox/m19)"
+                         " Further errors of this type won't be reported for this folder.");
+    EXPECT_EQ(lines[20], "Warning: <a href=\"help:err_filetime.html\">unable to set filetime</a> - x (Inbox/m22)");
+    EXPECT_EQ(lines[21], "Error: <a href=\"help:err_create.html\">unable to create file</a> - 5 more lines of this "
+                         "type not shown (Inbox/)");
+    EXPECT_EQ(lines[22], "Error: <a href=\"help:err_create.html\">unable to create file</a> s - No space (Sent/s)");
+}
+
 TEST(ProblemLog, GrowsToTwiceTheNeedButAtLeast2048) {
     ProblemLog log;
     log.append("<p>x</p>\r\n");

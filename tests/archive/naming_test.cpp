@@ -117,7 +117,7 @@ protected:
     }
     // Where a message named `name` with `key` goes; empty when skipped.
     std::string claim(const std::string& name, const std::string& key = "", const std::string& extension = ".html") {
-        return claimArchivePath(run, batch, archived, dir.file(name), extension, "Inbox/", key);
+        return claimArchivePath(run, batch, archived, numbers, dir.file(name), extension, "Inbox/", key);
     }
     bool skipped(const std::string& name) { return claim(name).empty(); }
     void makeFile(const std::string& name, const std::string& bytes = "x") { test::writeFile(dir.file(name), bytes); }
@@ -128,6 +128,7 @@ protected:
     }
 
     test::TempDir dir;
+    NameNumbers numbers;
     test::TestRun test;
     ArchiveRun& run = test.run;
     std::vector<std::string>& lines = test.lines;

@@ -146,14 +146,15 @@ TEST_F(JobTest, StopKeepsWhatWasArchived) {
         if (text2.find("two") != std::string::npos && ++shown == 1) run.stopRequested = true;
     };
     driveRun(run, outlookRequest({"Inbox"}, dir.path()), std::move(sinks));
-    // The message whose label showed when the stop came is still counted,
-    // not written; the one before stays.
+    // The message whose label showed when the stop came is neither written
+    // nor counted; the one before stays.
     std::vector<std::string> pages;
     for (const std::string& f : filesBelow(dir.path())) {
         if (f.back() != '/') pages.push_back(f);
     }
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_NE(pages[0].find(" - one - "), std::string::npos);
+    EXPECT_EQ(run.messageCount, 1u);
 }
 
 TEST_F(JobTest, NoStoreNoWork) {

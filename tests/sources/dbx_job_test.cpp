@@ -154,13 +154,16 @@ TEST_F(DbxJobTest, NotADbxFileIsReportedInTheScanningPass) {
                                    dir.file("fake.dbx"));
 }
 
-TEST_F(DbxJobTest, StopFinishesTheCurrentMessageOnly) {
+// A stop that comes with the first message's progress: no message is
+// written, none counted, no other folder opened.
+TEST_F(DbxJobTest, StopLeavesTheMessageInHandUncounted) {
     std::vector<test::DbxTestMessage> messages(3);
     for (auto& m : messages) m.text = kPlain;
     const TDbxFolderInfo entry = writeFolder("Inbox.dbx", test::makeDbxMailFile(messages).bytes);
     archive({entry, entry}, true);
-    EXPECT_EQ(result.run.messageCount, 1u);
+    EXPECT_EQ(result.run.messageCount, 0u);
     EXPECT_EQ(result.run.folderCount, 1u);
+    EXPECT_TRUE(result.files.empty());
 }
 
 TEST(DbxBoundaryScan, MarkersAfterAnyLineEndButNeverTheFirstLine) {

@@ -122,5 +122,27 @@ TEST(MailboxJob, FlatArchiveStillNamesTheFolder) {
     }
 }
 
+// A stop asked for while a message's progress shows: the messages before it
+// are archived and counted, that one neither, so the finish page counts
+// what is in the archive.
+TEST(MailboxJob, AStoppedRunCountsOnlyWhatItArchived) {
+    test::TempDir dir;
+    std::string box;
+    for (int i = 0; i < 8; ++i) box += message("a@x.org", "m" + std::to_string(i));
+    test::writeFile(dir.file("box"), box);
+    test::TestRun test;
+    JobRequest request;
+    request.source = SourceKind::Mailboxes;
+    request.files = {entryFor(dir.path(), "box", "Inbox")};
+    request.archiveFolder = dir.file("archive");
+    test.drive(request, [&](const std::string&, double, const std::string&, double) {
+        if (test.run.messageCount == 5) test.run.stopRequested = true;
+    });
+    size_t pages = 0;
+    for (const auto& e : fs::directory_iterator(dir.file("archive/Inbox"))) pages += e.path().extension() == ".html";
+    EXPECT_EQ(pages, 4u);
+    EXPECT_EQ(test.run.messageCount, 4u);
+}
+
 }  // namespace
 }  // namespace tessaly
