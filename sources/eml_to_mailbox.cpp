@@ -103,10 +103,14 @@ private:
     ProblemReporter& run_;
 };
 
-// Every body line that begins "From " is shifted by a blank, so that no
-// mailbox reader (this one, Python's, mutt's) takes it for a message's
-// "From " line.
-bool needsShift(const char* p, const char* end) { return end - p >= 5 && std::memcmp(p, "From ", 5) == 0; }
+// Lines are quoted the mboxrd way: every line that begins "From " after
+// any number of ">" gets one ">" more, the first line too, so that no
+// mailbox reader (this one, Python's, mutt's, Thunderbird's) takes it for
+// a message's "From " line, and a reader that unquotes gets the text back.
+bool needsQuote(const char* p, const char* end) {
+    while (p < end && *p == '>') ++p;
+    return end - p >= 5 && std::memcmp(p, "From ", 5) == 0;
+}
 
 // The sender as the one word of the "From " line: the first run of the
 // address that holds an "@" and no blank, bracket or quote. A From header
@@ -215,11 +219,12 @@ std::string mailboxMessage(ProblemReporter& problems, Charsets& charsets, const 
     out += "\r\n";
 
     out.reserve(out.size() + static_cast<size_t>(end - text) * 2 + 4);
+    if (needsQuote(text, end)) out += '>';
     for (const char* p = text; p < end; ++p) {
         if (*p == '\r') continue;
         if (*p == '\n') {
             out += "\r\n";
-            if (needsShift(p + 1, end)) out += ' ';
+            if (needsQuote(p + 1, end)) out += '>';
         } else {
             out += *p;
         }

@@ -20,7 +20,8 @@ constexpr const char* kPlaceholderSender = "unknown-sender@sender.invalid";
 void convertEmlFolders(JobRun& run, const std::string& root);
 
 // One .eml text as a mailbox message: the From line, the text with CR LF
-// line ends and "From " lines shifted by a blank, and the closing empty line.
+// line ends, lines that begin "From " (after any ">") quoted with one more
+// ">", and the closing empty line.
 // Problems with its headers are reported to `problems`.
 std::string mailboxMessage(ProblemReporter& problems, Charsets& charsets, const char* begin, const char* end);
 

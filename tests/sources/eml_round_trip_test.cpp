@@ -30,7 +30,10 @@ const std::map<std::string, std::string> kMessages = {
     {"nameonly", "From: Carol\nSubject: nameonly\nDate: Fri, 6 Sep 2002 12:00:00 +0000\n\nNo address.\n"},
     {"fromlines",
      "From: Dave <dave@example.org>\nSubject: fromlines\nDate: Fri, 6 Sep 2002 13:00:00 +0000\n\n"
-     "From me to you: hi\n\nFrom -\n\nFrom bob@example.org\nFrom \nFrom nowhere\n>From quoted\n"},
+     "From me to you: hi\n\nFrom -\n\nFrom bob@example.org\nFrom \nFrom nowhere\n>From quoted\n"
+     "From MAILER-DAEMON Fri Sep  6 13:00:00 2002\nend\n"},
+    {"kept", "From gail@example.org Fri Sep  6 13:30:00 2002\nFrom: Gail <gail@example.org>\nSubject: kept\n"
+             "Date: Fri, 6 Sep 2002 13:30:00 +0000\n\nThe file kept its mailbox's From line.\n"},
     {"crlf", "From: Erin <erin@example.org>\r\nSubject: crlf\r\nDate: Fri, 6 Sep 2002 14:00:00 +0000\r\n\r\nCR LF.\r\n"},
     {"multipart",
      "From: Frank <frank@example.org>\nSubject: multipart\nDate: Fri, 6 Sep 2002 15:00:00 +0000\n"
@@ -60,8 +63,8 @@ TEST(EmlRoundTrip, EveryMessageComesBackWhole) {
     EXPECT_TRUE(archive.lines.empty()) << archive.lines.front();
     EXPECT_EQ(archive.run.messageCount, kMessages.size());
 
-    // Each message once, and whole: the same content, but for the body lines
-    // the packing shifted by a blank.
+    // Each message once, and whole: the same content, but for the lines the
+    // packing quoted with a ">".
     std::map<std::string, std::string> archived;
     for (const auto& e : fs::directory_iterator(dir.file("archive/Box"))) {
         const std::string text = test::readFile(e.path().string());
@@ -72,11 +75,13 @@ TEST(EmlRoundTrip, EveryMessageComesBackWhole) {
     }
     ASSERT_EQ(archived.size(), kMessages.size());
     for (const auto& [name, text] : kMessages) {
-        if (name == "fromlines") continue;
+        if (name == "fromlines" || name == "kept") continue;
         const std::string& back = archived.at(name);
         EXPECT_EQ(rawContentKey(back.data(), back.size()), rawContentKey(text.data(), text.size())) << name;
     }
-    EXPECT_NE(archived.at("fromlines").find("\r\n From nowhere\r\n>From quoted\r\n"), std::string::npos);
+    EXPECT_NE(archived.at("fromlines").find("\r\n>From nowhere\r\n>>From quoted\r\n>From MAILER-DAEMON"),
+              std::string::npos);
+    EXPECT_EQ(archived.at("kept").rfind(">From gail@example.org", 0), 0u);
 
     // Another program's reader agrees, where there is one.
     FILE* python = popen(("python3 -c \"import mailbox,sys; print(len(mailbox.mbox(sys.argv[1])))\" '" + box +
