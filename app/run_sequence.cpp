@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "app/archive_claim.h"
 #include "app/dispatch.h"
 #include "app/page_frame.h"
 #include "app/run_driver.h"
@@ -14,13 +15,15 @@ namespace tessaly {
 
 namespace {
 
-// The archiving page's log: each line goes into the problem log, and the
-// whole log is shown in the page's "messages" element when it is there.
+// The archiving page's log: each line goes into the problem log and is
+// added to the page's "messages" element when it is there (the whole log
+// once, when the page came after the first lines).
 ArchiveRun::LogSink archivingPageLog(Wizard& wizard) {
     return [&wizard](const std::string& line) {
         ArchiveRun& run = wizard.run;
-        run.problemLog.append("<p>" + line + "</p>\r\n");
-        wizard.shell.setInnerHtml("messages", std::string(run.problemLog.view()));
+        const std::string piece = "<p>" + line + "</p>\r\n";
+        run.problemLog.append(piece);
+        wizard.shell.appendHtml("messages", piece, run.problemLog.view());
         run.pumpMessages();
     };
 }
@@ -82,6 +85,15 @@ void runArchiving(Wizard& wizard) {
     Settings& settings = wizard.settings;
     // Keys may reach the dispatcher while a job pumps events.
     if (run.running) return;
+
+    // One clear message instead of a run whose every message fails, or two
+    // runs into one archive.
+    const JobRequest request = requestFor(settings);
+    ArchiveClaim claim;
+    if (const std::string refusal = claim.claim(request); !refusal.empty()) {
+        wizard.shell.messageBox(refusal, "Archive folder", MessageIcon::Error);
+        return;
+    }
 
     const bool firstRunEver = !settings.viruswarned;
     settings.viruswarned = true;

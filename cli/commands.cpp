@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/archive_claim.h"
 #include "app/mail_files.h"
 #include "cli/catalogue_commands.h"
 #include "cli/console.h"
@@ -129,6 +130,11 @@ JobRequest archiveRequest(const Options& options) {
 }
 
 int runRequest(const JobRequest& request, bool printStatistics) {
+    ArchiveClaim claim;
+    if (const std::string refusal = claim.claim(request); !refusal.empty()) {
+        std::fprintf(stderr, "tessaly-cli: %s\n", refusal.c_str());
+        return kExitRefused;
+    }
     ArchiveRun& run = theRun();
     Console console(run);
     RunSinks sinks;

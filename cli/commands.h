@@ -10,6 +10,8 @@ namespace tessaly::cli {
 
 constexpr int kExitFinished = 0;
 constexpr int kExitStopped = 1;
+// The archive folder cannot be written, or another run holds it.
+constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 
 // Prints "tessaly-cli: MESSAGE" and the usage text on stderr; returns
