@@ -110,7 +110,7 @@ void runArchiving(Wizard& wizard) {
     sinks.log = archivingPageLog(wizard);
     sinks.pump = [&shell] { return shell.pumpEvents(); };
     run.decoder.setDecodeLimit(settings.decodeLimit);
-    driveRun(run, requestFor(settings), std::move(sinks));
+    driveRun(run, request, std::move(sinks));
     // The decoders keep the measured speed up to date.
     settings.decodeLimit = run.decoder.decodeLimit();
     saveSettings(settings);

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,10 @@ public:
     // Replaces the content of the element with that id; false when the page
     // (still loading, or already left) has no such element.
     virtual bool setInnerHtml(const std::string& id, const std::string& html) = 0;
+    // Adds `piece` at the end of the element with that id. `whole` is what
+    // the element should hold with it: the shell sets that instead when the
+    // page is new since the last piece, or still loading.
+    virtual void appendHtml(const std::string& id, const std::string& piece, std::string_view whole) = 0;
 
     // A modal message box with an OK button, owned by the main window.
     virtual void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) = 0;

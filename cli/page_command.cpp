@@ -53,6 +53,12 @@ public:
         page_.replace(start + 1, end - start - 1, html);
         return true;
     }
+    void appendHtml(const std::string& id, const std::string& piece, std::string_view) override {
+        const size_t tag = page_.find("<div id=\"" + id + "\"");
+        const size_t start = tag == std::string::npos ? tag : page_.find('>', tag);
+        const size_t end = start == std::string::npos ? start : page_.find("</div>", start);
+        if (end != std::string::npos) page_.insert(end, piece);
+    }
     void messageBox(const std::string& text, const std::string& caption, MessageIcon) override {
         printNote(caption + ": " + text);
     }

@@ -155,6 +155,10 @@ bool GtkShell::setInnerHtml(const std::string& id, const std::string& html) {
     return true;
 }
 
+void GtkShell::appendHtml(const std::string& id, const std::string& piece, std::string_view whole) {
+    webform_->appendHtml(id, piece, whole);
+}
+
 ArchiveRun::ProgressSink GtkShell::progressSink() {
     return [this](const std::string& t1, double f1, const std::string& t2, double f2) {
         progress_->update(t1, f1, t2, f2);

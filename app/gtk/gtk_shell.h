@@ -44,6 +44,7 @@ public:
     void setFieldValue(const std::string& name, const std::string& value) override;
     bool focusIsTextInput() override;
     bool setInnerHtml(const std::string& id, const std::string& html) override;
+    void appendHtml(const std::string& id, const std::string& piece, std::string_view whole) override;
     void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
     std::vector<std::string> pickFiles(const FilePickRequest& request) override;
     std::optional<std::string> pickFolder(const std::string& initialFolder) override;

@@ -189,6 +189,21 @@ void TWebf::setInnerHtml(const std::string& id, const std::string& html) {
               scriptString(html) + ";})();");
 }
 
+void TWebf::appendHtml(const std::string& id, const std::string& piece, std::string_view whole) {
+    if (webkit_web_view_is_loading(view_)) {
+        pendingId_ = id;
+        pendingWhole_.assign(whole);
+        return;
+    }
+    if (appendedAtLoad_ != loadsFinished_) {
+        appendedAtLoad_ = loadsFinished_;
+        setInnerHtml(id, std::string(whole));
+        return;
+    }
+    runScript("(function(){var e=document.getElementById(" + scriptString(id) +
+              ");if(e)e.insertAdjacentHTML('beforeend'," + scriptString(piece) + ");})();");
+}
+
 void TWebf::runScript(const std::string& script) {
     webkit_web_view_evaluate_javascript(view_, script.c_str(), static_cast<gssize>(script.size()), nullptr,
                                         nullptr, nullptr, nullptr, nullptr);
@@ -241,6 +256,12 @@ void TWebf::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer s
         host->shownFile_.clear();
     }
     ++host->loadsFinished_;
+    if (!host->pendingId_.empty() && !webkit_web_view_is_loading(view)) {
+        host->appendedAtLoad_ = host->loadsFinished_;
+        host->setInnerHtml(host->pendingId_, host->pendingWhole_);
+        host->pendingId_.clear();
+        host->pendingWhole_.clear();
+    }
 }
 
 void TWebf::onFocusMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {

@@ -45,6 +45,11 @@ public:
     bool focusIsTextInput() const { return focusInText_; }
     // Sets the inner HTML of the element with that id, if the page has one.
     void setInnerHtml(const std::string& id, const std::string& html);
+    // Adds `piece` at the end of that element. The first piece a new page
+    // gets sets `whole` instead; while a page loads, `whole` is set again
+    // once it has loaded. A long log then costs one script per line, not a
+    // rewrite of the whole log.
+    void appendHtml(const std::string& id, const std::string& piece, std::string_view whole);
     // Runs a script in the page (tests drive the page with it).
     void runScript(const std::string& script);
 
@@ -66,6 +71,9 @@ private:
     WebKitWebView* view_ = nullptr;
     bool ownNavigation_ = false;
     std::string shownFile_;
+    unsigned appendedAtLoad_ = ~0u;  // loadsFinished_ at the last piece added
+    std::string pendingId_;          // set once the loading page is there
+    std::string pendingWhole_;
     OutputFile readyFile_;
     std::string readyPath_;
     std::string readyPage_;

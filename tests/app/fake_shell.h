@@ -30,6 +30,7 @@ public:
     std::map<std::string, std::string> innerHtml;
     bool closed = false;
     int pumps = 0;
+    int appends = 0;
 
     // How it answers.
     std::map<std::string, std::string> fields;
@@ -61,6 +62,10 @@ public:
         if (!pageHasMessages) return false;
         innerHtml[id] = html;
         return true;
+    }
+    void appendHtml(const std::string& id, const std::string& piece, std::string_view) override {
+        ++appends;
+        if (pageHasMessages) innerHtml[id] += piece;
     }
     void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) override {
         messages.push_back({text, caption, icon});
