@@ -7,6 +7,7 @@
 
 #include "app/dispatch.h"
 #include "app/validation.h"
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "support/temp_dir.h"
@@ -84,6 +85,33 @@ TEST_F(RunSequenceTest, MailboxRunEndsOnTheFinishPage) {
     ASSERT_TRUE(shell.innerHtml.count("messages"));
     EXPECT_NE(shell.innerHtml["messages"].find("help:err_already.html"), std::string::npos);
     EXPECT_NE(shell.lastPage().find("<p>There were some problems:</p>\r\n<p>Warning: "), std::string::npos);
+}
+
+// An archive folder that cannot take files, or one another run holds: one
+// message box on the save page, and no run.
+TEST_F(RunSequenceTest, AnArchiveFolderThatCannotBeUsedIsSaidBeforeAnyRun) {
+    test::writeFile(archive.file("in-the-way"), "a file");
+    ASSERT_EQ(validateMailboxFiles(wizard, {kSamples + "/Inbox.bmf"}), 1u);
+    wizard.settings.source = "bmf";
+    dispatch(wizard, "webf:save");
+    const size_t pagesBefore = shell.pages.size();
+    const std::string url = "webf:go?savedir=" + percentEncode(archive.file("in-the-way/archive")) +
+                            "&saveformat=html&usesubfolders=yes";
+    followLink(wizard, url, decodeQuery(url));
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0].text,
+              "The archive folder " + archive.file("in-the-way/archive") + " cannot be created: Not a directory.");
+    EXPECT_EQ(shell.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(shell.pages.size(), pagesBefore);
+    EXPECT_EQ(run.folderCount, 0u);
+
+    FileLock other;
+    ASSERT_TRUE(createFolderPath(archive.file(".tessaly")));
+    ASSERT_EQ(other.take(archive.file(".tessaly/run.lock")), FileLock::Result::Taken);
+    archiveMailbox(kSamples + "/Inbox.bmf", "html");
+    ASSERT_EQ(shell.messages.size(), 2u);
+    EXPECT_NE(shell.messages[1].text.find("is in use by another run of Tessaly"), std::string::npos);
+    EXPECT_FALSE(pathExists(archive.file("Inbox")));
 }
 
 TEST_F(RunSequenceTest, EmlRunWritesNoStylesheetAndTheLogSurvivesAMissingElement) {
