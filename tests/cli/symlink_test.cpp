@@ -134,7 +134,10 @@ TEST_F(PlantedLinks, NoWriteFollowsALinkAndEachIsOneProblem) {
         EXPECT_EQ(o.status, 0) << o.err;
         EXPECT_NE(o.err.find(c.problem), std::string::npos) << o.err;
         EXPECT_TRUE(fs::is_empty(outside)) << "written through the link";
-        ASSERT_TRUE(fs::is_symlink(root + "/" + c.at)) << "the link was removed or replaced";
+        if (!fs::is_symlink(root + "/" + c.at)) {
+            ADD_FAILURE() << "the link was removed or replaced";
+            continue;
+        }
         EXPECT_EQ(fs::read_symlink(root + "/" + c.at), target);
         // Every other message is archived, with its attachment.
         const std::set<std::string> written = filesBelow(root);
