@@ -118,6 +118,7 @@ TEST_F(PlantedLinks, NoWriteFollowsALinkAndEachIsOneProblem) {
          {firstPage, "Inbox/attachments/first"}},
         {"the exact name of an EML file", "eml", firstEml, false, "Too many levels of symbolic links", {firstEml}},
         {"the archive's hidden folder", "html", ".tessaly", true, "catalogue cannot be kept", {}},
+        {"the catalogue's database file", "html", ".tessaly/catalogue.sqlite", false, "catalogue cannot be kept", {}},
         {"the root's index page", "html", "index.html", false, "index.html could not be written", {}},
     };
     int n = 0;
