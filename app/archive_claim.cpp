@@ -31,6 +31,11 @@ std::string ArchiveClaim::claim(const JobRequest& request) {
     removeFile(probe);
 
     const std::string data = root + "/.tessaly";
+    // Planted links are never followed, the lock's folder neither.
+    if (isLink(data)) {
+        return "The archive folder " + root + " cannot be used: its .tessaly is a symbolic link, which a run "
+               "never follows.";
+    }
     if (!isFolder(data) && !createFolder(data)) return cannot(root, "cannot be written to");
     switch (lock_.take(root + "/" + kArchiveLockName)) {
         case FileLock::Result::Taken:

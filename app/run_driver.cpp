@@ -76,7 +76,7 @@ void driveRun(ArchiveRun& run, const JobRequest& request, RunSinks sinks) {
     const SinksInstalled installed(run);
     run.messagePump = std::move(sinks.pump);
     run.beginRun(sinks.owner, std::move(sinks.progress), std::move(sinks.log));
-    prepareArchiveRoot(request.archiveFolder, request.format == OutputFormat::Html);
+    const ConfinedRoot confined = prepareArchiveRoot(request.archiveFolder, request.format == OutputFormat::Html);
     runJob(run, request);
     run.endRun();
 }

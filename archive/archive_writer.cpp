@@ -14,10 +14,12 @@
 
 namespace tessaly {
 
-void prepareArchiveRoot(const std::string& root, bool html) {
+ConfinedRoot prepareArchiveRoot(const std::string& root, bool html) {
     if (!pathExists(root)) createFolderPath(root);
+    ConfinedRoot confined(root);
     // Never overwrites a stylesheet the user may have edited.
     if (html) writeStylesheet(root);
+    return confined;
 }
 
 TargetFolder::TargetFolder(ArchiveWriter& writer, std::string subfolderPath, std::string folderName)

@@ -22,6 +22,7 @@
 #include "message/decoding.h"
 #include "message/marker.h"
 #include "message/model.h"
+#include "platform/confined_root.h"
 #include "platform/temporary_pool.h"
 
 namespace tessaly {
@@ -38,7 +39,9 @@ struct ArchiveOptions {
 // Creates the archive folder with its parents when it is missing and, for
 // pages, writes the stylesheet they import unless the user has one there.
 // Failures are silent: the first message that cannot be written reports.
-void prepareArchiveRoot(const std::string& root, bool html);
+// Every write below the root is confined to it while the returned object
+// lives (platform/confined_root.h): keep it for the whole run.
+[[nodiscard]] ConfinedRoot prepareArchiveRoot(const std::string& root, bool html);
 
 class ArchiveWriter;
 

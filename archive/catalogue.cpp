@@ -77,9 +77,15 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
-sqlite3* openDatabase(const std::string& path) {
+// SQLite opens its files by name, so a link at .tessaly or at one of them
+// would take the catalogue's writes anywhere. The database is opened by
+// the root's own path (the root may be a link the user chose) and refused
+// by SQLite when a link is met below it.
+sqlite3* openDatabase(const std::string& root, const std::string& path) {
+    const std::string real = canonicalPath(root) + path.substr(root.size());
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(real.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
     }
@@ -155,10 +161,14 @@ Catalogue::~Catalogue() { sqlite3_close(db_); }
 
 std::unique_ptr<Catalogue> Catalogue::open(const std::string& root, std::string* note) {
     const std::string folder = root + "/.tessaly";
-    if (!isFolder(folder)) createFolderPath(folder);
     const std::string path = cataloguePath(root);
+    // A link in their place is left alone, and no catalogue is kept.
+    for (const std::string& own : {folder, path, path + "-wal", path + "-shm", path + "-journal"}) {
+        if (isLink(own)) return nullptr;
+    }
+    if (!isFolder(folder)) createFolderPath(folder);
     const bool existed = pathExists(path);
-    sqlite3* db = openDatabase(path);
+    sqlite3* db = openDatabase(root, path);
     if (db && usable(db)) {
         Statement complete(db, "SELECT count(*) FROM facts WHERE name IN ('complete', 'labels') AND value = '1'");
         const bool whole = existed && complete.step() == SQLITE_ROW && complete.number(0) == 2;
@@ -172,7 +182,7 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& root, std::string*
         if (pathExists(from)) renameFile(from, path + ".damaged" + suffix);
     }
     if (note) *note = "the catalogue " + path + " could not be read; it was set aside as " + path + ".damaged and is made anew";
-    db = openDatabase(path);
+    db = openDatabase(root, path);
     if (!db || !usable(db)) {
         sqlite3_close(db);
         return nullptr;

@@ -119,7 +119,9 @@ bool CommitBatch::isNameTaken(const std::string& path) {
         if (names_.count(path)) return true;
         if (foldedNames_.count(asciiLower(path))) commit();
     }
-    return pathExists(path);
+    // A link planted at the name is no earlier file: the write meets it
+    // and reports it.
+    return nameInUse(path);
 }
 
 }  // namespace tessaly

@@ -19,6 +19,7 @@
 #include <random>
 
 #include "platform/ascii.h"
+#include "platform/confined_root.h"
 #include "platform/errors.h"
 #include "platform/read_faults.h"
 #include "platform/temporary_pool.h"
@@ -75,6 +76,36 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// A link met where a file of ours would go is never followed nor replaced.
+bool isLinkAt(int folder, const char* name) {
+    struct stat st{};
+    return fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Removes the entry at `path` (a folder with AT_REMOVEDIR); below a
+// confined root a link there is refused (ELOOP) when `sparingLinks`.
+bool unlinkEntry(const std::string& path, int flags, bool sparingLinks) {
+    if (refuseNul(path)) return false;
+    ConfinedEntry entry;
+    if (!locateEntry(path, entry)) return false;
+    if (entry.confined && sparingLinks && isLinkAt(entry.folder, entry.name.c_str())) {
+        setLastSystemError(ELOOP);
+        return false;
+    }
+    return unlinkat(entry.folder, entry.name.c_str(), flags) == 0 || fail();
+}
+
+// Opens the file at `path` (O_NOFOLLOW below a confined root).
+int openEntry(const std::string& path, int flags, mode_t mode = 0644) {
+    if (refuseNul(path)) return -1;
+    ConfinedEntry entry;
+    if (!locateEntry(path, entry)) return -1;
+    if (entry.confined) flags |= O_NOFOLLOW;
+    const int fd = ::openat(entry.folder, entry.name.c_str(), flags | O_CLOEXEC, mode);
+    if (fd < 0) fail();
+    return fd;
+}
+
 timespec toTimespec(const FILETIME& time) {
     const uint64_t value = fileTimeValue(time);
     timespec ts{};
@@ -86,13 +117,13 @@ timespec toTimespec(const FILETIME& time) {
 }  // namespace
 
 namespace {
-std::atomic<uint64_t> pathExistsCount{0};
+std::atomic<uint64_t> nameLookupCount{0};
 }  // namespace
 
-uint64_t pathExistsCalls() { return pathExistsCount.load(std::memory_order_relaxed); }
+uint64_t nameLookups() { return nameLookupCount.load(std::memory_order_relaxed); }
 
 bool pathExists(const std::string& pattern) {
-    pathExistsCount.fetch_add(1, std::memory_order_relaxed);
+    nameLookupCount.fetch_add(1, std::memory_order_relaxed);
     if (refuseNul(pattern)) return false;
     if (pattern.size() >= 2 && pattern.back() == '*' && isSeparator(pattern[pattern.size() - 2])) {
         DIR* dir = opendir(pattern.substr(0, pattern.size() - 2).c_str());
@@ -116,6 +147,19 @@ bool pathExists(const std::string& pattern) {
 bool isFolder(const std::string& path) {
     struct stat st{};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isLink(const std::string& path) {
+    struct stat st{};
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::string canonicalPath(const std::string& path) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string result = resolved;
+    free(resolved);
+    return result;
 }
 
 std::string absolutePath(const std::string& path) {
@@ -144,19 +188,31 @@ std::string findNameIgnoringCase(const std::string& folder, const std::string& n
 
 bool createFolder(const std::string& path) {
     if (refuseNul(path)) return false;
-    if (mkdir(path.c_str(), 0755) == 0) return true;
-    if (errno == EEXIST && isFolder(path)) return true;
-    return fail();
+    ConfinedEntry entry;
+    if (!locateEntry(path, entry)) return false;
+    if (mkdirat(entry.folder, entry.name.c_str(), 0755) == 0) return true;
+    if (errno != EEXIST) return fail();
+    if (!entry.confined) return isFolder(path) || (setLastSystemError(EEXIST), false);
+    struct stat st{};
+    if (fstatat(entry.folder, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return fail();
+    if (S_ISDIR(st.st_mode)) return true;
+    setLastSystemError(S_ISLNK(st.st_mode) ? ELOOP : EEXIST);
+    return false;
 }
 
 bool createFolderPath(const std::string& path) {
     if (path.empty()) return false;
-    if (isFolder(path)) return true;
+    // Below a confined root an existing folder only counts when no link
+    // leads to it: each level is made or checked.
+    const bool confined = isConfinedPath(path);
+    if (!confined && isFolder(path)) return true;
     // Create each missing level from the top down.
     for (size_t i = 1; i <= path.size(); ++i) {
         if (i == path.size() || isSeparator(path[i])) {
             const std::string prefix = path.substr(0, i);
-            if (!isFolder(prefix) && !createFolder(prefix)) {
+            const bool made = confined && isConfinedPath(prefix) ? createFolder(prefix)
+                                                                 : isFolder(prefix) || createFolder(prefix);
+            if (!made) {
                 // A file in the way "exists": what it says is that it is no folder.
                 if (lastSystemError() == EEXIST) setLastSystemError(ENOTDIR);
                 return false;
@@ -166,12 +222,33 @@ bool createFolderPath(const std::string& path) {
     return true;
 }
 
-bool removeFolder(const std::string& path) { return rmdir(path.c_str()) == 0 || fail(); }
+bool removeFolder(const std::string& path) { return unlinkEntry(path, AT_REMOVEDIR, false); }
 
-bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0 || fail(); }
+bool removeFile(const std::string& path) { return unlinkEntry(path, 0, true); }
 
 bool renameFile(const std::string& from, const std::string& to) {
-    return rename(from.c_str(), to.c_str()) == 0 || fail();
+    if (refuseNul(from) || refuseNul(to)) return false;
+    ConfinedEntry source;
+    if (!locateEntry(from, source)) return false;
+    // Two folders may be located before the first one's descriptor goes.
+    ConfinedEntry target;
+    if (!locateEntry(to, target)) return false;
+    if ((source.confined && isLinkAt(source.folder, source.name.c_str())) ||
+        (target.confined && isLinkAt(target.folder, target.name.c_str()))) {
+        setLastSystemError(ELOOP);
+        return false;
+    }
+    return renameat(source.folder, source.name.c_str(), target.folder, target.name.c_str()) == 0 || fail();
+}
+
+bool nameInUse(const std::string& path) {
+    nameLookupCount.fetch_add(1, std::memory_order_relaxed);
+    if (refuseNul(path)) return false;
+    ConfinedEntry entry;
+    if (!locateEntry(path, entry)) return false;
+    struct stat st{};
+    if (!entry.confined) return stat(path.c_str(), &st) == 0;
+    return fstatat(entry.folder, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISLNK(st.st_mode);
 }
 
 bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
@@ -202,19 +279,17 @@ OutputFile::~OutputFile() { close(); }
 
 bool OutputFile::create(const std::string& path, CreateMode mode) {
     if (fd_ >= 0 || !temporary_.empty()) close();
-    if (refuseNul(path)) return false;
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == CreateMode::New ? O_EXCL : O_TRUNC);
-    fd_ = ::open(path.c_str(), flags, 0644);
     path_ = path;
     written_ = 0;
-    return fd_ >= 0 || fail();
+    fd_ = openEntry(path, O_WRONLY | O_CREAT | (mode == CreateMode::New ? O_EXCL : O_TRUNC));
+    return fd_ >= 0;
 }
 
 int openNewTemporary(const std::string& folder, std::string& temporaryPath) {
     // A name left by an earlier process of the same id is simply skipped.
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temporary = temporaryPathIn(folder);
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int fd = openEntry(temporary, O_WRONLY | O_CREAT | O_EXCL);
         if (fd >= 0) {
             temporaryPath = std::move(temporary);
             return fd;
@@ -299,9 +374,8 @@ std::string fileTag(const std::string& path, std::string_view name) {
 }
 
 bool appendToFile(const std::string& path, std::string_view text) {
-    if (refuseNul(path)) return false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return fail();
+    const int fd = openEntry(path, O_WRONLY | O_APPEND | O_CREAT);
+    if (fd < 0) return false;
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
@@ -318,7 +392,15 @@ bool appendToFile(const std::string& path, std::string_view text) {
 }
 
 bool setFileTag(const std::string& path, std::string_view name, std::string_view value) {
-    return setxattr(path.c_str(), tagAttribute(name).c_str(), value.data(), value.size(), 0) == 0 || fail();
+    if (!isConfinedPath(path)) {
+        return setxattr(path.c_str(), tagAttribute(name).c_str(), value.data(), value.size(), 0) == 0 || fail();
+    }
+    // Through the file itself, opened without following a link.
+    const int fd = openEntry(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    const bool ok = fsetxattr(fd, tagAttribute(name).c_str(), value.data(), value.size(), 0) == 0 || fail();
+    ::close(fd);
+    return ok;
 }
 
 bool OutputFile::close() {
@@ -355,16 +437,36 @@ bool OutputFile::finish(bool sync) {
 
 bool OutputFile::putInPlace(CreateMode mode) {
     if (temporary_.empty() || fd_ >= 0) return false;
+    ConfinedEntry from;
+    ConfinedEntry to;
+    if (!locateEntry(temporary_, from) || !locateEntry(path_, to)) {
+        const int error = lastSystemError();
+        discard();
+        setLastSystemError(error);
+        return false;
+    }
+    const char* fromName = from.name.c_str();
+    const char* toName = to.name.c_str();
     int result = 0;
-    if (mode == CreateMode::Always) {
+    if (mode == CreateMode::Always && !to.confined) {
         result = ::rename(temporary_.c_str(), path_.c_str());
     } else {
-        result = renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE);
-        // File systems without that flag: a hard link also fails on an
-        // existing name.
-        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            result = ::link(temporary_.c_str(), path_.c_str());
-            if (result == 0) ::unlink(temporary_.c_str());
+        // Below a confined root Always too tries the name as a new one
+        // first: the usual case, and no look at the name is needed.
+        result = renameat2(from.folder, fromName, to.folder, toName, RENAME_NOREPLACE);
+        const bool noFlag = result != 0 && (errno == EINVAL || errno == ENOSYS);
+        if (mode == CreateMode::Always && result != 0 && (errno == EEXIST || noFlag)) {
+            // A file there is replaced; a link there is left alone.
+            if (isLinkAt(to.folder, toName)) {
+                errno = ELOOP;
+            } else {
+                result = renameat(from.folder, fromName, to.folder, toName);
+            }
+        } else if (noFlag) {
+            // File systems without that flag: a hard link also fails on an
+            // existing name.
+            result = linkat(from.folder, fromName, to.folder, toName, 0);
+            if (result == 0) unlinkat(from.folder, fromName, 0);
         }
     }
     if (result != 0) {
@@ -381,7 +483,7 @@ void OutputFile::discard() {
     dropBuffer();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    if (!temporary_.empty()) unlinkEntry(temporary_, 0, false);
     temporary_.clear();
 }
 
@@ -430,11 +532,21 @@ bool isStaleTemporaryName(std::string_view name, std::string_view suffix) {
 
 bool listNamesStarting(const std::string& folder, std::string_view prefix, std::vector<std::string>& names) {
     names.clear();
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return fail();
+    const int fd = openFolderForListing(folder);
+    if (fd < 0) return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        fail();
+        ::close(fd);
+        return false;
+    }
     while (dirent* entry = readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name.starts_with(prefix) && name != "." && name != "..") names.emplace_back(name);
+        if (!name.starts_with(prefix) || name == "." || name == "..") continue;
+        // The type comes with the entry on most file systems: links are
+        // left out at no cost.
+        if (entry->d_type == DT_LNK || (entry->d_type == DT_UNKNOWN && isLinkAt(fd, entry->d_name))) continue;
+        names.emplace_back(name);
     }
     closedir(dir);
     return true;
@@ -445,7 +557,7 @@ void removeStaleTemporaries(const std::string& folder) {
     if (!listNamesStarting(folder, kTemporaryPrefix, names)) return;
     for (const std::string& name : names) {
         // unlink leaves a folder of that name alone.
-        if (isStaleTemporaryName(name)) ::unlink((folder + "/" + name).c_str());
+        if (isStaleTemporaryName(name)) unlinkEntry(folder + "/" + name, 0, false);
     }
 }
 
@@ -484,7 +596,12 @@ bool readFileStart(const std::string& path, size_t maxBytes, std::string& bytes,
 
 bool setFileTime(const std::string& path, const FILETIME& time) {
     const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
-    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 || fail();
+    if (!isConfinedPath(path)) return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 || fail();
+    const int fd = openEntry(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    const bool ok = futimens(fd, times) == 0 || fail();
+    ::close(fd);
+    return ok;
 }
 
 MappedFile::~MappedFile() { close(); }

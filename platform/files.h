@@ -15,10 +15,15 @@ namespace tessaly {
 // True when `pattern` names an existing file or folder; "folder/*" (or with
 // a backslash) is true when the folder has an entry other than "." and "..".
 bool pathExists(const std::string& pattern);
-// How many times this process has asked pathExists: tests bound the looks
-// at the disk that choosing names takes.
-uint64_t pathExistsCalls();
+// How many times this process has asked whether a name exists (pathExists,
+// nameInUse): tests bound the looks at the disk that choosing names takes.
+uint64_t nameLookups();
 bool isFolder(const std::string& path);
+// True when `path` itself is a symbolic link.
+bool isLink(const std::string& path);
+// The path with every link resolved (realpath); the path itself when that
+// fails.
+std::string canonicalPath(const std::string& path);
 // The path made absolute (from the current folder) and normalised ("." and
 // ".." resolved in the text), without a trailing "/"; the path itself when
 // that fails.
@@ -38,6 +43,10 @@ bool removeFolder(const std::string& path);
 bool removeFile(const std::string& path);
 // Replaces `to` by `from` in one step.
 bool renameFile(const std::string& from, const std::string& to);
+// True when a file or folder of that name exists. Below a confined root
+// (confined_root.h) a link does not count: it is no file of the archive,
+// and a write there meets it and is refused.
+bool nameInUse(const std::string& path);
 
 struct FolderEntry {
     std::string name;
@@ -54,6 +63,7 @@ struct FolderEntry {
 bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries);
 // The names in `folder` that begin with `prefix`, without a look at each
 // entry: a folder of a million pages costs one pass and no memory for them.
+// Links are left out: such a name is never ours to clear.
 bool listNamesStarting(const std::string& folder, std::string_view prefix, std::vector<std::string>& names);
 
 enum class CreateMode {
@@ -62,6 +72,9 @@ enum class CreateMode {
 };
 
 // A file being written. Failures record the system error (errors.h).
+// Below a confined root (confined_root.h) the writes, renames and removals
+// of this file and the functions around it never go through a link: they
+// fail as ELOOP (or EXDEV for a path that would lead out) and leave it.
 //
 // A staged file (createStaged) is written under a temporary name in the
 // folder of its final path and gets that path only through commit (or

@@ -33,7 +33,7 @@ TemporaryPool::~TemporaryPool() {
     for (Folder& folder : folders_) {
         for (const Ready& file : folder.ready) {
             ::close(file.fd);
-            ::unlink(file.path.c_str());
+            removeFile(file.path);
         }
     }
 }

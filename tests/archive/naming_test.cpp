@@ -237,9 +237,9 @@ TEST(Stylesheet, WrittenOnceAndNeverOverwritten) {
 
 TEST(ArchiveRoot, MadeWithItsParentsAndAStylesheetOnlyForPages) {
     test::TempDir dir;
-    prepareArchiveRoot(dir.file("a/b/pages"), true);
+    (void)prepareArchiveRoot(dir.file("a/b/pages"), true);
     EXPECT_EQ(test::readFile(dir.file("a/b/pages/folvane.css")), defaultStylesheet());
-    prepareArchiveRoot(dir.file("c/eml"), false);
+    (void)prepareArchiveRoot(dir.file("c/eml"), false);
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("c/eml")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("c/eml/folvane.css")));
 }

@@ -57,9 +57,9 @@ struct Archived {
 
 Archived archiveMailbox(const test::TempDir& dir, const std::string& file) {
     test::TestRun test;
-    const uint64_t before = pathExistsCalls();
+    const uint64_t before = nameLookups();
     test.archive(SourceKind::Mailboxes, {entryFor(dir, file)}, dir.file("archive"));
-    return {pathExistsCalls() - before, test.lines};
+    return {nameLookups() - before, test.lines};
 }
 
 TEST(NameSearch, ManyMessagesOfOneNameAreNumberedInOrderWithFewLooksAtTheDisk) {
