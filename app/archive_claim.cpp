@@ -31,11 +31,9 @@ std::string ArchiveClaim::claim(const JobRequest& request) {
     removeFile(probe);
 
     const std::string data = root + "/.tessaly";
-    // Planted links are never followed, the lock's folder neither.
-    if (isLink(data)) {
-        return "The archive folder " + root + " cannot be used: its .tessaly is a symbolic link, which a run "
-               "never follows.";
-    }
+    // A link planted there is never followed: the run reports it and keeps
+    // no catalogue, and no lock can be held in it.
+    if (isLink(data)) return {};
     if (!isFolder(data) && !createFolder(data)) return cannot(root, "cannot be written to");
     switch (lock_.take(root + "/" + kArchiveLockName)) {
         case FileLock::Result::Taken:

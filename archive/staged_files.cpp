@@ -197,8 +197,16 @@ std::vector<std::string> MessageFiles::paths() const {
 }
 
 uint64_t MessageFiles::attachmentSize(const std::string& path) const {
-    for (const auto& file : attachments_) {
-        if (file->path() == path) return file->bytesWritten();
+    // Asked in the order the files were kept, the next one is the one: a
+    // message of many parts costs no search per part.
+    if (nextAsked_ < attachments_.size() && attachments_[nextAsked_]->path() == path) {
+        return attachments_[nextAsked_++]->bytesWritten();
+    }
+    for (size_t i = 0; i < attachments_.size(); ++i) {
+        if (attachments_[i]->path() == path) {
+            nextAsked_ = i + 1;
+            return attachments_[i]->bytesWritten();
+        }
     }
     return 0;
 }

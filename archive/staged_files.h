@@ -81,6 +81,7 @@ private:
     std::string mainPath_;
     std::unique_ptr<OutputFile> main_;
     std::vector<std::unique_ptr<OutputFile>> attachments_;
+    mutable size_t nextAsked_ = 0;  // where attachmentSize looks first
     int incompleteError_ = 0;
 };
 
