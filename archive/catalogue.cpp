@@ -105,6 +105,19 @@ bool usable(sqlite3* db) {
     return check.ok() && check.step() == SQLITE_ROW;
 }
 
+// The catalogue at `path` opened and usable, or null. Where the file
+// system cannot share a memory map of the log's index (fusefat), the log
+// does without one: the catalogue is then locked for this process alone.
+sqlite3* openUsable(const std::string& path) {
+    sqlite3* db = openDatabase(path);
+    if (db && usable(db)) return db;
+    sqlite3_close(db);
+    db = openDatabase(path);
+    if (db && executeOn(db, "PRAGMA locking_mode=EXCLUSIVE") && usable(db)) return db;
+    sqlite3_close(db);
+    return nullptr;
+}
+
 constexpr const char* kRowColumns =
     "id, path, dir, folder, date, sender, recipients, cc, subject, message_id, in_reply_to, refs, thread_id, "
     "content_key";
@@ -158,13 +171,12 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& root, std::string*
     if (!isFolder(folder)) createFolderPath(folder);
     const std::string path = cataloguePath(root);
     const bool existed = pathExists(path);
-    sqlite3* db = openDatabase(path);
-    if (db && usable(db)) {
+    sqlite3* db = openUsable(path);
+    if (db) {
         Statement complete(db, "SELECT count(*) FROM facts WHERE name IN ('complete', 'labels') AND value = '1'");
         const bool whole = existed && complete.step() == SQLITE_ROW && complete.number(0) == 2;
         return std::unique_ptr<Catalogue>(new Catalogue(db, root, !whole));
     }
-    sqlite3_close(db);
     if (!existed) return nullptr;
     // Set aside, with its log, for whoever wants to look at it; begin anew.
     for (const char* suffix : {"", "-wal", "-shm"}) {
@@ -172,11 +184,8 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& root, std::string*
         if (pathExists(from)) renameFile(from, path + ".damaged" + suffix);
     }
     if (note) *note = "the catalogue " + path + " could not be read; it was set aside as " + path + ".damaged and is made anew";
-    db = openDatabase(path);
-    if (!db || !usable(db)) {
-        sqlite3_close(db);
-        return nullptr;
-    }
+    db = openUsable(path);
+    if (!db) return nullptr;
     return std::unique_ptr<Catalogue>(new Catalogue(db, root, true));
 }
 

@@ -58,6 +58,29 @@ int openRegularFile(const std::string& path, struct stat& st) {
     return -1;
 }
 
+// For file systems with neither that flag nor hard links (FAT and exFAT
+// through FUSE): a look, then the rename. Only another program writing the
+// same name between the two could be replaced.
+int renameUnlessTaken(const std::string& from, const std::string& to) {
+    struct stat st{};
+    if (::lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    if (errno != ENOENT) return -1;
+    return ::rename(from.c_str(), to.c_str());
+}
+
+// Whether a new modification time reached the file (`statResult` and `st`
+// from a stat after setting it). Some FUSE drivers (fusefat, exfat-fuse)
+// ignore a modification time that comes without an access time; they get
+// both. FAT keeps even seconds only: a time within two seconds was taken.
+bool timeTaken(int statResult, const struct stat& st, const timespec& wanted) {
+    if (statResult != 0) return true;
+    const int64_t difference = static_cast<int64_t>(st.st_mtim.tv_sec) - static_cast<int64_t>(wanted.tv_sec);
+    return difference > -2 && difference < 2;
+}
+
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 constexpr std::string_view kTemporaryPrefix = kStagedFilePrefix;
@@ -196,6 +219,7 @@ bool OutputFile::create(const std::string& path, CreateMode mode) {
     fd_ = ::open(path.c_str(), flags, 0644);
     path_ = path;
     written_ = 0;
+    timeAgainInPlace_ = false;
     return fd_ >= 0 || fail();
 }
 
@@ -218,6 +242,7 @@ bool OutputFile::createStaged(const std::string& path, TemporaryPool* pool) {
     path_ = path;
     writeError_ = 0;
     written_ = 0;
+    timeAgainInPlace_ = false;
     if (refuseNul(path)) return false;
     const std::string folder = folderOf(path);
     if (pool && pool->take(folder, fd_, temporary_)) return true;
@@ -266,8 +291,17 @@ void OutputFile::dropBuffer() { std::string().swap(buffer_); }
 bool OutputFile::setTime(const FILETIME& time) {
     // Bytes written after the time was set would set it again.
     flush();
-    const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
-    return futimens(fd_, times) == 0 || fail();
+    timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
+    if (futimens(fd_, times) != 0) return fail();
+    struct stat st{};
+    if (!timeTaken(fstat(fd_, &st), st, times[1])) {
+        times[0] = st.st_atim;
+        if (futimens(fd_, times) != 0) return fail();
+        // Such a driver (fusefat) also dates a renamed file anew.
+        timeAgainInPlace_ = true;
+        time_ = time;
+    }
+    return true;
 }
 
 namespace {
@@ -353,7 +387,11 @@ bool OutputFile::putInPlace(CreateMode mode) {
         // existing name.
         if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
             result = ::link(temporary_.c_str(), path_.c_str());
-            if (result == 0) ::unlink(temporary_.c_str());
+            if (result == 0) {
+                ::unlink(temporary_.c_str());
+            } else if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
+                result = renameUnlessTaken(temporary_, path_);
+            }
         }
     }
     if (result != 0) {
@@ -363,6 +401,7 @@ bool OutputFile::putInPlace(CreateMode mode) {
         return false;
     }
     temporary_.clear();
+    if (timeAgainInPlace_) setFileTime(path_, time_);
     return true;
 }
 
@@ -472,8 +511,14 @@ bool readFileStart(const std::string& path, size_t maxBytes, std::string& bytes,
 }
 
 bool setFileTime(const std::string& path, const FILETIME& time) {
-    const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
-    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 || fail();
+    timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
+    if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) return fail();
+    struct stat st{};
+    if (!timeTaken(::stat(path.c_str(), &st), st, times[1])) {
+        times[0] = st.st_atim;
+        if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) return fail();
+    }
+    return true;
 }
 
 MappedFile::~MappedFile() { close(); }
