@@ -111,7 +111,12 @@ bool usable(sqlite3* db) {
 sqlite3* openUsable(const std::string& path) {
     sqlite3* db = openDatabase(path);
     if (db && usable(db)) return db;
+    const int error = db ? sqlite3_extended_errcode(db) : SQLITE_OK;
     sqlite3_close(db);
+    if (error != SQLITE_IOERR_SHMOPEN && error != SQLITE_IOERR_SHMSIZE && error != SQLITE_IOERR_SHMMAP &&
+        error != SQLITE_IOERR_SHMLOCK) {
+        return nullptr;
+    }
     db = openDatabase(path);
     if (db && executeOn(db, "PRAGMA locking_mode=EXCLUSIVE") && usable(db)) return db;
     sqlite3_close(db);

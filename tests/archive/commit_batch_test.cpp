@@ -94,6 +94,9 @@ TEST_P(CommitBatch, WaitingMessagesCountAsArchivedAndArriveTogether) {
 }
 
 TEST_P(CommitBatch, ManyMessagesDoNotAllWaitForTheEnd) {
+    if (GetParam() == test::Disk::Vfat) {
+        GTEST_SKIP() << "fusefat looks up each name through the whole folder: 300 pages take minutes";
+    }
     test::TempDir dir(disk());
     Archive archive(dir.file("a"));
     for (int i = 0; i < 300; ++i) archive.archive(message("Number " + std::to_string(i)));

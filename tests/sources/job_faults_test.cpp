@@ -154,7 +154,8 @@ TEST_P(JobFaults, AMessageCutShortByAFullDiskIsWrittenWholeByTheNextRun) {
         EXPECT_EQ(countContaining(full.lines, "File too large"), html ? 2u : 1u);
         ASSERT_FALSE(full.lines.empty());
         EXPECT_EQ(full.lines.back().rfind("Error: <a href=\"help:err_create.html\">unable to create file</a> Bob (to) - two - ", 0),
-                  0u);
+                  0u)
+            << full.lines.back();
         Tree tree = readTree(dir.file("archive"));
         EXPECT_TRUE(leftovers(tree).empty());
         for (const auto& [path, bytes] : tree) EXPECT_EQ(path.find("two"), std::string::npos) << path;
