@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "archive/file_system_names.h"
 #include "archive/naming.h"
 #include "archive/staged_files.h"
 #include "archive/stylesheet.h"
@@ -64,7 +65,7 @@ TargetFolder& ArchiveWriter::openFolder(std::string_view folderPath, std::string
         batch_.setCatalogue(catalogueOpener_());
         catalogueOpener_ = nullptr;
     }
-    std::string subfolderPath = safeFolderPath(folderPath);
+    std::string subfolderPath = pathForFileSystem(safeFolderPath(folderPath), nameRulesFor(options_.root));
     if (!subfolderPath.empty()) subfolderPath += '/';
     folder_.reset(new TargetFolder(*this, std::move(subfolderPath), std::move(folderName)));
 

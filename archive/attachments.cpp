@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "archive/file_system_names.h"
 #include "message/attribute_text.h"
 #include "message/body_html.h"
 #include "message/decoding.h"
@@ -123,6 +124,7 @@ void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, 
         // A file name ends at a NUL byte, as it would in any C string: the
         // rest could never reach the file system.
         part->fileName.resize(std::min(part->fileName.size(), part->fileName.find('\0')));
+        part->fileName = nameForFileSystem(part->fileName, nameRulesFor(attachmentDirectory));
         if (part->kind == PartKind::Unclassified || part->kind == PartKind::Attachment) {
             part->kind = kindByExtension(part->fileName);
         }

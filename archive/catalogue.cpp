@@ -111,6 +111,24 @@ bool usable(sqlite3* db) {
     return check.ok() && check.step() == SQLITE_ROW;
 }
 
+// The catalogue at `path` (below `root`) opened and usable, or null. Where the file
+// system cannot share a memory map of the log's index (fusefat), the log
+// does without one: the catalogue is then locked for this process alone.
+sqlite3* openUsable(const std::string& root, const std::string& path) {
+    sqlite3* db = openDatabase(root, path);
+    if (db && usable(db)) return db;
+    const int error = db ? sqlite3_extended_errcode(db) : SQLITE_OK;
+    sqlite3_close(db);
+    if (error != SQLITE_IOERR_SHMOPEN && error != SQLITE_IOERR_SHMSIZE && error != SQLITE_IOERR_SHMMAP &&
+        error != SQLITE_IOERR_SHMLOCK) {
+        return nullptr;
+    }
+    db = openDatabase(root, path);
+    if (db && executeOn(db, "PRAGMA locking_mode=EXCLUSIVE") && usable(db)) return db;
+    sqlite3_close(db);
+    return nullptr;
+}
+
 constexpr const char* kRowColumns =
     "id, path, dir, folder, date, sender, recipients, cc, subject, message_id, in_reply_to, refs, thread_id, "
     "content_key";
@@ -168,13 +186,12 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& root, std::string*
     }
     if (!isFolder(folder)) createFolderPath(folder);
     const bool existed = pathExists(path);
-    sqlite3* db = openDatabase(root, path);
-    if (db && usable(db)) {
+    sqlite3* db = openUsable(root, path);
+    if (db) {
         Statement complete(db, "SELECT count(*) FROM facts WHERE name IN ('complete', 'labels') AND value = '1'");
         const bool whole = existed && complete.step() == SQLITE_ROW && complete.number(0) == 2;
         return std::unique_ptr<Catalogue>(new Catalogue(db, root, !whole));
     }
-    sqlite3_close(db);
     if (!existed) return nullptr;
     // Set aside, with its log, for whoever wants to look at it; begin anew.
     for (const char* suffix : {"", "-wal", "-shm"}) {
@@ -182,11 +199,8 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& root, std::string*
         if (pathExists(from)) renameFile(from, path + ".damaged" + suffix);
     }
     if (note) *note = "the catalogue " + path + " could not be read; it was set aside as " + path + ".damaged and is made anew";
-    db = openDatabase(root, path);
-    if (!db || !usable(db)) {
-        sqlite3_close(db);
-        return nullptr;
-    }
+    db = openUsable(root, path);
+    if (!db) return nullptr;
     return std::unique_ptr<Catalogue>(new Catalogue(db, root, true));
 }
 

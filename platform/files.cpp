@@ -59,6 +59,29 @@ int openRegularFile(const std::string& path, struct stat& st) {
     return -1;
 }
 
+// For file systems with neither that flag nor hard links (FAT and exFAT
+// through FUSE): a look, then the rename. Only another program writing the
+// same name between the two could be replaced.
+int renameUnlessTaken(int fromFolder, const char* fromName, int toFolder, const char* toName) {
+    struct stat st{};
+    if (fstatat(toFolder, toName, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    if (errno != ENOENT) return -1;
+    return renameat(fromFolder, fromName, toFolder, toName);
+}
+
+// Whether a new modification time reached the file (`statResult` and `st`
+// from a stat after setting it). Some FUSE drivers (fusefat, exfat-fuse)
+// ignore a modification time that comes without an access time; they get
+// both. FAT keeps even seconds only: a time within two seconds was taken.
+bool timeTaken(int statResult, const struct stat& st, const timespec& wanted) {
+    if (statResult != 0) return true;
+    const int64_t difference = static_cast<int64_t>(st.st_mtim.tv_sec) - static_cast<int64_t>(wanted.tv_sec);
+    return difference > -2 && difference < 2;
+}
+
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 constexpr std::string_view kTemporaryPrefix = kStagedFilePrefix;
@@ -281,6 +304,7 @@ bool OutputFile::create(const std::string& path, CreateMode mode) {
     if (fd_ >= 0 || !temporary_.empty()) close();
     path_ = path;
     written_ = 0;
+    timeAgainInPlace_ = false;
     fd_ = openEntry(path, O_WRONLY | O_CREAT | (mode == CreateMode::New ? O_EXCL : O_TRUNC));
     return fd_ >= 0;
 }
@@ -304,6 +328,7 @@ bool OutputFile::createStaged(const std::string& path, TemporaryPool* pool) {
     path_ = path;
     writeError_ = 0;
     written_ = 0;
+    timeAgainInPlace_ = false;
     if (refuseNul(path)) return false;
     const std::string folder = folderOf(path);
     if (pool && pool->take(folder, fd_, temporary_)) return true;
@@ -352,8 +377,17 @@ void OutputFile::dropBuffer() { std::string().swap(buffer_); }
 bool OutputFile::setTime(const FILETIME& time) {
     // Bytes written after the time was set would set it again.
     flush();
-    const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
-    return futimens(fd_, times) == 0 || fail();
+    timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
+    if (futimens(fd_, times) != 0) return fail();
+    struct stat st{};
+    if (!timeTaken(fstat(fd_, &st), st, times[1])) {
+        times[0] = st.st_atim;
+        if (futimens(fd_, times) != 0) return fail();
+        // Such a driver (fusefat) also dates a renamed file anew.
+        timeAgainInPlace_ = true;
+        time_ = time;
+    }
+    return true;
 }
 
 namespace {
@@ -464,9 +498,14 @@ bool OutputFile::putInPlace(CreateMode mode) {
             }
         } else if (noFlag) {
             // File systems without that flag: a hard link also fails on an
-            // existing name.
+            // existing name; without hard links (FAT, exFAT) the name is
+            // looked at first.
             result = linkat(from.folder, fromName, to.folder, toName, 0);
-            if (result == 0) unlinkat(from.folder, fromName, 0);
+            if (result == 0) {
+                unlinkat(from.folder, fromName, 0);
+            } else if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
+                result = renameUnlessTaken(from.folder, fromName, to.folder, toName);
+            }
         }
     }
     if (result != 0) {
@@ -476,6 +515,7 @@ bool OutputFile::putInPlace(CreateMode mode) {
         return false;
     }
     temporary_.clear();
+    if (timeAgainInPlace_) setFileTime(path_, time_);
     return true;
 }
 
@@ -595,12 +635,20 @@ bool readFileStart(const std::string& path, size_t maxBytes, std::string& bytes,
 }
 
 bool setFileTime(const std::string& path, const FILETIME& time) {
-    const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
-    if (!isConfinedPath(path)) return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 || fail();
-    const int fd = openEntry(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return false;
-    const bool ok = futimens(fd, times) == 0 || fail();
-    ::close(fd);
+    timespec times[2] = {{0, UTIME_OMIT}, toTimespec(time)};
+    const int fd = isConfinedPath(path) ? openEntry(path, O_RDONLY | O_NONBLOCK | O_NOCTTY) : -1;
+    if (isConfinedPath(path) && fd < 0) return false;
+    const auto set = [&] {
+        return (fd >= 0 ? futimens(fd, times) : utimensat(AT_FDCWD, path.c_str(), times, 0)) == 0 || fail();
+    };
+    bool ok = set();
+    struct stat st{};
+    if (ok && !timeTaken(fd >= 0 ? fstat(fd, &st) : ::stat(path.c_str(), &st), st, times[1])) {
+        // Drivers that drop a time set without its access time (FUSE).
+        times[0] = st.st_atim;
+        ok = set();
+    }
+    if (fd >= 0) ::close(fd);
     return ok;
 }
 

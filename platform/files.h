@@ -147,6 +147,9 @@ private:
     std::string path_;
     std::string temporary_;  // staged and not in place
     int writeError_ = 0;     // the first failed write of a staged file
+    // Set again once in place, where renames lose the time (setTime).
+    bool timeAgainInPlace_ = false;
+    FILETIME time_{};
 };
 
 // The tag `name` of the file at `path` (OutputFile::setTag), or empty when

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "support/on_each_disk.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
@@ -41,8 +42,12 @@ size_t entryCount(const std::string& folder) {
     return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-TEST(MessageFiles, EverythingArrivesTogetherAndNothingElseStays) {
-    test::TempDir dir;
+// Each case on the usual disk and on FAT32 and exFAT images.
+class StagedMessageFiles : public test::OnEachDisk {};
+TESSALY_ON_EACH_DISK(StagedMessageFiles);
+
+TEST_P(StagedMessageFiles, EverythingArrivesTogetherAndNothingElseStays) {
+    test::TempDir dir(disk());
     fs::create_directories(dir.file("attachments"));
     MessageFiles files(dir.file("page.html"));
     ASSERT_TRUE(files.createMain());
@@ -57,8 +62,8 @@ TEST(MessageFiles, EverythingArrivesTogetherAndNothingElseStays) {
     EXPECT_EQ(entryCount(dir.file("attachments")), 2u);
 }
 
-TEST(MessageFiles, AnIncompleteMessagePutsNothingInPlace) {
-    test::TempDir dir;
+TEST_P(StagedMessageFiles, AnIncompleteMessagePutsNothingInPlace) {
+    test::TempDir dir(disk());
     fs::create_directories(dir.file("attachments"));
     MessageFiles files(dir.file("page.html"));
     ASSERT_TRUE(files.createMain());
@@ -70,10 +75,14 @@ TEST(MessageFiles, AnIncompleteMessagePutsNothingInPlace) {
     EXPECT_EQ(entryCount(dir.file("attachments")), 0u);
 }
 
+// Each case on the usual disk and on FAT32 and exFAT images.
+class StaleArchiveFiles : public test::OnEachDisk {};
+TESSALY_ON_EACH_DISK(StaleArchiveFiles);
+
 // A run killed after some attachments were renamed but before the page was
 // leaves them with a journal; the next run takes them back unless the page
 // arrived after all.
-TEST(StaleArchiveFiles, AttachmentsOfAPageThatNeverArrivedAreRemoved) {
+TEST_P(StaleArchiveFiles, AttachmentsOfAPageThatNeverArrivedAreRemoved) {
     const std::string ended = std::to_string(endedProcess());
     struct Row {
         const char* what;
@@ -97,7 +106,7 @@ TEST(StaleArchiveFiles, AttachmentsOfAPageThatNeverArrivedAreRemoved) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        test::TempDir dir;
+        test::TempDir dir(disk());
         fs::create_directories(dir.file("attachments/sub"));
         for (const char* name : {"attachments/a.bin", "attachments/b.bin", "attachments/other.bin",
                                  "attachments/sub/x", "keep.txt"}) {
@@ -122,10 +131,10 @@ TEST(StaleArchiveFiles, AttachmentsOfAPageThatNeverArrivedAreRemoved) {
 
 // A batch of messages shares one journal: each page takes back only its own
 // attachments.
-TEST(StaleArchiveFiles, AJournalOfSeveralPagesIsReadPageByPage) {
+TEST_P(StaleArchiveFiles, AJournalOfSeveralPagesIsReadPageByPage) {
     const std::string ended = std::to_string(endedProcess());
     const std::string journal = ".tessaly-" + ended + "-3.journal";
-    test::TempDir dir;
+    test::TempDir dir(disk());
     fs::create_directories(dir.file("attachments"));
     for (const char* name : {"attachments/1.bin", "attachments/2a.bin", "attachments/2b.bin", "attachments/3.bin"}) {
         test::writeFile(dir.file(name), "x");

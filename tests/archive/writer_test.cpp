@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/time.h"
+#include "support/on_each_disk.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -56,8 +57,12 @@ int64_t modifiedAt(const fs::path& path) {
     return st.st_mtim.tv_sec;
 }
 
-TEST(Writers, FilesCarryTheReceivedTime) {
-    test::TempDir dir;
+// Each case on the usual disk and on FAT32 and exFAT images.
+class Writers : public test::OnEachDisk {};
+TESSALY_ON_EACH_DISK(Writers);
+
+TEST_P(Writers, FilesCarryTheReceivedTime) {
+    test::TempDir dir(disk());
     Archiver html(dir.file("html"), true);
     html.archive(kMessage);
     Archiver eml(dir.file("eml"), false);
@@ -79,8 +84,8 @@ TEST(Writers, FilesCarryTheReceivedTime) {
     EXPECT_TRUE(html.lines.empty());
 }
 
-TEST(Writers, ArchiveFolderThatCannotTakeFilesIsAProblemAndTheRunGoesOn) {
-    test::TempDir dir;
+TEST_P(Writers, ArchiveFolderThatCannotTakeFilesIsAProblemAndTheRunGoesOn) {
+    test::TempDir dir(disk());
     test::writeFile(dir.file("taken"), "a file where the archive folder should be");
     Archiver a(dir.file("taken"), false);
     a.archive(kMessage);
@@ -95,8 +100,8 @@ TEST(Writers, ArchiveFolderThatCannotTakeFilesIsAProblemAndTheRunGoesOn) {
               std::string::npos);
 }
 
-TEST(Writers, SameMessageTwiceInOneRunIsWrittenOnce) {
-    test::TempDir dir;
+TEST_P(Writers, SameMessageTwiceInOneRunIsWrittenOnce) {
+    test::TempDir dir(disk());
     Archiver a(dir.file("archive"), false);
     a.archive(kMessage);
     a.archive(kMessage);
@@ -108,8 +113,8 @@ TEST(Writers, SameMessageTwiceInOneRunIsWrittenOnce) {
 
 // Base64 cut short loses only what is missing: the bytes before are saved
 // and the cut reported, without making the message a problem.
-TEST(Writers, AnAttachmentCutShortKeepsWhatItHolds) {
-    test::TempDir dir;
+TEST_P(Writers, AnAttachmentCutShortKeepsWhatItHolds) {
+    test::TempDir dir(disk());
     Archiver a(dir.file("archive"), true);
     std::string text = kMessage;
     text.replace(text.find("Content-Disposition: attachment\r\n\r\nxyz"), 38,
@@ -130,8 +135,8 @@ TEST(Writers, AnAttachmentCutShortKeepsWhatItHolds) {
     EXPECT_EQ(a.run.problemCount, 0u);
 }
 
-TEST(Writers, ChecksumKeyFollowsTheTextPartNotTheHeaders) {
-    test::TempDir dir;
+TEST_P(Writers, ChecksumKeyFollowsTheTextPartNotTheHeaders) {
+    test::TempDir dir(disk());
     Archiver a(dir.file("archive"), false);
     a.archive(kMessage);
     std::string otherHeaders = kMessage;
@@ -151,8 +156,8 @@ TEST(Writers, ChecksumKeyFollowsTheTextPartNotTheHeaders) {
 
 // Copies of one message that differ only where mailboxes and servers write
 // per copy (Status, Received, the empty line after it) are one message.
-TEST(Writers, CopiesOfOneMessageAreDuplicatesWhateverTheirMailboxAdded) {
-    test::TempDir dir;
+TEST_P(Writers, CopiesOfOneMessageAreDuplicatesWhateverTheirMailboxAdded) {
+    test::TempDir dir(disk());
     Archiver a(dir.file("archive"), false);
     a.archive(kMessage);
     a.archive("Status: RO\r\nX-Mozilla-Status: 0001\r\nReceived: from c by d; Fri, 6 Sep 2002 09:16:00 +0100\r\n" +

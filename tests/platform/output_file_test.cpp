@@ -15,6 +15,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "support/file_size_limit.h"
+#include "support/on_each_disk.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
@@ -37,8 +38,12 @@ pid_t endedProcess() {
     return child;
 }
 
-TEST(StagedFile, TheFinalNameAppearsOnlyWithTheWholeFile) {
-    test::TempDir temp;
+// Each case on the usual disk and on FAT32 and exFAT images.
+class StagedFile : public test::OnEachDisk {};
+TESSALY_ON_EACH_DISK(StagedFile);
+
+TEST_P(StagedFile, TheFinalNameAppearsOnlyWithTheWholeFile) {
+    test::TempDir temp(disk());
     const std::string path = temp.file("page.html");
     OutputFile file;
     ASSERT_TRUE(file.createStaged(path));
@@ -52,8 +57,8 @@ TEST(StagedFile, TheFinalNameAppearsOnlyWithTheWholeFile) {
     EXPECT_EQ(entries(temp.path()), std::vector<std::string>{"page.html"});
 }
 
-TEST(StagedFile, AnAbandonedOrFailedWriteLeavesNothing) {
-    test::TempDir temp;
+TEST_P(StagedFile, AnAbandonedOrFailedWriteLeavesNothing) {
+    test::TempDir temp(disk());
     const std::string path = temp.file("page.html");
     {
         OutputFile file;
@@ -76,8 +81,8 @@ TEST(StagedFile, AnAbandonedOrFailedWriteLeavesNothing) {
     EXPECT_TRUE(entries(temp.path()).empty());
 }
 
-TEST(StagedFile, CreateNewKeepsAnExistingFile) {
-    test::TempDir temp;
+TEST_P(StagedFile, CreateNewKeepsAnExistingFile) {
+    test::TempDir temp(disk());
     const std::string path = temp.file("folvane.css");
     test::writeFile(path, "edited by the user");
     OutputFile file;
@@ -95,8 +100,8 @@ TEST(StagedFile, CreateNewKeepsAnExistingFile) {
     EXPECT_EQ(test::readFile(path), "default");
 }
 
-TEST(StagedFile, CreatingInAMissingFolderFails) {
-    test::TempDir temp;
+TEST_P(StagedFile, CreatingInAMissingFolderFails) {
+    test::TempDir temp(disk());
     test::writeFile(temp.file("file"), "");
     OutputFile file;
     EXPECT_FALSE(file.createStaged(temp.file("missing/page.html")));
@@ -107,8 +112,8 @@ TEST(StagedFile, CreatingInAMissingFolderFails) {
 
 // A NUL byte would cut the path short in every system call, so that the
 // file would be made under another name: such paths name nothing.
-TEST(StagedFile, APathWithANulByteNamesNothing) {
-    test::TempDir temp;
+TEST_P(StagedFile, APathWithANulByteNamesNothing) {
+    test::TempDir temp(disk());
     const std::string cut = temp.file("report");
     test::writeFile(cut, "an older file");
     const std::string path = cut + std::string("\0.pdf", 5);

@@ -16,6 +16,7 @@
 #include "support/dbx_writer.h"
 #include "support/file_size_limit.h"
 #include "support/derived_files.h"
+#include "support/on_each_disk.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -99,9 +100,13 @@ struct Job {
     }
 };
 
-TEST(JobFaults, AnArchiveFolderThatCannotBeWrittenFailsEachMessageAndTheRunGoesOn) {
+// Each case on the usual disk and on FAT32 and exFAT images.
+class JobFaults : public test::OnEachDisk {};
+TESSALY_ON_EACH_DISK(JobFaults);
+
+TEST_P(JobFaults, AnArchiveFolderThatCannotBeWrittenFailsEachMessageAndTheRunGoesOn) {
     // Permissions do not bind root; a file where the folder should be does.
-    test::TempDir dir;
+    test::TempDir dir(disk());
     test::writeFile(dir.file("box"), message("one") + message("two"));
     test::writeFile(dir.file("other"), message("three"));
     fs::create_directories(dir.file("archive"));
@@ -130,10 +135,10 @@ TEST(JobFaults, AnArchiveFolderThatCannotBeWrittenFailsEachMessageAndTheRunGoesO
 
 // The disk fills up with the second message: it is reported and left out
 // whole, and a later run with room writes exactly what one run would have.
-TEST(JobFaults, AMessageCutShortByAFullDiskIsWrittenWholeByTheNextRun) {
+TEST_P(JobFaults, AMessageCutShortByAFullDiskIsWrittenWholeByTheNextRun) {
     for (const bool html : {true, false}) {
         SCOPED_TRACE(html ? "pages" : "EML files");
-        test::TempDir dir;
+        test::TempDir dir(disk());
         // Small pages and files fit under the limit; the second message's
         // attachment (pages) or text (EML) does not.
         test::writeFile(dir.file("box"), message("one", 1000) + message("two", 120000) + message("three", 1000));
@@ -149,7 +154,8 @@ TEST(JobFaults, AMessageCutShortByAFullDiskIsWrittenWholeByTheNextRun) {
         EXPECT_EQ(countContaining(full.lines, "File too large"), html ? 2u : 1u);
         ASSERT_FALSE(full.lines.empty());
         EXPECT_EQ(full.lines.back().rfind("Error: <a href=\"help:err_create.html\">unable to create file</a> Bob (to) - two - ", 0),
-                  0u);
+                  0u)
+            << full.lines.back();
         Tree tree = readTree(dir.file("archive"));
         EXPECT_TRUE(leftovers(tree).empty());
         for (const auto& [path, bytes] : tree) EXPECT_EQ(path.find("two"), std::string::npos) << path;
@@ -169,7 +175,7 @@ TEST(JobFaults, AMessageCutShortByAFullDiskIsWrittenWholeByTheNextRun) {
 // file gets one problem line, nothing of it is half-written, and the run
 // goes on with the next file. A later run over the shorter file archives
 // what is left.
-TEST(JobFaults, AMailboxCutShortWhileMappedIsReportedAndTheRunGoesOn) {
+TEST_P(JobFaults, AMailboxCutShortWhileMappedIsReportedAndTheRunGoesOn) {
     const std::string first = message("one", 0, 200);
     const std::string second = message("two", 0, 200);
     const std::string third = message("three", 0, 200);
@@ -184,7 +190,7 @@ TEST(JobFaults, AMailboxCutShortWhileMappedIsReportedAndTheRunGoesOn) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        test::TempDir dir;
+        test::TempDir dir(disk());
         const std::string box = dir.file("box");
         test::writeFile(box, first + second + third);
         test::writeFile(dir.file("other"), message("four"));
@@ -217,8 +223,8 @@ TEST(JobFaults, AMailboxCutShortWhileMappedIsReportedAndTheRunGoesOn) {
     }
 }
 
-TEST(JobFaults, ADbxFileCutShortWhileMappedIsReportedAndTheRunGoesOn) {
-    test::TempDir dir;
+TEST_P(JobFaults, ADbxFileCutShortWhileMappedIsReportedAndTheRunGoesOn) {
+    test::TempDir dir(disk());
     std::vector<test::DbxTestMessage> messages(3);
     for (size_t i = 0; i < messages.size(); ++i) {
         messages[i].text = test::sampleMessageText("message " + std::to_string(i), 3000);
@@ -245,7 +251,7 @@ TEST(JobFaults, ADbxFileCutShortWhileMappedIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(std::count_if(tree.begin(), tree.end(), [](const auto& f) { return f.first.rfind("Other/", 0) == 0; }), 1);
 }
 
-TEST(JobFaults, DbxTreesPointingOutsideTheFileEndTheirFolderOnly) {
+TEST_P(JobFaults, DbxTreesPointingOutsideTheFileEndTheirFolderOnly) {
     std::vector<test::DbxTestMessage> messages(3);
     for (size_t i = 0; i < messages.size(); ++i) {
         messages[i].text = test::sampleMessageText("message " + std::to_string(i), 600);
@@ -271,7 +277,7 @@ TEST(JobFaults, DbxTreesPointingOutsideTheFileEndTheirFolderOnly) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        test::TempDir dir;
+        test::TempDir dir(disk());
         std::string bytes = good.bytes;
         test::put32(bytes, row.offset, row.value);
         test::writeFile(dir.file("Broken.dbx"), bytes);

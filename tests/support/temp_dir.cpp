@@ -12,8 +12,10 @@ namespace tessaly::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "tessaly-test-XXXXXX").string();
+TempDir::TempDir() : TempDir(fs::temp_directory_path().string()) {}
+
+TempDir::TempDir(const std::string& parent) {
+    std::string pattern = parent + "/tessaly-test-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
         ADD_FAILURE() << "cannot create a temporary folder";
     }

@@ -10,6 +10,8 @@ namespace tessaly::test {
 class TempDir {
 public:
     TempDir();
+    // A fresh folder inside `parent` (a mounted test image, say).
+    explicit TempDir(const std::string& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
