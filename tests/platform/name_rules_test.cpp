@@ -13,12 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-size_t entryCount(const std::string& folder) {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++count;
-    return count;
-}
-
 class NameRulesOn : public test::OnEachDisk {};
 TESSALY_ON_EACH_DISK(NameRulesOn);
 
@@ -32,13 +26,13 @@ TEST_P(NameRulesOn, AreLearntWithoutLeavingAFileBehind) {
     } else {
         EXPECT_TRUE(rules.keepsEveryName());
     }
-    EXPECT_EQ(entryCount(dir.path()), 0u);
+    EXPECT_EQ(test::entryCount(dir.path()), 0u);
 
     // A folder not made yet has the rules of the one it will be made in.
     const NameRules below = nameRulesFor(dir.file("not/made/yet"));
     EXPECT_EQ(below.refusesWindowsCharacters, rules.refusesWindowsCharacters);
     EXPECT_EQ(below.ignoresCase, rules.ignoresCase);
-    EXPECT_EQ(entryCount(dir.path()), 0u);
+    EXPECT_EQ(test::entryCount(dir.path()), 0u);
 }
 
 }  // namespace

@@ -22,12 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-size_t entryCount(const std::string& folder) {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++count;
-    return count;
-}
-
 int64_t modifiedAt(const std::string& path) {
     struct stat st{};
     stat(path.c_str(), &st);
@@ -49,7 +43,7 @@ TEST_P(RemovableDisk, APlaceTakenInAnyLetterCaseIsKept) {
     if (ignoresCase) {
         EXPECT_FALSE(file.commit(CreateMode::New));
         EXPECT_EQ(lastSystemError(), EEXIST);
-        EXPECT_EQ(entryCount(dir.path()), 1u);
+        EXPECT_EQ(test::entryCount(dir.path()), 1u);
     } else {
         EXPECT_TRUE(file.commit(CreateMode::New)) << systemErrorText();
         EXPECT_EQ(test::readFile(dir.file("report.pdf")), "the second");

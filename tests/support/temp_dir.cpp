@@ -54,4 +54,10 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+size_t entryCount(const std::string& folder) {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++count;
+    return count;
+}
+
 }  // namespace tessaly::test

@@ -1,6 +1,7 @@
 // temp_dir.h - temporary folders for tests and the isolated user environment.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace tessaly::test {
@@ -33,5 +34,7 @@ void isolateUserEnvironment();
 void writeFile(const std::string& path, const std::string& bytes);
 // Reads a whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
+// How many entries `folder` holds.
+size_t entryCount(const std::string& folder);
 
 }  // namespace tessaly::test
