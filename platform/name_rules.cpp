@@ -77,20 +77,17 @@ bool probe(const std::string& folder, NameRules& rules) {
     struct stat st{};
     rules.ignoresCase = ::stat(upper.c_str(), &st) == 0;
 
-    const std::string colon = plain.substr(0, plain.size() - 4) + ":" + plain.substr(plain.size() - 4);
-    const int colonFd = ::open(colon.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    rules.refusesWindowsCharacters = colonFd < 0;
-    if (colonFd >= 0) {
-        ::close(colonFd);
-        ::unlink(colon.c_str());
-    }
-    const std::string accented = plain.substr(0, plain.size() - 4) + "\xC3\xA9" + plain.substr(plain.size() - 4);
-    const int accentedFd = ::open(accented.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    rules.refusesNonAscii = accentedFd < 0;
-    if (accentedFd >= 0) {
-        ::close(accentedFd);
-        ::unlink(accented.c_str());
-    }
+    // The plain name with `piece` before its ".tmp": made, then removed.
+    const auto takes = [&plain](const char* piece) {
+        const std::string name = plain.substr(0, plain.size() - 4) + piece + plain.substr(plain.size() - 4);
+        const int made = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (made < 0) return false;
+        ::close(made);
+        ::unlink(name.c_str());
+        return true;
+    };
+    rules.refusesWindowsCharacters = !takes(":");
+    rules.refusesNonAscii = !takes("\xC3\xA9");
     // A file system that refuses those characters is one of Windows's, and
     // Windows drops dots and spaces at the end of a name (some drivers keep
     // them; a name without them is right on both).
