@@ -25,7 +25,7 @@ std::string folderOfPick(const std::vector<std::string>& files) {
 void pickMailboxFiles(Wizard& wizard) {
     Settings& s = wizard.settings;
     FilePickRequest request;
-    request.filters = {{"Berkely Mailfolders (*.bmf)", "*.bmf"}, {"All files", "*.*"}};
+    request.filters = {{"Berkeley Mailfolders (*.bmf)", "*.bmf"}, {"All files", "*.*"}};
     request.initialFilter = s.bmfext ? 1 : 2;
     request.multiple = true;
     if (isFolder(s.bmfdir)) request.initialFolder = s.bmfdir;

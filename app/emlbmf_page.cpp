@@ -10,7 +10,7 @@ void writeEmlBmfPage(Wizard& wizard, std::string& page, const std::string&) {
     writeToolbar(wizard, page, "help:emlbmf.html", true);
     page += "<h2>EML / BMF</h2>\r\n\r\n<form action=\"webf:go\">\r\n\r\n"
             "<p style=\"margin-bottom: 1ex;\">For every folder of messages in EML format,\r\n"
-            "you can create a single file in Berkely Mail Format which contains all those messages.\r\n"
+            "you can create a single file in Berkeley Mail Format which contains all those messages.\r\n"
             "This file will be created in the same location as the message folder, and it\r\n"
             "will leave the original messages untouched.</p>\r\n"
             "<p>Where are the EML messages?</p>\r\n";

@@ -185,11 +185,11 @@ void writeDbxChoosePage(Wizard& wizard, std::string& page, const std::string&) {
 void writeBmfChoosePage(Wizard& wizard, std::string& page, const std::string&) {
     writeToolbar(wizard, page, "help:bmf_choose.html", true);
     page += "<h2>BMF / IMAP Server</h2>\r\n";
-    page += "<div class=\"option\">\r\n<p>Many IMAP servers store mailfolders in <em>Berkely Mail Format</em> (BMF).\r\n"
+    page += "<div class=\"option\">\r\n<p>Many IMAP servers store mailfolders in <em>Berkeley Mail Format</em> (BMF).\r\n"
             "If these terms are unfamiliar to you, then click the\r\n"
             "help button <a href=\"help:bmf_choose.html\"><img width=15 height=15 style=\"border: 0;\" "
             "src=\"help_transp.gif\"></a>\r\nto find out more.</p>\r\n</div>\r\n\r\n"
-            "<div class=\"option\">\r\n<p>You should download your Berkely Mail Format mailfolders using FTP,\r\n"
+            "<div class=\"option\">\r\n<p>You should download your Berkeley Mail Format mailfolders using FTP,\r\n"
             "and then this program will make archive copies of their messages.</p>\r\n"
             "<p style=\"margin-left: 3ex;\"><a href=\"dlg:bmf_dir?mailsource=bmf&bmfdir=" +
             percentEncode(wizard.settings.bmfdir) +

@@ -40,8 +40,8 @@ size_t validateMailboxFiles(Wizard& wizard, const std::vector<std::string>& file
     }
     // The next picker then opens with the "*.bmf" filter.
     if (!s.mailboxFiles.empty()) s.bmfext = allBmf;
-    reportInvalid(wizard, invalid, "The file ", " is not a valid Berkely Mail Folder.",
-                  "These files are not valid Berkely Mail Folders:\r\n");
+    reportInvalid(wizard, invalid, "The file ", " is not a valid Berkeley Mail Folder.",
+                  "These files are not valid Berkeley Mail Folders:\r\n");
     return s.mailboxFiles.size();
 }
 

@@ -175,9 +175,11 @@ TEST(FolderIndentation, TenthsOfAnEm) {
 TEST_F(PagesTest, SourcePagesEscapeAndEncode) {
     Settings& s = wizard.settings;
     s.bmfdir = "/home/ann/Mail & <Old>";
-    EXPECT_TRUE(has(page("webf:bmf_choose"),
-                    "<a href=\"dlg:bmf_dir?mailsource=bmf&bmfdir=%2Fhome%2Fann%2FMail%20%26%20%3COld%3E\">"
-                    "Browse for bmf files...</a>"));
+    const std::string mailboxes = page("webf:bmf_choose");
+    EXPECT_TRUE(has(mailboxes, "<a href=\"dlg:bmf_dir?mailsource=bmf&bmfdir=%2Fhome%2Fann%2FMail%20%26%20%3COld%3E\">"
+                               "Browse for bmf files...</a>"));
+    EXPECT_TRUE(has(mailboxes, "in <em>Berkeley Mail Format</em> (BMF)"));
+    EXPECT_TRUE(has(mailboxes, "download your Berkeley Mail Format mailfolders"));
     s.dbxdir = "/mnt/oe";
     const std::string shown = page("webf:dbx_choose");
     EXPECT_TRUE(has(shown, "<p>Outlook Express is not set up on this computer.</p>"));

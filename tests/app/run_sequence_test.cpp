@@ -165,7 +165,7 @@ TEST(Validation, MailboxFilesAreCheckedOneByOne) {
     Wizard wizard(shell, run);
     EXPECT_EQ(validateMailboxFiles(wizard, {dir.file("a.BMF"), dir.file("b"), dir.file("c.bmf")}), 2u);
     ASSERT_EQ(shell.messages.size(), 1u);
-    EXPECT_EQ(shell.messages[0].text, "The file c.bmf is not a valid Berkely Mail Folder.");
+    EXPECT_EQ(shell.messages[0].text, "The file c.bmf is not a valid Berkeley Mail Folder.");
     EXPECT_EQ(shell.messages[0].caption, "Invalid files");
     ASSERT_EQ(wizard.settings.mailboxFiles.size(), 2u);
     EXPECT_EQ(wizard.settings.mailboxFiles[0].name, "a");  // extension dropped in any case
@@ -177,7 +177,7 @@ TEST(Validation, MailboxFilesAreCheckedOneByOne) {
     EXPECT_TRUE(wizard.settings.bmfext);
 
     EXPECT_EQ(validateMailboxFiles(wizard, {dir.file("c.bmf"), dir.file("missing")}), 0u);
-    EXPECT_EQ(shell.messages.back().text, "These files are not valid Berkely Mail Folders:\r\nc.bmf, missing");
+    EXPECT_EQ(shell.messages.back().text, "These files are not valid Berkeley Mail Folders:\r\nc.bmf, missing");
     EXPECT_TRUE(wizard.settings.mailboxFiles.empty());
 
     EXPECT_EQ(validateDbxFiles(wizard, {dir.file("b"), kSamples + "/oe-store/Inbox.dbx",
