@@ -25,7 +25,12 @@ std::string folderOfPick(const std::vector<std::string>& files) {
 void pickMailboxFiles(Wizard& wizard) {
     Settings& s = wizard.settings;
     FilePickRequest request;
-    request.filters = {{"Berkeley Mailfolders (*.bmf)", "*.bmf"}, {"All files", "*.*"}};
+    request.title = "Choose mailbox files";
+    FileFilter mailboxes = extensionFilter("Berkeley Mailfolders (*.bmf)", {"bmf"});
+    // Mail programs name their mailboxes without an extension (Thunderbird's
+    // "Inbox"); the desktop knows them by their first line.
+    mailboxes.mimeTypes.push_back("application/mbox");
+    request.filters = {mailboxes, allFilesFilter()};
     request.initialFilter = s.bmfext ? 1 : 2;
     request.multiple = true;
     if (isFolder(s.bmfdir)) request.initialFolder = s.bmfdir;
@@ -38,7 +43,8 @@ void pickMailboxFiles(Wizard& wizard) {
 void pickDbxFiles(Wizard& wizard) {
     Settings& s = wizard.settings;
     FilePickRequest request;
-    request.filters = {{"OE Mailfolders (*.dbx)", "*.dbx"}};
+    request.title = "Choose Outlook Express mail folders";
+    request.filters = {extensionFilter("OE Mailfolders (*.dbx)", {"dbx"})};
     request.multiple = true;
     if (isFolder(s.dbxdir)) request.initialFolder = s.dbxdir;
     const std::vector<std::string> files = wizard.shell.pickFiles(request);
@@ -50,7 +56,8 @@ void pickDbxFiles(Wizard& wizard) {
 void pickPersonalStore(Wizard& wizard) {
     Settings& s = wizard.settings;
     FilePickRequest request;
-    request.filters = {{"Outlook Personal Stores (*.pst)", "*.pst"}};
+    request.title = "Choose an Outlook personal store";
+    request.filters = {extensionFilter("Outlook Personal Stores (*.pst)", {"pst"})};
     if (!s.mapifn.empty()) request.initialFolder = directoryOf(s.mapifn);
     const std::vector<std::string> files = wizard.shell.pickFiles(request);
     if (files.empty()) return;
@@ -59,13 +66,22 @@ void pickPersonalStore(Wizard& wizard) {
 }
 
 // Edits the "savedir" field of the page shown; the choice is stored when
-// the form is submitted.
+// the form is submitted. On the EML-to-mailbox page the field names the
+// folder of messages to read, not an archive.
 void chooseArchiveFolder(Wizard& wizard) {
     WizardShell& shell = wizard.shell;
     const std::optional<std::string> field = shell.fieldValue("savedir");
     std::string start = pathFromDisplay(trimWhite(field ? *field : displayPath(wizard.settings.savedir)));
     if (!pathExists(start) && isFolder(directoryOf(start))) start = directoryOf(start);
-    const std::optional<std::string> picked = shell.pickFolder(start);
+    FolderPickRequest request;
+    request.initialFolder = start;
+    if (beginsWith(wizard.nav.currentPage, "webf:emlbmf")) {
+        request.title = "Choose the folder of EML messages";
+    } else {
+        request.title = "Choose the archive folder";
+        request.mayCreate = true;
+    }
+    const std::optional<std::string> picked = shell.pickFolder(request);
     if (!picked) return;
     std::string folder = withoutTrailingSlash(*picked);
     if (folder.empty()) folder.push_back('/');  // the root itself

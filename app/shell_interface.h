@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "app/file_filters.h"
 #include "app/run.h"
 
 namespace tessaly {
@@ -19,11 +19,19 @@ enum class MessageIcon { Information, Warning, Error };
 
 // An open-file dialog: file and folder must exist.
 struct FilePickRequest {
-    // (label, pattern) pairs, e.g. ("OE Mailfolders (*.dbx)", "*.dbx").
-    std::vector<std::pair<std::string, std::string>> filters;
+    std::string title;  // says what is chosen
+    std::vector<FileFilter> filters;
     int initialFilter = 1;  // counted from 1
     bool multiple = false;
     std::string initialFolder;  // empty: the dialog's own choice
+};
+
+// A folder dialog.
+struct FolderPickRequest {
+    std::string title;  // says what the folder is for
+    std::string initialFolder;
+    // Whether the dialog offers to make a new folder (not for sources).
+    bool mayCreate = false;
 };
 
 class WizardShell {
@@ -54,8 +62,8 @@ public:
     virtual void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
     // Full paths of the chosen files; empty when cancelled.
     virtual std::vector<std::string> pickFiles(const FilePickRequest& request) = 0;
-    // The chosen folder, starting at `initialFolder`; none when cancelled.
-    virtual std::optional<std::string> pickFolder(const std::string& initialFolder) = 0;
+    // The chosen folder; none when cancelled.
+    virtual std::optional<std::string> pickFolder(const FolderPickRequest& request) = 0;
     // Hands a URL (http:, mailto:) to the desktop's default program.
     virtual void openUrl(const std::string& url) = 0;
     // Opens a folder in the desktop's file manager.

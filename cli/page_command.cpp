@@ -63,7 +63,7 @@ public:
         printNote(caption + ": " + text);
     }
     std::vector<std::string> pickFiles(const FilePickRequest&) override { return {}; }
-    std::optional<std::string> pickFolder(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> pickFolder(const FolderPickRequest&) override { return std::nullopt; }
     void openUrl(const std::string& url) override { printNote("not opened: " + url); }
     void exploreFolder(const std::string& path) override { printNote("not opened: " + path); }
     void* mainWindow() override { return nullptr; }

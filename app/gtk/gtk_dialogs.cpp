@@ -2,6 +2,7 @@
 // desktop's "open" for the main window.
 #include <gtk/gtk.h>
 
+#include "app/gtk/gtk_dialogs.h"
 #include "app/gtk/gtk_shell.h"
 
 namespace tessaly {
@@ -17,33 +18,45 @@ void GtkShell::messageBox(const std::string& text, const std::string& caption, M
     gtk_widget_destroy(dialog);
 }
 
+GtkFileFilter* newGtkFileFilter(const FileFilter& filter) {
+    GtkFileFilter* made = gtk_file_filter_new();
+    gtk_file_filter_set_name(made, filter.label.c_str());
+    for (const std::string& pattern : filter.patterns) gtk_file_filter_add_pattern(made, pattern.c_str());
+    for (const std::string& type : filter.mimeTypes) gtk_file_filter_add_mime_type(made, type.c_str());
+    return made;
+}
+
+namespace {
+
+// A native chooser: the desktop's own (through its portal, also inside a
+// sandbox) where there is one, else GTK's dialog.
+GtkFileChooserNative* newChooser(GtkWidget* owner, const std::string& title, GtkFileChooserAction action,
+                                 const char* acceptLabel) {
+    return gtk_file_chooser_native_new(title.c_str(), owner ? GTK_WINDOW(owner) : nullptr, action, acceptLabel,
+                                       "_Cancel");
+}
+
+bool runChooser(GtkFileChooserNative* chooser) {
+    return gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT;
+}
+
+}  // namespace
+
 std::vector<std::string> GtkShell::pickFiles(const FilePickRequest& request) {
-    GtkWidget* dialog = gtk_file_chooser_dialog_new("Open", window_ ? GTK_WINDOW(window_) : nullptr,
-                                                    GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
-                                                    "_Open", GTK_RESPONSE_ACCEPT, nullptr);
-    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    GtkFileChooserNative* native = newChooser(window_, request.title, GTK_FILE_CHOOSER_ACTION_OPEN, "_Open");
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(native);
     gtk_file_chooser_set_select_multiple(chooser, request.multiple);
     int index = 1;
-    for (const auto& [label, pattern] : request.filters) {
-        GtkFileFilter* filter = gtk_file_filter_new();
-        gtk_file_filter_set_name(filter, label.c_str());
-        // Patterns such as "*.dbx;*.DBX" hold several globs.
-        size_t start = 0;
-        while (start <= pattern.size()) {
-            size_t stop = pattern.find(';', start);
-            if (stop == std::string::npos) stop = pattern.size();
-            const std::string glob = pattern.substr(start, stop - start);
-            if (!glob.empty()) gtk_file_filter_add_pattern(filter, glob.c_str());
-            start = stop + 1;
-        }
-        gtk_file_chooser_add_filter(chooser, filter);
-        if (index++ == request.initialFilter) gtk_file_chooser_set_filter(chooser, filter);
+    for (const FileFilter& filter : request.filters) {
+        GtkFileFilter* made = newGtkFileFilter(filter);
+        gtk_file_chooser_add_filter(chooser, made);
+        if (index++ == request.initialFilter) gtk_file_chooser_set_filter(chooser, made);
     }
     if (!request.initialFolder.empty()) {
         gtk_file_chooser_set_current_folder(chooser, request.initialFolder.c_str());
     }
     std::vector<std::string> paths;
-    if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    if (runChooser(native)) {
         GSList* files = gtk_file_chooser_get_filenames(chooser);
         for (GSList* f = files; f; f = f->next) {
             paths.emplace_back(static_cast<char*>(f->data));
@@ -51,25 +64,24 @@ std::vector<std::string> GtkShell::pickFiles(const FilePickRequest& request) {
         }
         g_slist_free(files);
     }
-    gtk_widget_destroy(dialog);
+    g_object_unref(native);
     return paths;
 }
 
-std::optional<std::string> GtkShell::pickFolder(const std::string& initialFolder) {
-    GtkWidget* dialog = gtk_file_chooser_dialog_new(
-        "Choose the archive folder", window_ ? GTK_WINDOW(window_) : nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER,
-        "_Cancel", GTK_RESPONSE_CANCEL, "_Choose", GTK_RESPONSE_ACCEPT, nullptr);
-    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
-    gtk_file_chooser_set_create_folders(chooser, TRUE);
-    if (!initialFolder.empty()) gtk_file_chooser_set_current_folder(chooser, initialFolder.c_str());
+std::optional<std::string> GtkShell::pickFolder(const FolderPickRequest& request) {
+    GtkFileChooserNative* native =
+        newChooser(window_, request.title, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Choose");
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(native);
+    gtk_file_chooser_set_create_folders(chooser, request.mayCreate);
+    if (!request.initialFolder.empty()) gtk_file_chooser_set_current_folder(chooser, request.initialFolder.c_str());
     std::optional<std::string> chosen;
-    if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    if (runChooser(native)) {
         if (gchar* path = gtk_file_chooser_get_filename(chooser)) {
             chosen = path;
             g_free(path);
         }
     }
-    gtk_widget_destroy(dialog);
+    g_object_unref(native);
     return chosen;
 }
 

@@ -47,7 +47,7 @@ public:
     void appendHtml(const std::string& id, const std::string& piece, std::string_view whole) override;
     void messageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
     std::vector<std::string> pickFiles(const FilePickRequest& request) override;
-    std::optional<std::string> pickFolder(const std::string& initialFolder) override;
+    std::optional<std::string> pickFolder(const FolderPickRequest& request) override;
     void openUrl(const std::string& url) override;
     void exploreFolder(const std::string& path) override;
     void* mainWindow() override { return window_; }

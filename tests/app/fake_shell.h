@@ -24,7 +24,7 @@ public:
     std::vector<std::string> pages;
     std::vector<Message> messages;
     std::vector<FilePickRequest> fileRequests;
-    std::vector<std::string> folderRequests;
+    std::vector<FolderPickRequest> folderRequests;
     std::vector<std::string> openedUrls;
     std::vector<std::string> exploredFolders;
     std::map<std::string, std::string> innerHtml;
@@ -77,8 +77,8 @@ public:
         filePicks.pop_front();
         return answer;
     }
-    std::optional<std::string> pickFolder(const std::string& initialFolder) override {
-        folderRequests.push_back(initialFolder);
+    std::optional<std::string> pickFolder(const FolderPickRequest& request) override {
+        folderRequests.push_back(request);
         return folderPick;
     }
     void openUrl(const std::string& url) override { openedUrls.push_back(url); }

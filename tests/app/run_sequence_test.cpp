@@ -216,7 +216,7 @@ TEST(Dialogs, PickersStoreTheFolderAndMoveOn) {
     shell.fields["savedir"] = "  " + dir.path() + "/not yet  ";
     shell.folderPick = dir.path();
     dispatch(wizard, "dlg:save");
-    EXPECT_EQ(shell.folderRequests.back(), dir.path());  // the missing folder's parent
+    EXPECT_EQ(shell.folderRequests.back().initialFolder, dir.path());  // the missing folder's parent
     EXPECT_EQ(shell.fields["savedir"], dir.path() + "/Email Archive");
     createFolderPath(dir.file("empty"));
     shell.folderPick = dir.file("empty");

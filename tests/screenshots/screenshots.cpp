@@ -1,6 +1,7 @@
 // screenshots.cpp - shows the start page, the save page for a sample
-// mailbox and the finish page of its run in the real window, and saves a
-// PNG of each, so that a person can look at them.
+// mailbox, the finish page of its run and the file and folder dialogs in
+// the real window, and saves a PNG of each, so that a person can look at
+// them.
 #include <gtk/gtk.h>
 
 #include <chrono>
@@ -49,6 +50,55 @@ bool snapshot(tessaly::GtkShell& shell, const std::string& path) {
     return ok;
 }
 
+GtkWidget* openFileChooser() {
+    GtkWidget* found = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next) {
+        if (GTK_IS_FILE_CHOOSER_DIALOG(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) {
+            found = GTK_WIDGET(w->data);
+        }
+    }
+    g_list_free(windows);
+    return found;
+}
+
+// Follows a "dlg:" link; once its chooser has listed the folder, saves a
+// picture of the chooser and cancels it.
+bool dialogSnapshot(tessaly::GtkShell& shell, const std::string& action, const std::string& path) {
+    struct Shot {
+        std::string path;
+        int ticks = 0;
+        bool done = false;
+        bool ok = false;
+    } shot{path};
+    g_timeout_add(100,
+                  +[](gpointer data) -> gboolean {
+                      auto* s = static_cast<Shot*>(data);
+                      GtkWidget* dialog = openFileChooser();
+                      if (!dialog) return G_SOURCE_CONTINUE;
+                      if (s->ticks++ == 0) {
+                          // All of it on the screen, title bar included.
+                          gtk_window_resize(GTK_WINDOW(dialog), 760, 520);
+                          gtk_window_move(GTK_WINDOW(dialog), 0, 0);
+                      }
+                      if (s->ticks < 15) return G_SOURCE_CONTINUE;
+                      GdkWindow* window = gtk_widget_get_window(dialog);
+                      if (GdkPixbuf* picture = gdk_pixbuf_get_from_window(window, 0, 0, gdk_window_get_width(window),
+                                                                          gdk_window_get_height(window))) {
+                          s->ok = gdk_pixbuf_save(picture, s->path.c_str(), "png", nullptr, nullptr);
+                          g_object_unref(picture);
+                      }
+                      gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+                      s->done = true;
+                      return G_SOURCE_REMOVE;
+                  },
+                  &shot);
+    tessaly::dispatch(shell.wizard(), action);
+    spinUntil([&] { return shot.done; });
+    if (shot.ok) std::printf("%s\n", path.c_str());
+    return shot.ok;
+}
+
 bool showAndWait(tessaly::GtkShell& shell, const std::function<void()>& action) {
     const unsigned before = shell.webform()->loadsFinished();
     action();
@@ -58,8 +108,9 @@ bool showAndWait(tessaly::GtkShell& shell, const std::function<void()>& action) 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 || !gtk_init_check(&argc, &argv)) {
-        std::fprintf(stderr, "usage (with a display): screenshots OUTPUT-FOLDER MAILBOX ARCHIVE-FOLDER\n");
+    if (argc != 6 || !gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "usage (with a display): screenshots OUTPUT-FOLDER MAILBOX ARCHIVE-FOLDER "
+                             "MAIL-FOLDER STORE-FOLDER\n");
         return 2;
     }
     const std::string out = argv[1];
@@ -68,8 +119,24 @@ int main(int argc, char** argv) {
         tessaly::GtkShell start;
         ok &= showAndWait(start, [&] { start.start({}); }) && snapshot(start, out + "/start-page.png");
     }
+    {
+        // The file dialogs over folders of a mail program's files.
+        // Titles in a header bar, since no window manager draws them here.
+        g_object_set(gtk_settings_get_default(), "gtk-dialogs-use-header", TRUE, nullptr);
+        tessaly::GtkShell dialogs;
+        ok &= showAndWait(dialogs, [&] { dialogs.start({}); });
+        tessaly::Settings& s = dialogs.wizard().settings;
+        s.bmfdir = argv[4];
+        s.bmfext = true;  // opens on the mailbox filter
+        ok &= dialogSnapshot(dialogs, "dlg:bmf_dir", out + "/mailbox-dialog.png");
+        s.dbxdir = argv[5];
+        ok &= dialogSnapshot(dialogs, "dlg:dbx_dir", out + "/dbx-dialog.png");
+        ok &= showAndWait(dialogs, [&] { tessaly::dispatch(dialogs.wizard(), "webf:emlbmf.html"); });
+        ok &= dialogSnapshot(dialogs, "dlg:save", out + "/eml-folder-dialog.png");
+    }
     tessaly::GtkShell shell;
     ok &= showAndWait(shell, [&] { shell.start({argv[2]}); }) && snapshot(shell, out + "/save-page.png");
+    ok &= dialogSnapshot(shell, "dlg:save", out + "/archive-folder-dialog.png");
     shell.wizard().settings.viruswarned = true;  // no modal warning in the way
     ok &= showAndWait(shell, [&] {
               tessaly::followLink(shell.wizard(), "webf:go",
