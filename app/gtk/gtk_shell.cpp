@@ -117,7 +117,12 @@ void GtkShell::requestClose() {
 }
 
 gboolean GtkShell::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
-    return static_cast<GtkShell*>(self)->handleKey(*event) ? TRUE : FALSE;
+    auto* shell = static_cast<GtkShell*>(self);
+    // The window sees each key before the page does. A key the page did not
+    // use comes back from the browser view as a copy of the same event,
+    // which must not count a second time.
+    if (shell->echoes_.isEcho({event->time, event->keyval, event->hardware_keycode, event->state})) return FALSE;
+    return shell->handleKey(*event) ? TRUE : FALSE;
 }
 
 gboolean GtkShell::onDelete(GtkWidget*, GdkEvent*, gpointer self) {

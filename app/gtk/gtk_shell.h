@@ -11,6 +11,7 @@
 
 #include "app/gtk/progress_window.h"
 #include "app/gtk/webform.h"
+#include "app/key_echoes.h"
 #include "app/shell_interface.h"
 #include "app/typed_words.h"
 #include "app/wizard.h"
@@ -33,7 +34,8 @@ public:
     // True once the main window is gone.
     bool closed() const { return window_ == nullptr; }
 
-    // A key pressed in the main window (tests feed keys through it).
+    // A key pressed in the main window, once per press (tests feed keys
+    // through it).
     bool handleKey(const GdkEventKey& event);
     // The close box of the main window.
     void requestClose();
@@ -66,6 +68,7 @@ private:
     std::unique_ptr<ProgressWindow> progress_;
     Wizard wizard_;
     TypedWords words_;
+    KeyEchoes echoes_;
     bool quitSeen_ = false;
 };
 
