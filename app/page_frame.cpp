@@ -57,7 +57,8 @@ void writePage(Wizard& wizard, std::string& page, const std::string& url) {
 }
 
 void writeToolbar(Wizard& wizard, std::string& page, const std::string& helpUrl, bool isWizardPage) {
-    const Navigation& nav = wizard.nav;
+    Navigation& nav = wizard.nav;
+    nav.pageHelp = isWizardPage ? helpUrl : "help:index.html";
     page += "<table class=\"top\" style=\"width: 100%;\" cellspacing=0>\r\n<tr>\r\n";
     // The archiving page: no way away from it while the run works.
     const bool noHelpWizardPage = isWizardPage && helpUrl.empty();
@@ -95,6 +96,7 @@ void writeToolbar(Wizard& wizard, std::string& page, const std::string& helpUrl,
 
 bool showPage(Wizard& wizard, const std::string& url) {
     std::string page;
+    wizard.nav.pageHelp.clear();  // set again by the page's toolbar
     writePage(wizard, page, url);
     return wizard.shell.showPage(page);
 }

@@ -20,6 +20,9 @@ struct Navigation {
     std::deque<std::string> future;
     // The wizard page from which help was first opened.
     std::string returnTarget;
+    // Where the help button of the page shown leads (F1 goes there too);
+    // empty when the page has none.
+    std::string pageHelp;
 };
 
 struct Wizard {

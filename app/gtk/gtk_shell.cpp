@@ -95,7 +95,19 @@ bool GtkShell::handleKey(const GdkEventKey& event) {
                 handled = true;
             }
             break;
+        case GDK_KEY_F1:
+            // What the page's help button would show (a copy: the next
+            // page sets its own).
+            if (const std::string help = nav.pageHelp; !help.empty()) dispatch(wizard_, help);
+            handled = true;
+            break;
         default: break;
+    }
+    const guint lower = gdk_keyval_to_lower(event.keyval);
+    if (ctrl && (lower == GDK_KEY_q || lower == GDK_KEY_w)) {
+        // One window: closing it quits, as its close box does.
+        requestClose();
+        return true;
     }
     const bool modifierOnly = event.is_modifier != 0;
     if (ctrl && !modifierOnly) {

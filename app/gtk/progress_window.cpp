@@ -2,6 +2,8 @@
 // size, centred over the main window when first shown.
 #include "app/gtk/progress_window.h"
 
+#include <gdk/gdkkeysyms.h>
+
 namespace tessaly {
 
 ProgressWindow::ProgressWindow(GtkWindow* owner, std::function<void()> onClose)
@@ -25,6 +27,7 @@ ProgressWindow::ProgressWindow(GtkWindow* owner, std::function<void()> onClose)
     }
     g_signal_connect(window_, "size-allocate", G_CALLBACK(onSizeAllocate), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(onKeyPress), this);
     gtk_widget_show_all(fixed_);
     layout(300, 128);
 }
@@ -92,6 +95,13 @@ int ProgressWindow::barPosition(int bar) const { return positions_[bar == 1 ? 0 
 void ProgressWindow::onSizeAllocate(GtkWidget* widget, GdkRectangle*, gpointer self) {
     static_cast<ProgressWindow*>(self)->layout(gtk_widget_get_allocated_width(widget),
                                                gtk_widget_get_allocated_height(widget));
+}
+
+// Escape asks to stop, as the close box does.
+gboolean ProgressWindow::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
+    if (event->keyval != GDK_KEY_Escape) return FALSE;
+    gtk_window_close(GTK_WINDOW(static_cast<ProgressWindow*>(self)->window_));
+    return TRUE;
 }
 
 gboolean ProgressWindow::onDelete(GtkWidget*, GdkEvent*, gpointer self) {

@@ -31,6 +31,7 @@ private:
     void layout(int width, int height);
     static void onSizeAllocate(GtkWidget*, GdkRectangle*, gpointer);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer);
+    static gboolean onKeyPress(GtkWidget*, GdkEventKey*, gpointer);
 
     GtkWindow* owner_;
     std::function<void()> onClose_;

@@ -71,6 +71,7 @@ GdkEventKey key(guint keyval, GdkModifierType state = GdkModifierType(0)) {
 // each with a time of its own.
 void sendKey(GtkWidget* window, GdkEventType type, guint keyval, guint state) {
     static guint32 time = 1000;
+    if (!gtk_widget_get_window(window)) return;  // closed by the key before
     GdkDisplay* display = gtk_widget_get_display(window);
     GdkKeymapKey* keys = nullptr;
     gint count = 0;
@@ -100,8 +101,10 @@ void pause() {
 
 // Presses and releases one key, with the modifiers in `state` held.
 void typeAtWindow(GtkWidget* window, guint keyval, guint state = 0) {
+    g_object_ref(window);  // the key may close it
     sendKey(window, GDK_KEY_PRESS, keyval, state);
     sendKey(window, GDK_KEY_RELEASE, keyval, state);
+    g_object_unref(window);
     pause();
 }
 
@@ -218,6 +221,37 @@ TEST_F(Gui, CtrlWordsTypedAtTheWindowOpenTheEmlPage) {
     EXPECT_EQ(shell->wizard().nav.currentPage, "webf:intro");
 }
 
+TEST_F(Gui, F1ShowsTheHelpOfThePageShown) {
+    startOn({});
+    // Each page loaded before the next key, as a person would see it first.
+    const auto loaded = [&](const std::function<void()>& action) {
+        const unsigned before = shell->webform()->loadsFinished();
+        action();
+        return spinUntil([&] { return shell->webform()->loadsFinished() > before; });
+    };
+    const auto pressF1 = [&] { typeAtWindow(shell->window(), GDK_KEY_F1); };
+    ASSERT_TRUE(loaded([&] { followLink(shell->wizard(), "webf:save", {}); }));
+    ASSERT_TRUE(loaded(pressF1));
+    EXPECT_EQ(shell->wizard().nav.currentPage, "help:save.html");
+    ASSERT_TRUE(loaded(pressF1));  // on a help page: the index
+    EXPECT_EQ(shell->wizard().nav.currentPage, "help:index.html");
+    ASSERT_TRUE(loaded([&] { followLink(shell->wizard(), "webf:dbx_choose", {}); }));
+    ASSERT_TRUE(loaded(pressF1));
+    EXPECT_EQ(shell->wizard().nav.currentPage, "help:dbx_choose.html");
+}
+
+TEST_F(Gui, CtrlQAndCtrlWCloseTheWindow) {
+    startOn({});
+    typeAtWindow(shell->window(), GDK_KEY_q, GDK_CONTROL_MASK);
+    EXPECT_TRUE(shell->closed());
+    shell = std::make_unique<GtkShell>();
+    startOn({});
+    typeAtWindow(shell->window(), GDK_KEY_a, GDK_CONTROL_MASK);  // other keys leave it open
+    EXPECT_FALSE(shell->closed());
+    typeAtWindow(shell->window(), GDK_KEY_W, GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK));
+    EXPECT_TRUE(shell->closed());
+}
+
 std::string sampleMailbox(const test::TempDir& dir, int messages) {
     std::string box;
     for (int i = 0; i < messages; ++i) {
@@ -278,6 +312,34 @@ TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
     EXPECT_LT(shell->wizard().run.messageCount, 300u);
     ASSERT_TRUE(waitForPage("webf:done"));
     ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Archiving was terminated.") != std::string::npos; }));
+}
+
+TEST_F(Gui, EscapeOnTheProgressWindowStopsLikeItsCloseBox) {
+    startOn({sampleMailbox(dir, 300)});
+    shell->wizard().settings.viruswarned = true;
+    struct Stopper {
+        GtkShell* shell;
+        bool pressed = false;
+    } stopping{shell.get()};
+    const guint stopper = g_timeout_add(5, 
+        +[](gpointer data) -> gboolean {
+            auto* s = static_cast<Stopper*>(data);
+            if (!s->pressed && s->shell->progress().shown() && s->shell->wizard().run.messageCount > 0) {
+                GtkWidget* progress = s->shell->progress().window();
+                sendKey(progress, GDK_KEY_PRESS, GDK_KEY_Escape, 0);
+                sendKey(progress, GDK_KEY_RELEASE, GDK_KEY_Escape, 0);
+                s->pressed = true;
+            }
+            return G_SOURCE_CONTINUE;
+        },
+        &stopping);
+    followLink(shell->wizard(), "webf:go", {{"savedir", dir.file("archive")}, {"saveformat", "eml"}});
+    g_source_remove(stopper);
+    EXPECT_TRUE(shell->wizard().run.stopRequested);
+    EXPECT_LT(shell->wizard().run.messageCount, 300u);
+    EXPECT_FALSE(shell->progress().shown());
+    EXPECT_FALSE(shell->closed());
+    ASSERT_TRUE(waitForPage("webf:done"));
 }
 
 }  // namespace
