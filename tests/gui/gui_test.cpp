@@ -288,26 +288,32 @@ TEST_F(Gui, RunShowsProgressAndEndsOnTheFinishPage) {
     EXPECT_NE(pageText(*shell->webform()).find("Archiving is finished."), std::string::npos);
 }
 
-TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
-    startOn({sampleMailbox(dir, 300)});
-    shell->wizard().settings.viruswarned = true;
-    // Closes the progress window once, as soon as the first message is in.
-    struct Closer {
+// Runs 300 messages and calls `stop` with the progress window once, as
+// soon as the first message is in; returns when the run has ended.
+void runStoppedBy(GtkShell& shell, const test::TempDir& dir, void (*stop)(GtkWidget* progress)) {
+    shell.wizard().settings.viruswarned = true;
+    struct Stopper {
         GtkShell* shell;
-        bool closed = false;
-    } closing{shell.get()};
-    const guint closer = g_timeout_add(5, 
+        void (*stop)(GtkWidget*);
+        bool done = false;
+    } stopping{&shell, stop};
+    const guint stopper = g_timeout_add(5, 
         +[](gpointer data) -> gboolean {
-            auto* c = static_cast<Closer*>(data);
-            if (!c->closed && c->shell->progress().shown() && c->shell->wizard().run.messageCount > 0) {
-                gtk_window_close(GTK_WINDOW(c->shell->progress().window()));
-                c->closed = true;
+            auto* s = static_cast<Stopper*>(data);
+            if (!s->done && s->shell->progress().shown() && s->shell->wizard().run.messageCount > 0) {
+                s->stop(s->shell->progress().window());
+                s->done = true;
             }
             return G_SOURCE_CONTINUE;
         },
-        &closing);
-    followLink(shell->wizard(), "webf:go", {{"savedir", dir.file("archive")}, {"saveformat", "eml"}});
-    g_source_remove(closer);
+        &stopping);
+    followLink(shell.wizard(), "webf:go", {{"savedir", dir.file("archive")}, {"saveformat", "eml"}});
+    g_source_remove(stopper);
+}
+
+TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
+    startOn({sampleMailbox(dir, 300)});
+    runStoppedBy(*shell, dir, [](GtkWidget* progress) { gtk_window_close(GTK_WINDOW(progress)); });
     EXPECT_TRUE(shell->wizard().run.stopRequested);
     EXPECT_LT(shell->wizard().run.messageCount, 300u);
     ASSERT_TRUE(waitForPage("webf:done"));
@@ -316,25 +322,10 @@ TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
 
 TEST_F(Gui, EscapeOnTheProgressWindowStopsLikeItsCloseBox) {
     startOn({sampleMailbox(dir, 300)});
-    shell->wizard().settings.viruswarned = true;
-    struct Stopper {
-        GtkShell* shell;
-        bool pressed = false;
-    } stopping{shell.get()};
-    const guint stopper = g_timeout_add(5, 
-        +[](gpointer data) -> gboolean {
-            auto* s = static_cast<Stopper*>(data);
-            if (!s->pressed && s->shell->progress().shown() && s->shell->wizard().run.messageCount > 0) {
-                GtkWidget* progress = s->shell->progress().window();
-                sendKey(progress, GDK_KEY_PRESS, GDK_KEY_Escape, 0);
-                sendKey(progress, GDK_KEY_RELEASE, GDK_KEY_Escape, 0);
-                s->pressed = true;
-            }
-            return G_SOURCE_CONTINUE;
-        },
-        &stopping);
-    followLink(shell->wizard(), "webf:go", {{"savedir", dir.file("archive")}, {"saveformat", "eml"}});
-    g_source_remove(stopper);
+    runStoppedBy(*shell, dir, [](GtkWidget* progress) {
+        sendKey(progress, GDK_KEY_PRESS, GDK_KEY_Escape, 0);
+        sendKey(progress, GDK_KEY_RELEASE, GDK_KEY_Escape, 0);
+    });
     EXPECT_TRUE(shell->wizard().run.stopRequested);
     EXPECT_LT(shell->wizard().run.messageCount, 300u);
     EXPECT_FALSE(shell->progress().shown());
