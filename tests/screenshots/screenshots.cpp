@@ -1,7 +1,7 @@
-// screenshots.cpp - shows the start page, the save page for a sample
-// mailbox, the finish page of its run and the file and folder dialogs in
-// the real window, and saves a PNG of each, so that a person can look at
-// them.
+// screenshots.cpp - shows the start page, the mailbox and EML pages, the
+// save page for a sample mailbox, the finish page of its run and the file
+// and folder dialogs in the real window, and saves a PNG of each, so that
+// a person can look at them.
 #include <gtk/gtk.h>
 
 #include <chrono>
@@ -131,7 +131,10 @@ int main(int argc, char** argv) {
         ok &= dialogSnapshot(dialogs, "dlg:bmf_dir", out + "/mailbox-dialog.png");
         s.dbxdir = argv[5];
         ok &= dialogSnapshot(dialogs, "dlg:dbx_dir", out + "/dbx-dialog.png");
-        ok &= showAndWait(dialogs, [&] { tessaly::dispatch(dialogs.wizard(), "webf:emlbmf.html"); });
+        ok &= showAndWait(dialogs, [&] { tessaly::dispatch(dialogs.wizard(), "webf:bmf_choose"); }) &&
+              snapshot(dialogs, out + "/mailbox-source-page.png");
+        ok &= showAndWait(dialogs, [&] { tessaly::dispatch(dialogs.wizard(), "webf:emlbmf.html"); }) &&
+              snapshot(dialogs, out + "/eml-page.png");
         ok &= dialogSnapshot(dialogs, "dlg:save", out + "/eml-folder-dialog.png");
     }
     tessaly::GtkShell shell;
