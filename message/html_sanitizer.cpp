@@ -266,9 +266,16 @@ private:
         if (scheme == "cid") {
             const std::optional<std::string> file = resolve_ ? resolve_(percentDecoded(url.substr(4))) : std::nullopt;
             if (!file || file->empty()) return std::nullopt;
-            // A saved name holding ":" must not read as a scheme.
-            const std::string encoded = attributeText(*file);
-            return urlScheme(encoded).empty() ? encoded : "./" + encoded;
+            // Bytes above ASCII percent-encoded: the URL stays UTF-8 whatever
+            // the name's bytes; a name with ":" before any "/" must not read
+            // as a scheme.
+            std::string encoded;
+            for (const char c : attributeText(*file)) {
+                if (static_cast<unsigned char>(c) < 0x80) encoded += c;
+                else encoded += percentEncoded(std::string_view(&c, 1), "");
+            }
+            const size_t colon = encoded.find(':');
+            return colon == std::string::npos || encoded.find('/') < colon ? encoded : "./" + encoded;
         }
         if (isInlineImageData(url)) return escaped(url, true);
         return std::nullopt;

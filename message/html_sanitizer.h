@@ -11,7 +11,8 @@
 namespace tessaly {
 
 // The file name (relative to the safe copy) of the saved part with this
-// content id, or none when the message has no such part.
+// content id, or none when the message has no such part. The sanitizer
+// makes the URL of it.
 using ContentIdResolver = std::function<std::optional<std::string>(std::string_view contentId)>;
 
 // `html` (UTF-8; invalid bytes read as U+FFFD) parsed as a browser parses

@@ -17,6 +17,7 @@ std::optional<std::string> savedParts(std::string_view contentId) {
     if (contentId == "logo@example.com") return "image001.png";
     if (contentId == "odd name") return "my logo #2.png";
     if (contentId == "colon") return "javascript:alert(1).png";
+    if (contentId == "bytes") return "caf\xe9.png";
     return std::nullopt;
 }
 
@@ -143,6 +144,7 @@ TEST(HtmlSanitizer, ImagesFromPartsDataOrLinks) {
         {"cid percent-encoded", "<img src=\"CID:logo%40example.com\">", "<img src=\"image001.png\">"},
         {"saved name escaped for the URL", "<img src=\"cid:odd%20name\">", "<img src=\"my logo %232.png\">"},
         {"saved name that reads as a scheme", "<img src=\"cid:colon\">", "<img src=\"./javascript:alert(1).png\">"},
+        {"saved name in bytes, not UTF-8", "<img src=\"cid:bytes\">", "<img src=\"caf%E9.png\">"},
         {"cid background", "<table><tr><td background=\"cid:logo@example.com\">", "<td background=\"image001.png\">"},
         {"unresolved cid leaves the alt text", "<img src=\"cid:gone\" alt=\"Chart\">", "<body>Chart</body>"},
         {"inline PNG kept", "<img src=\" data:image/png;base64,iVBO\">", "<img src=\"data:image/png;base64,iVBO\">"},
