@@ -25,6 +25,7 @@ const NamedTarget kTargets[] = {
     {"archive_rows", fuzzArchiveRows},
     {"store_texts", fuzzStoreTexts},
     {"store_layout", fuzzStoreLayout},
+    {"html_sanitizer", fuzzHtmlSanitizer},
     {{}, nullptr},
 };
 

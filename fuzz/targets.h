@@ -49,6 +49,8 @@ void fuzzArchiveRows(const uint8_t* data, size_t size);
 void fuzzStoreTexts(const uint8_t* data, size_t size);
 // A folder tree made from the input lines, read as every kind of store.
 void fuzzStoreLayout(const uint8_t* data, size_t size);
+// The safe copy of an HTML body: UTF-8, nothing in it active.
+void fuzzHtmlSanitizer(const uint8_t* data, size_t size);
 
 struct NamedTarget {
     std::string_view name;
