@@ -68,7 +68,9 @@ void checkElement(const GumboNode& node, std::vector<std::string>& found) {
         const std::string where = tag + " " + name + "=" + attr.value;
         if (startsWith(name, "on")) found.push_back("handler " + where);
         if (element.tag == GUMBO_TAG_META && name != "charset") found.push_back("meta " + where);
-        if (name == "href" && !(startsWith(value, "http://") || startsWith(value, "https://") || startsWith(value, "mailto:"))) {
+        // The scheme decides what a link does; browsers read "https:/x" and
+        // "https:x" as https as well.
+        if (name == "href" && !(startsWith(value, "http:") || startsWith(value, "https:") || startsWith(value, "mailto:"))) {
             found.push_back("link " + where);
         }
         if ((name == "src" || name == "background") && !isSafeImageSource(attr.value)) found.push_back("source " + where);
