@@ -129,6 +129,27 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+std::string withInvalidUtf8Replaced(std::string_view text) {
+    if (isValidUtf8(text)) return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 16);
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t length = static_cast<unsigned char>(text[i]) < 0x80 ? 1 : 0;
+        for (size_t n = 2; length == 0 && n <= 4 && i + n <= text.size(); ++n) {
+            if (isValidUtf8(text.substr(i, n))) length = n;
+        }
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(text, i, length);
+            i += length;
+        }
+    }
+    return out;
+}
+
 bool isAscii(std::string_view text) {
     const char* p = text.data();
     const char* end = p + text.size();

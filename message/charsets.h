@@ -18,6 +18,10 @@ namespace tessaly {
 // nothing above U+10FFFF).
 bool isValidUtf8(std::string_view text);
 
+// `text` with every byte that does not begin a well-formed sequence
+// replaced by U+FFFD; `text` itself when it is valid.
+std::string withInvalidUtf8Replaced(std::string_view text);
+
 // Appends the UTF-8 form of the code point `code` (at most U+10FFFF).
 void appendUtf8(std::string& out, uint32_t code);
 

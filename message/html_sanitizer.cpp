@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "message/attribute_text.h"
+#include "message/charsets.h"
 #include "message/css_filter.h"
 #include "message/html_nesting.h"
 #include "message/html_urls.h"
@@ -324,7 +325,9 @@ std::string sanitizeHtml(std::string_view html, const ContentIdResolver& resolve
     GumboOutput* output = gumbo_parse_with_options(&options, html.data(), html.size());
     std::string safe = Writer(resolveContentId).document(*output->root);
     gumbo_destroy_output(&options, output);
-    return safe;
+    // gumbo can write an out-of-range numeric character reference as a
+    // stray byte; the copy declares UTF-8, so it must be UTF-8.
+    return withInvalidUtf8Replaced(safe);
 }
 
 }  // namespace tessaly

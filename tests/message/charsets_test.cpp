@@ -117,10 +117,14 @@ TEST(Charsets, Utf8Checks) {
     for (const Row& row : rows) {
         EXPECT_EQ(isValidUtf8(row.bytes), row.valid) << row.bytes;
         EXPECT_TRUE(isValidUtf8(ensureUtf8(row.bytes))) << row.bytes;
+        EXPECT_TRUE(isValidUtf8(withInvalidUtf8Replaced(row.bytes))) << row.bytes;
         if (row.valid) {
             EXPECT_EQ(ensureUtf8(row.bytes), row.bytes);
+            EXPECT_EQ(withInvalidUtf8Replaced(row.bytes), row.bytes);
         }
     }
+    // Each bad byte becomes one U+FFFD; good sequences around it stay.
+    EXPECT_EQ(withInvalidUtf8Replaced("a\xEE\xC3\xA9\xE2\x82z"), "a\xEF\xBF\xBD\xC3\xA9\xEF\xBF\xBD\xEF\xBF\xBDz");
     // The five bytes windows-1252 leaves open stay C1 controls.
     EXPECT_EQ(windows1252ToUtf8("\x81\x8D\x8F\x90\x9D"), "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
 }
