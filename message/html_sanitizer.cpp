@@ -89,7 +89,12 @@ public:
     explicit Writer(const ContentIdResolver& resolve) : resolve_(resolve) {}
 
     std::string document(const GumboNode& html) {
-        out_ = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">";
+        // The policy repeats what the copy already is, in case a browser
+        // reads some part of it otherwise than gumbo: it loads nothing but
+        // inline styles, images beside it and inline image data.
+        out_ = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+               "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+               "img-src 'self' file: data:; style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'\">";
         const GumboNode* body = nullptr;
         for (const GumboNode* child : children(html)) {
             if (child->type != GUMBO_NODE_ELEMENT) continue;
@@ -264,19 +269,23 @@ private:
     std::optional<std::string> imageUrl(std::string_view value) const {
         const std::string url = normalizedUrl(value);
         const std::string scheme = urlScheme(url);
-        if (scheme == "cid") {
-            const std::optional<std::string> file = resolve_ ? resolve_(percentDecoded(url.substr(4))) : std::nullopt;
+        // A "cid:" reference, or a relative one that may name a part by its
+        // content location (as Outlook writes them).
+        const bool cid = scheme == "cid";
+        if (cid || (scheme.empty() && !url.empty() && url[0] != '/' && url[0] != '\\')) {
+            const std::optional<std::string> file =
+                resolve_ ? resolve_(cid ? "cid:" + percentDecoded(url.substr(4)) : url) : std::nullopt;
             if (!file || file->empty()) return std::nullopt;
             // Bytes above ASCII percent-encoded: the URL stays UTF-8 whatever
-            // the name's bytes; a name with ":" before any "/" must not read
-            // as a scheme.
-            std::string encoded;
+            // the name's bytes. Always below the copy's own folder: a name
+            // must not read as a scheme ("javascript:x.png") nor as another
+            // host ("//host/x.png").
+            std::string encoded = "./";
             for (const char c : attributeText(*file)) {
                 if (static_cast<unsigned char>(c) < 0x80) encoded += c;
                 else encoded += percentEncoded(std::string_view(&c, 1), "");
             }
-            const size_t colon = encoded.find(':');
-            return colon == std::string::npos || encoded.find('/') < colon ? encoded : "./" + encoded;
+            return encoded;
         }
         if (isInlineImageData(url)) return escaped(url, true);
         return std::nullopt;

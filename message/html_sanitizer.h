@@ -10,10 +10,11 @@
 
 namespace tessaly {
 
-// The file name (relative to the safe copy) of the saved part with this
-// content id, or none when the message has no such part. The sanitizer
-// makes the URL of it.
-using ContentIdResolver = std::function<std::optional<std::string>(std::string_view contentId)>;
+// The file name (relative to the safe copy) of the saved part that an
+// image reference names, or none when the message has no such part. The
+// reference is "cid:" + the content id (percent-decoded) or a relative URL
+// as written (a content location); the sanitizer makes the URL of the name.
+using ContentIdResolver = std::function<std::optional<std::string>(std::string_view reference)>;
 
 // `html` (UTF-8; invalid bytes read as U+FFFD) parsed as a browser parses
 // it and written back as a complete UTF-8 document holding only allowed
@@ -25,7 +26,7 @@ using ContentIdResolver = std::function<std::optional<std::string>(std::string_v
 //   unknown elements), replaced by its children;
 // - no event handlers, no URL but http, https and mailto in links, which
 //   open outside the frame (target="_blank" rel="noopener noreferrer");
-// - images only from "cid:" references the resolver knows and inline PNG,
+// - images only from references the resolver knows and inline PNG,
 //   GIF, JPEG and WebP data; any other image becomes its alt text, for a
 //   remote image a link to it;
 // - CSS as safeCss leaves it; comments dropped; text and attribute values

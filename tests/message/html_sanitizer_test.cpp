@@ -13,11 +13,13 @@ namespace {
 
 using namespace std::string_literals;
 
-std::optional<std::string> savedParts(std::string_view contentId) {
-    if (contentId == "logo@example.com") return "image001.png";
-    if (contentId == "odd name") return "my logo #2.png";
-    if (contentId == "colon") return "javascript:alert(1).png";
-    if (contentId == "bytes") return "caf\xe9.png";
+std::optional<std::string> savedParts(std::string_view reference) {
+    if (reference == "cid:logo@example.com") return "image001.png";
+    if (reference == "cid:odd name") return "my logo #2.png";
+    if (reference == "cid:colon") return "javascript:alert(1).png";
+    if (reference == "cid:bytes") return "caf\xe9.png";
+    if (reference == "cid:host") return "//t.example/x.png";
+    if (reference == "image002.gif") return "image002 - stamp.gif";
     return std::nullopt;
 }
 
@@ -32,6 +34,7 @@ std::string lower(std::string text) {
 bool remoteOnlyInLinks(const std::string& html) {
     const std::string text = lower(html);
     for (size_t i = text.find("http"); i != std::string::npos; i = text.find("http", i + 1)) {
+        if (text.compare(i, 11, "http-equiv=") == 0) continue;
         if (i < 6 || text.compare(i - 6, 6, "href=\"") != 0) return false;
     }
     return true;
@@ -129,7 +132,7 @@ TEST(HtmlSanitizer, OrdinaryMailStaysReadable) {
              "<p style=\"color:#333; font-family: Arial\">",
              "<a href=\"https://example.com/p?a=1&amp;b=2\" target=\"_blank\" rel=\"noopener noreferrer\">the page</a>",
              "<a href=\"mailto:me@example.com\" target=\"_blank\" rel=\"noopener noreferrer\">write</a>",
-             "<img src=\"image001.png\" alt=\"Logo\" width=\"120\">", "<blockquote>quoted &lt;text&gt;</blockquote>",
+             "<img src=\"./image001.png\" alt=\"Logo\" width=\"120\">", "<blockquote>quoted &lt;text&gt;</blockquote>",
          }) {
         EXPECT_NE(out.find(kept), std::string::npos) << kept << "\n" << out;
     }
@@ -141,12 +144,16 @@ TEST(HtmlSanitizer, ImagesFromPartsDataOrLinks) {
         const char* html;
         const char* expected;
     } const rows[] = {
-        {"cid percent-encoded", "<img src=\"CID:logo%40example.com\">", "<img src=\"image001.png\">"},
-        {"saved name escaped for the URL", "<img src=\"cid:odd%20name\">", "<img src=\"my logo %232.png\">"},
+        {"cid percent-encoded", "<img src=\"CID:logo%40example.com\">", "<img src=\"./image001.png\">"},
+        {"saved name escaped for the URL", "<img src=\"cid:odd%20name\">", "<img src=\"./my logo %232.png\">"},
         {"saved name that reads as a scheme", "<img src=\"cid:colon\">", "<img src=\"./javascript:alert(1).png\">"},
-        {"saved name in bytes, not UTF-8", "<img src=\"cid:bytes\">", "<img src=\"caf%E9.png\">"},
-        {"cid background", "<table><tr><td background=\"cid:logo@example.com\">", "<td background=\"image001.png\">"},
+        {"saved name that reads as another host", "<img src=\"cid:host\">", "<img src=\".///t.example/x.png\">"},
+        {"saved name in bytes, not UTF-8", "<img src=\"cid:bytes\">", "<img src=\"./caf%E9.png\">"},
+        {"cid background", "<table><tr><td background=\"cid:logo@example.com\">", "<td background=\"./image001.png\">"},
         {"unresolved cid leaves the alt text", "<img src=\"cid:gone\" alt=\"Chart\">", "<body>Chart</body>"},
+        {"content location of a saved part", "<img src=\" image002.gif\">", "<img src=\"./image002 - stamp.gif\">"},
+        {"other relative image leaves the alt text", "<img src=\"images/x.png\" alt=\"X\">", "<body>X</body>"},
+        {"absolute path is never a content location", "<img src=\"/image002.gif\" alt=\"Y\">", "<body>Y</body>"},
         {"inline PNG kept", "<img src=\" data:image/png;base64,iVBO\">", "<img src=\"data:image/png;base64,iVBO\">"},
         {"remote image becomes a link", "<p><img src=\"https://t.example/a.png\" alt=\"Sale\">",
          "<a href=\"https://t.example/a.png\" target=\"_blank\" rel=\"noopener noreferrer\">Sale</a>"},

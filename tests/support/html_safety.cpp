@@ -51,6 +51,16 @@ std::string textOf(const GumboNode& node) {
     return text;
 }
 
+// A content security policy only takes away, unless it reports (which
+// a policy in a meta element may not, but a browser could still try).
+bool isRestrictingPolicy(const GumboElement& meta, const std::string& name) {
+    const GumboAttribute* equiv = gumbo_get_attribute(&meta.attributes, "http-equiv");
+    const GumboAttribute* content = gumbo_get_attribute(&meta.attributes, "content");
+    if (!equiv || !content || folded(equiv->value) != "content-security-policy") return false;
+    if (folded(content->value).find("report") != std::string::npos) return false;
+    return name == "http-equiv" || name == "content";
+}
+
 void checkElement(const GumboNode& node, std::vector<std::string>& found) {
     const GumboElement& element = node.v.element;
     const std::string tag = gumbo_normalized_tagname(element.tag);
@@ -67,7 +77,9 @@ void checkElement(const GumboNode& node, std::vector<std::string>& found) {
         const std::string value = folded(attr.value);
         const std::string where = tag + " " + name + "=" + attr.value;
         if (startsWith(name, "on")) found.push_back("handler " + where);
-        if (element.tag == GUMBO_TAG_META && name != "charset") found.push_back("meta " + where);
+        if (element.tag == GUMBO_TAG_META && name != "charset" && !isRestrictingPolicy(element, name)) {
+            found.push_back("meta " + where);
+        }
         // The scheme decides what a link does; browsers read "https:/x" and
         // "https:x" as https as well.
         if (name == "href" && !(startsWith(value, "http:") || startsWith(value, "https:") || startsWith(value, "mailto:"))) {
