@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "archive/file_system_names.h"
+#include "archive/safe_copy.h"
 #include "message/attribute_text.h"
 #include "message/body_html.h"
 #include "message/decoding.h"
@@ -112,10 +113,94 @@ std::string fittedName(std::string_view head, const std::string& tail, std::stri
     return fitted;
 }
 
+// The first free name of head + tail + extension in `attachmentDirectory`:
+// as it is, or with ";2", ";3" ... after the tail.
+std::string uniqueName(ArchiveWriter& writer, SavedParts& saved, const std::string& attachmentDirectory,
+                       std::string_view head, const std::string& tail, std::string_view extension) {
+    // The numbers an earlier part of this name found taken are not
+    // tried again.
+    const std::string first = attachmentDirectory + fittedName(head, tail, extension);
+    for (uint32_t n = writer.names().firstToTry(first);; ++n) {
+        const std::string candidate = fittedName(head, n == 1 ? tail : tail + ";" + std::to_string(n), extension);
+        const std::string lower = asciiLower(candidate);
+        if (saved.usedNames.count(lower) || writer.batch().isNameTaken(attachmentDirectory + candidate)) continue;
+        saved.usedNames.insert(lower);
+        writer.names().took(first, n);
+        return candidate;
+    }
+}
+
+// HTML bodies up to this size get a safe copy; the parser needs many times
+// the size of its input.
+constexpr size_t kLargestShownHtml = 16u << 20;
+
+// Writes one file of the message, staged. A file that cannot be created is
+// logged and left out; one that cannot be written whole, or not created for
+// lack of space, makes the whole message fail. Returns whether it is kept.
+bool saveFile(ArchiveWriter& writer, MessageFiles& files, const std::string& directory, const std::string& name,
+              std::string_view bytes, const FILETIME& fileTime) {
+    JobRun& run = writer.run();
+    auto file = std::make_unique<OutputFile>();
+    const bool created = file->createStaged(directory + name, writer.temporaries());
+    if (created) {
+        if (!bytes.empty()) file->write(bytes.data(), bytes.size());
+        file->setTime(fileTime);
+    }
+    if (!created || !file->complete()) {
+        const int error = lastSystemError();
+        run.messageNote("Error: <a href=\"help:err_createattach.html\">unable to create</a> " +
+                        htmlEscape(name) + " - " + htmlEscape(systemErrorText()));
+        // A half-written file, or a full disk: a later run should find
+        // the message not yet archived and write it whole.
+        if (created || isOutOfSpace(error)) files.markIncomplete(error);
+        stopWhenDiskLost(run, error);
+        return false;
+    }
+    files.keepAttachment(std::move(file));
+    return true;
+}
+
+bool saveFile(ArchiveWriter& writer, MessageFiles& files, const std::string& directory, const std::string& name,
+              const char* start, const char* end, const FILETIME& fileTime) {
+    return saveFile(writer, files, directory, name,
+                    start ? std::string_view(start, static_cast<size_t>(end - start)) : std::string_view(),
+                    fileTime);
+}
+
+// An HTML part the page shows: the message's body or one of its
+// alternatives, not a file attached by name.
+bool isHtmlBody(const tagMessagePart& part) {
+    return part.kind == PartKind::Html && part.declaredName.empty() &&
+           asciiLower(part.disposition).find("attachment") == std::string::npos;
+}
+
+bool holdsText(const tagMessagePart& part) {
+    if (part.kind == PartKind::Text) return true;
+    for (const tagMessagePart* child = part.firstChild; child; child = child->nextSibling) {
+        if (holdsText(*child)) return true;
+    }
+    return false;
+}
+
+// Whether the HTML body is the alternative of a text the page shows: it is
+// below a multipart/alternative (of its own message) that holds a text, or
+// beside the plain body of an Outlook message.
+bool hasTextAlternative(const tagMessagePart& part) {
+    for (const tagMessagePart* up = part.parent; up && up->kind != PartKind::Message; up = up->parent) {
+        if (up->kind == PartKind::Alternative) return holdsText(*up);
+    }
+    for (const tagMessagePart* sibling = part.parent ? part.parent->firstChild : nullptr; sibling;
+         sibling = sibling->nextSibling) {
+        if (sibling->kind == PartKind::Text && sibling->bodyFormat == BodyFormat::OutlookText) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, const ArchiveName& name,
                   const std::string& attachmentDirectory) {
+    std::vector<const tagMessagePart*> bodies;
     TPartIterator parts(&info.rootPart);
     while (tagMessagePart* part = parts.next()) {
         if (part->fileName.empty() && part->bodyFormat == BodyFormat::BinHex) {
@@ -143,19 +228,9 @@ void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, 
             own.empty() ? name.name + name.stamp + "(" + std::to_string(part->partNumber) + ")"
                         : " - " + name.stamp;
 
-        // The numbers an earlier part of this name found taken are not
-        // tried again.
-        const std::string first = attachmentDirectory + fittedName(own, tail, extension);
-        for (uint32_t n = writer.names().firstToTry(first);; ++n) {
-            const std::string candidate =
-                fittedName(own, n == 1 ? tail : tail + ";" + std::to_string(n), extension);
-            const std::string lower = asciiLower(candidate);
-            if (saved.usedNames.count(lower) || writer.batch().isNameTaken(attachmentDirectory + candidate)) continue;
-            part->fileName = candidate;
-            saved.usedNames.insert(lower);
-            writer.names().took(first, n);
-            break;
-        }
+        const bool body = isHtmlBody(*part);
+        part->fileName = uniqueName(writer, saved, attachmentDirectory, own, tail, extension);
+        if (body) bodies.push_back(part);
 
         if (part->declaredName.empty()) {
             part->declaredName = unnamedLabel(saved, *part) + extensionOf(part->fileName);
@@ -167,12 +242,21 @@ void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, 
             }
         }
     }
+    // Named after every saved part, so that no part's name depends on them.
+    for (const tagMessagePart* body : bodies) {
+        const std::string extension = extensionOf(body->fileName);
+        const std::string_view head = std::string_view(body->fileName).substr(0, body->fileName.size() - extension.size());
+        saved.shownHtml[body] = {uniqueName(writer, saved, attachmentDirectory, head, " (safe copy)", ".html"),
+                                 hasTextAlternative(*body)};
+    }
 }
 
-void writeAttachmentFiles(ArchiveWriter& writer, TMessageInfo& info, const SavedParts& saved,
+void writeAttachmentFiles(ArchiveWriter& writer, TMessageInfo& info, SavedParts& saved,
                           const std::string& attachmentDirectory, MessageFiles& files) {
     JobRun& run = writer.run();
     DecodeContext& decoder = writer.decoder();
+    // Images a folded frame shows stay in the image block too.
+    std::unordered_set<std::string> foldedImages;
     TPartIterator parts(&info.rootPart);
     while (tagMessagePart* part = parts.next()) {
         if (!isSaved(part->kind)) continue;
@@ -185,6 +269,7 @@ void writeAttachmentFiles(ArchiveWriter& writer, TMessageInfo& info, const Saved
         const bool decoded = decodeSavedPart(decoder, *part, start, end);
         decoder.endDecoding();
         std::string rewritten;
+        const std::string_view decodedHtml(start, start ? static_cast<size_t>(end - start) : 0);
         // A reason with a success: the part was cut short, and what it held
         // is saved.
         if (!decoder.decodeError().empty()) {
@@ -200,23 +285,18 @@ void writeAttachmentFiles(ArchiveWriter& writer, TMessageInfo& info, const Saved
             end = start + rewritten.size();
         }
 
-        auto file = std::make_unique<OutputFile>();
-        const bool created = file->createStaged(attachmentDirectory + part->fileName, writer.temporaries());
-        if (created) {
-            if (start) file->write(start, static_cast<size_t>(end - start));
-            file->setTime(info.fileTime);
+        const bool kept = saveFile(writer, files, attachmentDirectory, part->fileName, start, end, info.fileTime);
+        const auto shown = saved.shownHtml.find(part);
+        if (shown == saved.shownHtml.end()) continue;
+        // A body that did not decode, or too large to parse in bounded
+        // memory, is shown by its link alone.
+        if (!kept || !decoded || !decodedHtml.data() || decodedHtml.size() > kLargestShownHtml ||
+            !saveFile(writer, files, attachmentDirectory, shown->second.fileName,
+                      safeCopyOf(decoder.charsets(), *part, decodedHtml, saved.contentIds,
+                                 shown->second.folded ? foldedImages : saved.imagesInFrames),
+                      info.fileTime)) {
+            saved.shownHtml.erase(shown);
         }
-        if (!created || !file->complete()) {
-            const int error = lastSystemError();
-            run.messageNote("Error: <a href=\"help:err_createattach.html\">unable to create</a> " +
-                            htmlEscape(part->fileName) + " - " + htmlEscape(systemErrorText()));
-            // A half-written file, or a full disk: a later run should find
-            // the message not yet archived and write it whole.
-            if (created || isOutOfSpace(error)) files.markIncomplete(error);
-            stopWhenDiskLost(run, error);
-            continue;
-        }
-        files.keepAttachment(std::move(file));
     }
 }
 

@@ -189,9 +189,6 @@ void writeAttachmentBlock(std::string& page, TMessageInfo& info) {
     page += block;
 }
 
-// The text parts of the message `root` opens (the whole message, or one
-// embedded in it), in the iterator's order, leaving out the messages
-// embedded in it; those are appended to `embedded`, in the same order.
 // The nearest Message part above `part` below `scope`'s parent, or null.
 const tagMessagePart* enclosingMessage(const tagMessagePart& part, const tagMessagePart& scope) {
     for (const tagMessagePart* up = part.parent; up && up != scope.parent; up = up->parent) {
@@ -200,7 +197,12 @@ const tagMessagePart* enclosingMessage(const tagMessagePart& part, const tagMess
     return nullptr;
 }
 
-std::vector<const tagMessagePart*> textsOf(const tagMessagePart& root, std::vector<const tagMessagePart*>& embedded) {
+// The text parts and shown HTML bodies of the message `root` opens (the
+// whole message, or one embedded in it), in the iterator's order, leaving
+// out the messages embedded in it; those are appended to `embedded`, in the
+// same order.
+std::vector<const tagMessagePart*> textsOf(const tagMessagePart& root, const SavedParts& saved,
+                                           std::vector<const tagMessagePart*>& embedded) {
     std::vector<const tagMessagePart*> texts;
     TPartIterator parts(const_cast<tagMessagePart*>(&root));
     while (const tagMessagePart* part = parts.next()) {
@@ -209,9 +211,26 @@ std::vector<const tagMessagePart*> textsOf(const tagMessagePart& root, std::vect
             if (part->parent == message && !enclosingMessage(*message, root)) embedded.push_back(part);
             continue;
         }
-        if (part->kind == PartKind::Text) texts.push_back(part);
+        if (part->kind == PartKind::Text || saved.shownHtml.count(part)) texts.push_back(part);
     }
     return texts;
+}
+
+// An HTML body in a sandboxed frame of its safe copy: nothing in it runs
+// (no allow-scripts), its links open outside. Same origin only lets it show
+// the saved images beside it: from file:// a frame of no origin may not.
+// The size attributes give way to any stylesheet.
+void writeFrame(std::string& page, const SavedParts::ShownHtml& shown) {
+    const std::string frame =
+        "<iframe sandbox=\"allow-same-origin allow-popups allow-popups-to-escape-sandbox\" referrerpolicy=\"no-referrer\" "
+        "width=\"100%\" height=\"600\" title=\"The formatted message\" src=\"attachments/" +
+        attributeText(shown.fileName) + "\"></iframe>\r\n";
+    if (shown.folded) {
+        page += "<details class=\"formatted\">\r\n<summary>Show the formatted version</summary>\r\n" + frame +
+                "</details>\r\n\r\n";
+    } else {
+        page += "<div class=\"formatted\">\r\n" + frame + "</div>\r\n\r\n";
+    }
 }
 
 // Above the texts of an embedded message, its headers as the page's own.
@@ -226,17 +245,22 @@ void writeEmbeddedHeaders(std::string& page, const EmbeddedHeaders& headers) {
     page += out;
 }
 
-// The message's own texts, then each embedded message's headers and texts.
-void writeTextBlock(DecodeContext& decoder, std::string& page, TMessageInfo& info) {
+// The message's own texts and HTML bodies, then each embedded message's
+// headers, texts and HTML bodies.
+void writeTextBlock(DecodeContext& decoder, std::string& page, TMessageInfo& info, const SavedParts& saved) {
     bool opened = false;
     std::vector<const tagMessagePart*> roots{&info.rootPart};
     for (size_t i = 0; i < roots.size(); ++i) {
-        const std::vector<const tagMessagePart*> texts = textsOf(*roots[i], roots);
+        const std::vector<const tagMessagePart*> texts = textsOf(*roots[i], saved, roots);
         if (texts.empty()) continue;
         if (!opened) page += "<div class=\"texts\">\r\n\r\n";
         opened = true;
         if (roots[i]->embedded) writeEmbeddedHeaders(page, *roots[i]->embedded);
         for (const tagMessagePart* part : texts) {
+            if (const auto shown = saved.shownHtml.find(part); shown != saved.shownHtml.end()) {
+                writeFrame(page, shown->second);
+                continue;
+            }
             const char* start = part->bodyStart;
             const char* end = part->bodyEnd;
             const bool flowed = convertText(decoder, *part, start, end);
@@ -248,11 +272,12 @@ void writeTextBlock(DecodeContext& decoder, std::string& page, TMessageInfo& inf
     if (opened) page += "</div>\r\n\r\n\r\n";
 }
 
-void writeImageBlock(std::string& page, TMessageInfo& info) {
+// The saved images, but those a frame above already shows.
+void writeImageBlock(std::string& page, TMessageInfo& info, const SavedParts& saved) {
     std::string block;
     TPartIterator parts(&info.rootPart);
     while (const tagMessagePart* part = parts.next()) {
-        if (part->kind != PartKind::Image) continue;
+        if (part->kind != PartKind::Image || saved.imagesInFrames.count(part->fileName)) continue;
         if (block.empty()) block = "<div class=\"images\">\r\n";
         block += "<img src=\"attachments/" + attributeText(part->fileName) + "\">\r\n";
     }
@@ -296,8 +321,8 @@ void writeHtmlMessage(TargetFolder& target, TMessageInfo& info) {
     std::string page = headBuffer(info, target.pageSubfolder());
     writeAttachmentFiles(writer, info, saved, attachmentDirectory, files);
     writeAttachmentBlock(page, info);
-    writeTextBlock(writer.decoder(), page, info);
-    writeImageBlock(page, info);
+    writeTextBlock(writer.decoder(), page, info, saved);
+    writeImageBlock(page, info, saved);
     page += footBuffer(info);
     files.main().write(page);
     CatalogueRow row;

@@ -89,6 +89,20 @@ std::string trimmedId(const std::string& id) {
     return id.front() == '<' ? id : "<" + id + ">";
 }
 
+// The page's own words on a folded frame ("Show the formatted version")
+// are not the message's text.
+std::string withoutSummaries(std::string_view texts) {
+    std::string out;
+    size_t from = 0;
+    for (size_t at = texts.find("<summary>"); at != npos; at = texts.find("<summary>", from)) {
+        out.append(texts.substr(from, at - from));
+        const size_t close = texts.find("</summary>", at);
+        from = close == npos ? texts.size() : close + 10;
+    }
+    out.append(texts.substr(from));
+    return out;
+}
+
 }  // namespace
 
 std::string rowDirectory(const std::string& path) {
@@ -125,7 +139,7 @@ CatalogueRow rowFromPage(std::string_view page, const std::string& path) {
     if (textsAt != npos) {
         size_t end = page.find("<div class=\"images\">", textsAt);
         if (end == npos) end = footersAt != npos && footersAt > textsAt ? footersAt : page.size();
-        row.text = plainTextOfHtml(page.substr(textsAt, end - textsAt));
+        row.text = plainTextOfHtml(withoutSummaries(page.substr(textsAt, end - textsAt)));
         // Blank lines the page's blocks leave at either end.
         const size_t first = row.text.find_first_not_of("\n ");
         const size_t last = row.text.find_last_not_of("\n ");

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "message/charsets.h"
-#include "sources/mailbox.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -44,27 +43,6 @@ std::map<std::string, std::string> readTree(const fs::path& root) {
     return files;
 }
 
-// Archives `text` as the mailbox job would hand it on, markers included.
-std::string archive(const std::string& text, const fs::path& out, bool html) {
-    const std::string box = "From golden@example.com Thu Sep  5 14:30:07 2002\n" + text;
-    std::string problems;
-    {
-        test::TestFolder folder(out.string(), html);
-        MailboxScanEvents events;
-        events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
-            const char* body = std::find(start, end, '\n') + 1;
-            folder.run.startMessage();
-            folder.target.archiveRawMessage(body, static_cast<size_t>(end - body), markers, true);
-            folder.run.finishMessage();
-        };
-        scanMailbox(box.data(), box.data() + box.size(), events);
-        folder.writer.closeFolder();
-        folder.run.endRun();
-        for (const std::string& line : folder.test.lines) problems += line + "\n";
-    }
-    return problems;
-}
-
 class Golden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Golden, ArchivedFilesMatch) {
@@ -72,8 +50,8 @@ TEST_P(Golden, ArchivedFilesMatch) {
     const std::string text = test::readFile((kDataDir / (name + ".eml")).string());
     test::TempDir dir;
     const fs::path actual = dir.path();
-    std::string problems = archive(text, actual / "html", true);
-    problems += archive(text, actual / "eml", false);
+    std::string problems = test::archiveMessages(text, (actual / "html").string(), true);
+    problems += test::archiveMessages(text, (actual / "eml").string(), false);
     test::writeFile((actual / "problems.txt").string(), problems);
 
     const fs::path expected = kDataDir / (name + ".expected");
@@ -98,8 +76,8 @@ TEST(GoldenCharsets, PageIsUtf8AndShowsEveryCharacter) {
     const std::string text = test::readFile((kDataDir / "mixed-charsets.eml").string());
     test::TempDir dir;
     const fs::path out = dir.path();
-    archive(text, out / "html", true);
-    archive(text, out / "eml", false);
+    test::archiveMessages(text, (out / "html").string(), true);
+    test::archiveMessages(text, (out / "eml").string(), false);
     std::string page;
     for (const auto& [path, bytes] : readTree(out)) {
         EXPECT_TRUE(isValidUtf8(path)) << path;

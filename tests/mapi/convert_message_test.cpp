@@ -3,6 +3,7 @@
 // unreadable messages, the EML refusal, RTF synchronisation and dates.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -253,7 +254,15 @@ TEST_F(ConvertTest, BodyChoice) {
         for (const auto& entry : fs::directory_iterator(fresh.path())) {
             if (entry.path().extension() == ".html") text = readFile(entry.path().string());
         }
-        const std::map<std::string, std::string> files = savedIn(fresh.path());
+        std::map<std::string, std::string> files = savedIn(fresh.path());
+        // An HTML body also has its safe copy, which the page shows folded
+        // below the plain body.
+        const bool html = c.savedEnding == ".html";
+        const auto copy = std::find_if(files.begin(), files.end(),
+                                       [](const auto& file) { return contains(file.first, " (safe copy).html"); });
+        EXPECT_EQ(copy != files.end(), html) << c.why;
+        EXPECT_EQ(contains(text, "<details class=\"formatted\">"), html) << c.why;
+        if (copy != files.end()) files.erase(copy);
         // The plain body is always the page's text.
         EXPECT_TRUE(contains(text, "<div class=\"flowed\">\r\n<p>Hello</p>\r\n\r\n<p>World</p>")) << c.why;
         if (c.label.empty()) {

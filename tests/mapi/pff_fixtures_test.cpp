@@ -140,7 +140,7 @@ TEST_F(PffTest, SampleStoresUnicodeAndAnsi) {
         ASSERT_TRUE(mount(fixture(file)));
         EXPECT_EQ(archiveAll(out.path()), "") << file;
         const auto files = archiveFiles(out.path());
-        ASSERT_EQ(files.size(), 3u) << file;  // page, HTML body, picture
+        ASSERT_EQ(files.size(), 4u) << file;  // page, HTML body and its safe copy, picture
         // The picture, as pffexport saves it.
         const std::string* jpeg = fileEnding(files, ".jpg");
         ASSERT_NE(jpeg, nullptr);

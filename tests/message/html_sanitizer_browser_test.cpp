@@ -2,84 +2,18 @@
 // a real browser from file://: the copy runs nothing (the title stays) and
 // fetches nothing (a local server sees no request). Skipped when chromium is
 // not installed.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "message/html_sanitizer.h"
+#include "support/marker_server.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
 namespace {
-
-// A loopback HTTP server that answers every request with an empty page and
-// keeps the paths asked for.
-class MarkerServer {
-public:
-    MarkerServer() {
-        socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(socket_, 16) != 0 ||
-            ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            return;
-        }
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~MarkerServer() {
-        stop_ = true;
-        ::shutdown(socket_, SHUT_RDWR);
-        ::close(socket_);
-        if (thread_.joinable()) thread_.join();
-    }
-    int port() const { return port_; }
-    std::vector<std::string> requests() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return requests_;
-    }
-
-private:
-    void serve() {
-        while (!stop_) {
-            const int client = ::accept(socket_, nullptr, nullptr);
-            if (client < 0) return;
-            // A connection opened ahead and never used must not hold up the rest.
-            const timeval wait{0, 200000};
-            ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-            char buffer[2048];
-            const ssize_t got = ::read(client, buffer, sizeof buffer);
-            if (got > 0) {
-                const std::string request(buffer, static_cast<size_t>(got));
-                std::lock_guard<std::mutex> lock(mutex_);
-                requests_.push_back(request.substr(0, request.find('\r')));
-            }
-            static const char kReply[] = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: 0\r\n\r\n";
-            (void)!::write(client, kReply, sizeof kReply - 1);
-            ::close(client);
-        }
-    }
-
-    int socket_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-    std::mutex mutex_;
-    std::vector<std::string> requests_;
-};
 
 // Every way mail has to run script or to fetch, aimed at the server at
 // MARK ("http://127.0.0.1:port/") or at the title.
@@ -111,15 +45,10 @@ protected:
     // The page's DOM after load, as chromium leaves it.
     std::string dom(const std::string& name, const std::string& html) {
         test::writeFile(dir_.file(name), html);
-        const std::string command = "timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run "
-                                    "--disable-background-networking --virtual-time-budget=3000 --user-data-dir=" +
-                                    dir_.file("profile") + " --dump-dom 'file://" + dir_.file(name) + "' 2>/dev/null > " +
-                                    dir_.file("dom.html");
-        if (std::system(command.c_str()) != 0) return "";
-        return test::readFile(dir_.file("dom.html"));
+        return test::chromiumDom("file://" + dir_.file(name), dir_.file("profile"));
     }
 
-    MarkerServer server_;
+    test::MarkerServer server_;
     test::TempDir dir_;
 };
 

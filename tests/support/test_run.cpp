@@ -1,7 +1,10 @@
 // test_run.cpp - archiving runs for the tests.
 #include "support/test_run.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "sources/mailbox.h"
 
 namespace tessaly::test {
 
@@ -60,6 +63,24 @@ void TestFolder::archive(const std::string& text, const std::vector<TMarker>& ma
     run.startMessage();
     target.archiveRawMessage(text.data(), text.size(), markers, normalizeLineEnds);
     run.finishMessage();
+}
+
+std::string archiveMessages(const std::string& messages, const std::string& root, bool html) {
+    const std::string box = "From archive@example.com Thu Sep  5 14:30:07 2002\n" + messages;
+    std::string problems;
+    TestFolder folder(root, html);
+    MailboxScanEvents events;
+    events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
+        const char* body = std::find(start, end, '\n') + 1;
+        folder.run.startMessage();
+        folder.target.archiveRawMessage(body, static_cast<size_t>(end - body), markers, true);
+        folder.run.finishMessage();
+    };
+    scanMailbox(box.data(), box.data() + box.size(), events);
+    folder.writer.closeFolder();
+    folder.run.endRun();
+    for (const std::string& line : folder.test.lines) problems += line + "\n";
+    return problems;
 }
 
 }  // namespace tessaly::test

@@ -52,4 +52,9 @@ struct TestFolder {
     void close() { writer.closeFolder(); }
 };
 
+// The messages (each with its header block first) archived into `root` as a
+// mailbox of them would be, as pages or EML files; returns the problem
+// lines, one a line.
+std::string archiveMessages(const std::string& messages, const std::string& root, bool html = true);
+
 }  // namespace tessaly::test
