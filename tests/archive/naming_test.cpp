@@ -224,9 +224,28 @@ TEST_F(DuplicateTest, OfflineMessagesAreLoggedTwicePerFolder) {
     EXPECT_EQ(lines[1], lines[0] + " Further errors of this type won't be reported for this folder.");
 }
 
+TEST(Stylesheet, StylesEveryBlockOfThePageInPlainAscii) {
+    const std::string_view css = defaultStylesheet();
+    for (const char* rule : {"body {", ".headers {", ".headers .title {", ".attachments {", ".attachment {",
+                             ".texts {", ".flowed {", ".flowed p {", ".fixed {", ".formatted iframe {",
+                             "details.formatted summary {", ".images img {", ".footers {",
+                             "@media (prefers-color-scheme: dark)", "@media print"}) {
+        EXPECT_NE(css.find(rule), std::string_view::npos) << rule;
+    }
+    int opened = 0;
+    for (size_t i = 0; i < css.size(); ++i) {
+        ASSERT_LT(static_cast<unsigned char>(css[i]), 0x80u) << i;
+        if (css[i] == '\n') {
+            ASSERT_TRUE(i > 0 && css[i - 1] == '\r') << "bare line feed at " << i;
+        }
+        opened += css[i] == '{';
+        opened -= css[i] == '}';
+    }
+    EXPECT_EQ(opened, 0);
+}
+
 TEST(Stylesheet, WrittenOnceAndNeverOverwritten) {
     test::TempDir dir;
-    EXPECT_EQ(defaultStylesheet().size(), 1145u);
     writeStylesheet(dir.path());
     EXPECT_EQ(test::readFile(dir.file("folvane.css")), defaultStylesheet());
     test::writeFile(dir.file("folvane.css"), "body {color: red;}");
