@@ -130,9 +130,9 @@ std::string uniqueName(ArchiveWriter& writer, SavedParts& saved, const std::stri
     }
 }
 
-// HTML bodies up to this size get a safe copy; the parser needs many times
-// the size of its input.
-constexpr size_t kLargestShownHtml = 16u << 20;
+// HTML bodies up to this size get a safe copy: the parser needs about
+// twenty times the size of its input (some 200 MB for 8 MB of markup).
+constexpr size_t kLargestShownHtml = 8u << 20;
 
 // Writes one file of the message, staged. A file that cannot be created is
 // logged and left out; one that cannot be written whole, or not created for
