@@ -99,5 +99,14 @@ TEST(ShownHtml, FoldedFrameAddsNothingToTheSearchText) {
     EXPECT_EQ(rowFromPage(a.page, "x.html").text, "Plain words.");
 }
 
+TEST(ShownHtml, HtmlTooLargeToParseInBoundedMemoryKeepsItsLink) {
+    std::string body = "<html><body>";
+    while (body.size() < (8u << 20) + 16) body += "<p>A long newsletter paragraph of plain words.</p>\n";
+    const Archived a = archived(kHeaders + "Content-Type: text/html\n\n" + body + "</body></html>\n");
+    EXPECT_TRUE(contains(a.page, ">message.html</a>"));
+    EXPECT_FALSE(contains(a.page, "<iframe"));
+    EXPECT_EQ(a.attachments.size(), 1u);
+}
+
 }  // namespace
 }  // namespace tessaly
