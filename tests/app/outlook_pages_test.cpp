@@ -136,7 +136,9 @@ TEST_F(OutlookPagesTest, MissingPersonalStoreFile) {
     wizard.settings.mapifn = "/nonexistent/lost.pst";
     EXPECT_TRUE(has(page("webf:mapi_folders"),
                     "<h2>lost.pst</h2>\r\n<p>Error. It was not possible to read the message-store.\r\n"
-                    "The file /nonexistent/lost.pst could not be found.</p>\r\n\r\n\r\n</body>"));
+                    "The file /nonexistent/lost.pst could not be found.</p>\r\n\r\n"
+                    "<p><a href=\"webf:intro\"><span style=\"text-decoration: none;\">&bull; </span>"
+                    "Back to the start</a></p>\r\n\r\n</body>"));
     test::writeFile(outlookFiles + "-not-a-store.pst", "not a store");
     wizard.settings.mapifn = outlookFiles + "-not-a-store.pst";
     EXPECT_TRUE(has(page("webf:mapi_folders"),
