@@ -24,7 +24,8 @@ void writePackedMailboxes(Wizard& wizard, std::string& page) {
     const ArchiveRun& run = wizard.run;
     page += "<div class=\"alternate\">\r\n";
     if (run.packedMailboxes.empty()) {
-        if (run.folderCount == 0 && !run.stopRequested) {
+        // Without a problem line, no folder was skipped: none held .eml files.
+        if (run.folderCount == 0 && !run.stopRequested && run.problemLog.empty()) {
             page += "<p>No mailbox file was written: there are no .eml files in " +
                     htmlEscape(displayPath(wizard.settings.emldir)) + " or in the folders below it.</p>\r\n";
         } else {

@@ -124,6 +124,15 @@ TEST_F(RoutesTest, OutlookExpressStoreFolderChosenAsAFolderOrByItsFolderTree) {
     EXPECT_EQ(wizard.settings.source, "dbx");
     EXPECT_TRUE(shown("name=\"dbxfolders\""));  // the store's tree, ticked
 
+    // Archived with its tree: a folder below another lands below it.
+    const std::string ticks = "webf:save?eid1=on&eid2=on&dbxfolders=on&mailsource=dbx";
+    followLink(wizard, ticks, decodeQuery(ticks));
+    const std::string go = "webf:go?savedir=" + percentEncode(dir.file("archive")) + "&saveformat=eml&usesubfolders=yes";
+    followLink(wizard, go, decodeQuery(go));
+    EXPECT_EQ(wizard.nav.currentPage, "webf:done");
+    EXPECT_TRUE(fs::is_directory(dir.file("archive/Local Folders/Inbox/Projects")));
+    EXPECT_GT(run.messageCount, 0u);
+
     // Folders.dbx picked among the files stands for its folder.
     dispatch(wizard, "webf:intro");
     wizard.settings.dbxdir.clear();
