@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/dispatch.h"
 #include "app/page_frame.h"
 #include "app/startup.h"
 #include "mapi/mapi_state.h"
@@ -129,6 +130,29 @@ TEST_F(OutlookPagesTest, FolderPageOfAPersonalStoreFile) {
     EXPECT_TRUE(has(again, "<input type=\"checkbox\" checked name=\"eid1\"> tmp</div>"));
     // The save page is named after the file and writes HTML.
     EXPECT_TRUE(has(page("webf:save"), "<h2>tika-testPST_variousBodyTypes.pst</h2>"));
+}
+
+// Outlook messages are written as HTML only: an EML choice left in the
+// settings (or typed into the form) does not reach the run.
+TEST_F(OutlookPagesTest, OutlookRunsWriteHtmlWhateverFormatWasChosen) {
+    startWizard(wizard, {kFixtures + "/tika-testPST_variousBodyTypes.pst"});
+    ASSERT_TRUE(showFirstPage(wizard));
+    wizard.settings.viruswarned = true;
+    const std::string ticks = "webf:save?eid0=on&eid1=on&mapifolders=on&mailsource=mapi";
+    followLink(wizard, ticks, decodeQuery(ticks));
+    test::TempDir archive;
+    const std::string go = "webf:go?savedir=" + percentEncode(archive.path()) + "&saveformat=eml";
+    followLink(wizard, go, decodeQuery(go));
+    ASSERT_GT(run.messageCount, 0u);
+    size_t pages = 0;
+    size_t emlFiles = 0;
+    for (const auto& e : fs::recursive_directory_iterator(archive.path())) {
+        pages += e.path().extension() == ".html" && e.path().string().find("/.tessaly/") == std::string::npos;
+        emlFiles += e.path().extension() == ".eml";
+    }
+    EXPECT_GT(pages, 0u);
+    EXPECT_EQ(emlFiles, 0u);
+    EXPECT_EQ(shell.lastPage().find("help:err_psteml"), std::string::npos);
 }
 
 TEST_F(OutlookPagesTest, MissingPersonalStoreFile) {
