@@ -1,8 +1,11 @@
 // finish_page.cpp - the archiving page shown during a run and the finish
 // page with the run's statistics and problems.
+#include "app/display_path.h"
 #include "app/finish_stats.h"
 #include "app/page_frame.h"
 #include "app/pages.h"
+#include "message/text.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 
 namespace tessaly {
@@ -13,6 +16,45 @@ void writeArchivingPage(Wizard& wizard, std::string& page, const std::string&) {
     wizard.run.problemLog.clear();
 }
 
+namespace {
+
+// The mailbox packer writes no archive: its finish page says where each
+// mailbox went, and leads on to archiving them.
+void writePackedMailboxes(Wizard& wizard, std::string& page) {
+    const ArchiveRun& run = wizard.run;
+    page += "<div class=\"alternate\">\r\n";
+    if (run.packedMailboxes.empty()) {
+        // Without a problem line, no folder was skipped: none held .eml files.
+        if (run.folderCount == 0 && !run.stopRequested && run.problemLog.empty()) {
+            page += "<p>No mailbox file was written: there are no .eml files in " +
+                    htmlEscape(displayPath(wizard.settings.emldir)) + " or in the folders below it.</p>\r\n";
+        } else {
+            page += "<p>No mailbox file was written.</p>\r\n";
+        }
+        page += "<div class=\"option\"><a href=\"webf:emlbmf\">";
+        page += kBullet;
+        page += "Choose another folder</a></div>\r\n";
+    } else {
+        page += run.packedMailboxes.size() == 1 ? "<p>The mailbox file was written here:</p>\r\n"
+                                                : "<p>The mailbox files were written here:</p>\r\n";
+        for (const PackedMailbox& mailbox : run.packedMailboxes) {
+            page += "<p style=\"margin-left: 3ex;\">" + htmlEscape(mailbox.path);
+            if (!mailbox.takenPath.empty()) {
+                page += "<br>\r\n(" + htmlEscape(baseName(mailbox.takenPath)) +
+                        " was there already, and is left as it is)";
+            }
+            page += "</p>\r\n";
+        }
+        page += "<p>What next?</p>\r\n<div class=\"option\"><a href=\"dlg:eml_mailboxes\">";
+        page += kBullet;
+        page += run.packedMailboxes.size() == 1 ? "Archive this mailbox now" : "Archive these mailboxes now";
+        page += "</a></div>\r\n";
+    }
+    page += "</div>\r\n\r\n";
+}
+
+}  // namespace
+
 void writeFinishPage(Wizard& wizard, std::string& page, const std::string&) {
     const ArchiveRun& run = wizard.run;
     writeToolbar(wizard, page, "help:done.html", true);
@@ -22,6 +64,10 @@ void writeFinishPage(Wizard& wizard, std::string& page, const std::string&) {
         page += "<div class=\"log\">\r\n<p>There were some problems:</p>\r\n";
         page += run.problemLog.view();
         page += "</div>\r\n\r\n";
+    }
+    if (asciiLower(wizard.settings.source) == "eml") {
+        writePackedMailboxes(wizard, page);
+        return;
     }
     page += "<div class=\"alternate\">\r\n<p>What next?</p>\r\n";
     if (pathExists(wizard.settings.savedir + "/index.html")) {

@@ -44,7 +44,7 @@ std::string tenthsText(uint32_t t) {
 
 std::string finishSummaryHtml(const ArchiveRun& run) {
     std::string out = "<p style=\"margin-bottom: 1ex;\">Archiving ";
-    out += run.stopRequested ? "was terminated.</p>" : "is finished.</p>";
+    out += run.stopRequested ? "was stopped.</p>" : "is finished.</p>";
     out += "<p style=\"margin-top: 1ex; margin-bottom: 1ex; margin-left: 3ex;\">\r\n";
     out += countPhrase(run.folderCount, " folder", " folders") + "<br>\r\n";
     out += countPhrase(run.messageCount, " message total", " messages total");

@@ -20,7 +20,7 @@ std::string durationText(uint32_t ms);
 // Tenths as 5.7, or whole from 10 up (rounded).
 std::string tenthsText(uint32_t tenths);
 
-// The finish page's summary: whether the run finished or was terminated,
+// The finish page's summary: whether the run finished or was stopped,
 // then the counts, sizes and rates, as HTML lines ending in "<br>\r\n".
 std::string finishSummaryHtml(const ArchiveRun& run);
 

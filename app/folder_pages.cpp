@@ -60,6 +60,12 @@ void writeIndent(std::string& page, int level) {
 
 }  // namespace
 
+void writeBackToStart(std::string& page) {
+    page += "<p><a href=\"webf:intro\">";
+    page += kBullet;
+    page += "Back to the start</a></p>\r\n";
+}
+
 std::string indentationText(int level) {
     const long tenths = 14L * std::max(level, 0);
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
@@ -80,7 +86,10 @@ void writeDbxFoldersPage(Wizard& wizard, std::string& page, const std::string&) 
         }
         page += "<p><a href=\"webf:dbx_folders\">";
         page += kBullet;
-        page += "Try again</a></p>\r\n";
+        page += "Try again</a></p>\r\n<p><a href=\"dlg:dbx_store\">";
+        page += kBullet;
+        page += "Browse for a store folder...</a></p>\r\n";
+        writeBackToStart(page);
         return;
     }
 
@@ -145,6 +154,7 @@ void writeMapiFoldersPage(Wizard& wizard, std::string& page, const std::string&)
             }
             page += ". <a href=\"help:err_nooutlook.html\">(read more)</a></p>\r\n\r\n";
         }
+        writeBackToStart(page);
         return;
     }
 

@@ -13,14 +13,20 @@ MailFileKind mailFileKind(std::string_view path) {
     return ext == ".pst" ? MailFileKind::Pst : ext == ".dbx" ? MailFileKind::Dbx : MailFileKind::Mailbox;
 }
 
+std::vector<std::vector<std::string>> filesByKind(const std::vector<std::string>& paths) {
+    std::vector<std::vector<std::string>> byKind(3);
+    for (const std::string& path : paths) byKind[static_cast<size_t>(mailFileKind(path))].push_back(path);
+    return byKind;
+}
+
 std::vector<std::string> filesOfOneKind(const std::vector<std::string>& paths) {
-    std::vector<std::string> byKind[3];
-    for (const std::string& path : paths) byKind[static_cast<int>(mailFileKind(path))].push_back(path);
-    for (std::vector<std::string>& files : byKind) {
+    for (std::vector<std::string>& files : filesByKind(paths)) {
         if (!files.empty()) return files;
     }
     return {};
 }
+
+bool isFolderTreeFile(std::string_view path) { return asciiLower(baseName(path)) == "folders.dbx"; }
 
 TDbxFolderInfo pickedFileEntry(const std::string& path) {
     TDbxFolderInfo entry;

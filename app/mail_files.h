@@ -24,6 +24,14 @@ MailFileKind mailFileKind(std::string_view path);
 // when there are any, else .dbx files, else the mailboxes.
 std::vector<std::string> filesOfOneKind(const std::vector<std::string>& paths);
 
+// The paths sorted into the three kinds, in the order the command line
+// tries them: .pst, .dbx, mailboxes.
+std::vector<std::vector<std::string>> filesByKind(const std::vector<std::string>& paths);
+
+// Whether the path names an Outlook Express store's folder-tree file,
+// "Folders.dbx" in any case.
+bool isFolderTreeFile(std::string_view path);
+
 // A picked file as a folder entry: named after the file, without a ".bmf" or
 // ".dbx" extension. A bare name lies in the current folder.
 TDbxFolderInfo pickedFileEntry(const std::string& path);

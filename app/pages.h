@@ -47,5 +47,11 @@ std::string attributeValue(const std::string& text);
 // The text input "savedir" with the folder's shown form, and the link that
 // chooses another folder.
 void writeSaveDirInput(Wizard& wizard, std::string& page);
+// A folder's text input named `field`, with the folder's shown form, and
+// the link to the dialog action `chooser` that picks another folder.
+void writeFolderInput(std::string& page, const std::string& field, const std::string& folder,
+                      const std::string& chooser);
+// The link of an error page back to the start page.
+void writeBackToStart(std::string& page);
 
 }  // namespace tessaly

@@ -41,6 +41,7 @@ void ArchiveRun::beginRun(void* owner, ProgressSink progress, LogSink log) {
     startTicks = tickCount();
     currentFolderName.clear();
     currentMessageText.clear();
+    packedMailboxes.clear();
 }
 
 void ArchiveRun::endRun() {

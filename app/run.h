@@ -14,6 +14,7 @@
 #include "app/line_limit.h"
 #include "archive/job_run.h"
 #include "message/decoding.h"
+#include "sources/eml_to_mailbox.h"
 
 namespace tessaly {
 
@@ -79,6 +80,8 @@ struct ArchiveRun final : JobRun {
     double progressFraction2 = -1;
     std::string stepText;
     ProblemLog problemLog;
+    // The mailbox files a run of the mailbox packer wrote.
+    std::vector<PackedMailbox> packedMailboxes;
     // Problem lines of one kind in the current folder, counted.
     LineLimit lineLimit;
     // The decoders' scratch space and measured speed, kept from run to run.

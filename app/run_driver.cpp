@@ -41,7 +41,7 @@ void reindexArchive(ArchiveRun& run, const std::string& root) {
 
 void runJob(ArchiveRun& run, const JobRequest& request) {
     if (request.source == SourceKind::EmlToMailbox) {
-        convertEmlFolders(run, request.archiveFolder);
+        run.packedMailboxes = convertEmlFolders(run, request.archiveFolder);
         return;
     }
     if (request.source == SourceKind::Reindex) {
@@ -76,8 +76,13 @@ void driveRun(ArchiveRun& run, const JobRequest& request, RunSinks sinks) {
     const SinksInstalled installed(run);
     run.messagePump = std::move(sinks.pump);
     run.beginRun(sinks.owner, std::move(sinks.progress), std::move(sinks.log));
-    const ConfinedRoot confined = prepareArchiveRoot(request.archiveFolder, request.format == OutputFormat::Html);
-    runJob(run, request);
+    if (request.source == SourceKind::EmlToMailbox) {
+        // The folder is the packer's source: nothing is made in it.
+        runJob(run, request);
+    } else {
+        const ConfinedRoot confined = prepareArchiveRoot(request.archiveFolder, request.format == OutputFormat::Html);
+        runJob(run, request);
+    }
     run.endRun();
 }
 

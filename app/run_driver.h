@@ -17,7 +17,7 @@ enum class SourceKind {
     Mailboxes,     // `files` are mailbox files
     DbxFolders,    // `files` are Outlook Express folder files
     Outlook,       // `outlookFolders` of the open store
-    EmlToMailbox,  // `archiveFolder` is the root of the .eml folders
+    EmlToMailbox,  // `archiveFolder` is the root of the .eml folders (a source: nothing is made in it)
     Reindex,       // `archiveFolder`'s catalogue, browse and search files made anew
 };
 

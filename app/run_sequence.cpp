@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "app/store_choice.h"
 #include "platform/ascii.h"
+#include "platform/files.h"
 
 namespace tessaly {
 
@@ -59,6 +60,8 @@ JobRequest requestFor(Settings& settings) {
     request.useSubfolders = settings.usesubfolders;
     const std::string source = asciiLower(settings.source);
     if (source == "mapi") {
+        // Outlook messages are written as HTML only.
+        request.format = OutputFormat::Html;
         request.source = SourceKind::Outlook;
         request.outlookFolders = settings.mapifolders;
     } else if (source == "bmf") {
@@ -66,6 +69,7 @@ JobRequest requestFor(Settings& settings) {
         request.files = settings.mailboxFiles;
     } else if (source == "eml") {
         request.source = SourceKind::EmlToMailbox;
+        request.archiveFolder = settings.emldir;
     } else if (source == "store") {
         // The mailbox job archives mailbox files and Maildir and MH folders.
         request.source = SourceKind::Mailboxes;
@@ -76,6 +80,14 @@ JobRequest requestFor(Settings& settings) {
         request.files = settings.dbxFilesToArchive;
     }
     return request;
+}
+
+// Why the mailbox packer cannot start on `folder`; empty when it can.
+std::string emlFolderRefusal(const std::string& folder) {
+    if (folder.empty()) return "Type or choose the folder that holds the EML messages.";
+    if (!pathExists(folder)) return "The folder " + folder + " was not found.";
+    if (!isFolder(folder)) return folder + " is a file, not a folder of EML messages.";
+    return {};
 }
 
 }  // namespace
@@ -89,6 +101,12 @@ void runArchiving(Wizard& wizard) {
     // One clear message instead of a run whose every message fails, or two
     // runs into one archive.
     const JobRequest request = requestFor(settings);
+    if (request.source == SourceKind::EmlToMailbox) {
+        if (const std::string refusal = emlFolderRefusal(request.archiveFolder); !refusal.empty()) {
+            wizard.shell.messageBox(refusal, "EML folder", MessageIcon::Warning);
+            return;
+        }
+    }
     ArchiveClaim claim;
     if (const std::string refusal = claim.claim(request); !refusal.empty()) {
         wizard.shell.messageBox(refusal, "Archive folder", MessageIcon::Error);

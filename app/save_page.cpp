@@ -36,14 +36,20 @@ std::string attributeValue(const std::string& text) {
     return out;
 }
 
-void writeSaveDirInput(Wizard& wizard, std::string& page) {
+void writeFolderInput(std::string& page, const std::string& field, const std::string& folder,
+                      const std::string& chooser) {
     page += "<p style=\"margin-top: 1ex; margin-bottom: 0;\">\r\n"
             "<input style=\"margin-right: 3ex; width: 100%;\r\n"
             "background-color: white; border-top: solid 2px rgb(150,190,210);\r\n"
             "border-bottom: solid 2px rgb(150,190,210); border-left: 0; border-right: 0;\" "
-            "type=\"text\" name=\"savedir\" value=\"";
-    page += attributeValue(displayPath(wizard.settings.savedir));
-    page += "\"></p>\r\n\r\n<p style=\"margin-top: 0;\"><a href=\"dlg:save\">Choose a different location...</a></p>\r\n\r\n";
+            "type=\"text\" name=\"" + field + "\" value=\"";
+    page += attributeValue(displayPath(folder));
+    page += "\"></p>\r\n\r\n<p style=\"margin-top: 0;\"><a href=\"" + chooser +
+            "\">Choose a different location...</a></p>\r\n\r\n";
+}
+
+void writeSaveDirInput(Wizard& wizard, std::string& page) {
+    writeFolderInput(page, "savedir", wizard.settings.savedir, "dlg:save");
 }
 
 void writeSavePage(Wizard& wizard, std::string& page, const std::string&) {
@@ -59,11 +65,15 @@ void writeSavePage(Wizard& wizard, std::string& page, const std::string&) {
     const bool htmlChosen = s.saveformat == "html" || s.source == "mapi";
     page += "<p>Save messages in what format?<br>\r\n<input type=\"radio\" name=\"saveformat\" ";
     if (htmlChosen) page += "checked ";
-    page += "value=\"html\"> HTML (portable, readable by any web browser)<br>\r\n"
-            "<input type=\"radio\" name=\"saveformat\" ";
-    if (!htmlChosen) page += "checked ";
-    page += "value=\"eml\">  EML (convenient, readable by Outlook Express)\r\n</p>\r\n\r\n"
-            "<p>How should the archive use folders?<br>\r\n<input type=\"radio\" name=\"usesubfolders\" ";
+    page += "value=\"html\"> HTML (portable, readable by any web browser)<br>\r\n";
+    if (s.source == "mapi") {
+        page += "(Messages from Outlook are archived in HTML only.)\r\n</p>\r\n\r\n";
+    } else {
+        page += "<input type=\"radio\" name=\"saveformat\" ";
+        if (!htmlChosen) page += "checked ";
+        page += "value=\"eml\">  EML (convenient, readable by Outlook Express)\r\n</p>\r\n\r\n";
+    }
+    page += "<p>How should the archive use folders?<br>\r\n<input type=\"radio\" name=\"usesubfolders\" ";
     if (s.usesubfolders) page += "checked ";
     page += "value=\"yes\"> Archive preserves folder structure<br>\r\n"
             "<input type=\"radio\" name=\"usesubfolders\" ";

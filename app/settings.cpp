@@ -6,6 +6,7 @@
 #include "app/display_path.h"
 #include "app/store_choice.h"
 #include "mapi/outlook.h"
+#include "message/text.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
 #include "sources/oestore.h"
@@ -121,6 +122,7 @@ void loadSettings(Settings& settings) {
     settings.dbxver = readText("dbxver");
     settings.dbxdir = readText("dbxdir");
     settings.bmfdir = readText("bmfdir");
+    settings.emldir = readText("emldir");
     settings.bmfext = readFlag("bmfext", false);
     settings.storekind = readText("storekind");
     settings.storeroot = readText("storeroot");
@@ -153,6 +155,7 @@ void saveSettings(Settings& settings) {
         {"dbxver", makeStringValue(settings.dbxver)},
         {"dbxdir", makeStringValue(settings.dbxdir)},
         {"bmfdir", makeStringValue(settings.bmfdir)},
+        {"emldir", makeStringValue(settings.emldir)},
         {"bmfext", makeDwordValue(settings.bmfext ? 1 : 0)},
         {"storekind", makeStringValue(settings.storekind)},
         {"storeroot", makeStringValue(settings.storeroot)},
@@ -215,6 +218,7 @@ void readFormFields(Settings& settings, const FormFields& fields) {
         settings.dbxdir = *v;
     }
     if (const std::string* v = findField(fields, "bmfdir")) settings.bmfdir = *v;
+    if (const std::string* v = findField(fields, "emldir")) settings.emldir = pathFromDisplay(trimWhite(*v));
     if (const std::string* v = findField(fields, "storekind")) settings.storekind = *v;
     if (const std::string* v = findField(fields, "storeroot")) settings.storeroot = *v;
     if (const std::string* v = findField(fields, "usesubfolders")) {

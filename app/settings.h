@@ -32,6 +32,9 @@ struct Settings {
     std::vector<std::string> dbxfolders;
     std::string bmfdir;
     bool bmfext = false;
+    // The folder of .eml files the mailbox packer reads: a source, never
+    // the archive folder.
+    std::string emldir;
     // A Linux mail program's store: its kind (storeKindName), its root, and
     // the ticked folders (by storeFolderKey).
     std::string storekind;

@@ -116,7 +116,8 @@ void writeIntroPage(Wizard& wizard, std::string& page, const std::string&) {
     writeMailboxChoice(wizard, page);
     page += "<div class=\"option\">\r\n<p><a href=\"help:other.html\">";
     page += kBullet;
-    page += "On some different system</a></p>\r\n</div>\r\n\r\n";
+    page += "On some different system</a></p>\r\n"
+            "<p class=\"sub\"><a href=\"webf:emlbmf\">In a folder of .eml files</a></p>\r\n</div>\r\n\r\n";
     page += "<p style=\"margin-top: 4ex;\">Alternatively, now or at any time, click the question mark at the top "
             "to find out more.\r\n";
     page += "</p>\r\n";
@@ -179,7 +180,12 @@ void writeDbxChoosePage(Wizard& wizard, std::string& page, const std::string&) {
     page += "<div class=\"option\">\r\n<p><em>Advanced:</em> The files used by Outlook Express end in '.dbx'.\r\n"
             "Each dbx file contains one mail-folder. You can manually pick dbx files to archive.</p>\r\n"
             "<p style=\"margin-left: 3ex;\"><a href=\"dlg:dbx_dir?dbxdir=" +
-            percentEncode(s.dbxdir) + "\">Browse for dbx files...</a></p>\r\n</div>\r\n\r\n";
+            percentEncode(s.dbxdir) +
+            "\">Browse for dbx files...</a></p>\r\n"
+            "<p>A store folder holds all of them with their folder tree, in its Folders.dbx file.\r\n"
+            "You can pick a whole store folder to archive.</p>\r\n"
+            "<p style=\"margin-left: 3ex;\"><a href=\"dlg:dbx_store\">Browse for a store folder...</a></p>\r\n"
+            "</div>\r\n\r\n";
 }
 
 void writeBmfChoosePage(Wizard& wizard, std::string& page, const std::string&) {

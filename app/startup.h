@@ -10,14 +10,14 @@
 namespace tessaly {
 
 // Lists the mail libraries, loads the settings and keeps the files given
-// on the command line: the .pst files when there are any, else the .dbx
-// files, else all the others (taken as mailbox files). Relative paths are
-// made absolute.
+// on the command line, relative paths made absolute.
 void startWizard(Wizard& wizard, const std::vector<std::string>& arguments);
 
-// Shows the first page: the start page, or the page for the command-line
-// files. False when those files failed validation (the user was told
-// why); the program then closes.
+// Shows the first page: the page for the command-line files of one kind
+// (the .pst files when there are any, else the .dbx files that pass their
+// test, else the mailboxes that do), or the start page when there are none
+// or none passed. Files that were not found or failed their test are told
+// in one message box after the page. True: there is always a page.
 bool showFirstPage(Wizard& wizard);
 
 }  // namespace tessaly

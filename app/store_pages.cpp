@@ -82,9 +82,8 @@ void writeLostStore(const Settings& s, const std::optional<MailStore>& store, st
     }
     page += "<p><a href=\"webf:store_folders\">";
     page += kBullet;
-    page += "Try again</a></p>\r\n<p><a href=\"webf:intro\">";
-    page += kBullet;
-    page += "Back to the start</a></p>\r\n";
+    page += "Try again</a></p>\r\n";
+    writeBackToStart(page);
 }
 
 }  // namespace

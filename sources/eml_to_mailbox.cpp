@@ -107,8 +107,10 @@ private:
 // any number of ">" gets one ">" more, the first line too, so that no
 // mailbox reader (this one, Python's, mutt's, Thunderbird's) takes it for
 // a message's "From " line, and a reader that unquotes gets the text back.
+// Carriage returns are dropped on the way, so a line "\rFrom " (a stray
+// CR, or LF CR line ends) is written as a From line: they are skipped here.
 bool needsQuote(const char* p, const char* end) {
-    while (p < end && *p == '>') ++p;
+    while (p < end && (*p == '>' || *p == '\r')) ++p;
     return end - p >= 5 && std::memcmp(p, "From ", 5) == 0;
 }
 
@@ -143,10 +145,22 @@ std::string fromLineDate(const TMessageInfo& info) {
     return formatAsctimeDate(when);
 }
 
-void writeFolder(JobRun& run, Charsets& charsets, const TEmlDirInfo& dir, uint32_t& done, uint32_t total) {
-    // Staged: a run cut short keeps the mailbox of the last complete run.
+// "<folder>.bmf", or the first "<folder> (n).bmf" that is free: a file
+// already there (a mailbox of an earlier run, or anything else) is kept.
+std::string freeMailboxPath(const std::string& folder) {
+    std::string path = folder + ".bmf";
+    for (int n = 2; pathExists(path) || isLink(path); ++n) path = folder + " (" + std::to_string(n) + ").bmf";
+    return path;
+}
+
+void writeFolder(JobRun& run, Charsets& charsets, const TEmlDirInfo& dir, uint32_t& done, uint32_t total,
+                 std::vector<PackedMailbox>& packedSoFar) {
+    // Staged: the mailbox appears whole, or not at all.
     OutputFile mailbox;
-    const std::string mailboxPath = dir.path + ".bmf";
+    PackedMailbox packed;
+    packed.path = freeMailboxPath(dir.path);
+    if (packed.path != dir.path + ".bmf") packed.takenPath = dir.path + ".bmf";
+    const std::string& mailboxPath = packed.path;
     if (!mailbox.createStaged(mailboxPath)) {
         logPathProblem(run, "Error: <a href=\"help:err_createhtml\">cannot create bmf file</a> - ",
                        mailboxPath);
@@ -197,10 +211,17 @@ void writeFolder(JobRun& run, Charsets& charsets, const TEmlDirInfo& dir, uint32
         if (!written) run.markMessage();
         run.finishMessage();
     }
-    if (!mailbox.commit(CreateMode::Always)) {
+    if (!mailbox.commit(CreateMode::New)) {
         logPathProblem(run, "Error: <a href=\"help:err_createhtml\">cannot create bmf file</a> - ",
                        mailboxPath);
+        return;
     }
+    if (!packed.takenPath.empty()) {
+        run.runProblem("Warning: <a href=\"help:emlbmf.html\">a file of that name is already there</a> - " +
+                       htmlEscape(packed.takenPath) + " is left as it is; the messages are in " +
+                       htmlEscape(packed.path));
+    }
+    packedSoFar.push_back(std::move(packed));
 }
 
 }  // namespace
@@ -244,7 +265,8 @@ std::string mailboxMessage(ProblemReporter& problems, Charsets& charsets, const 
     return out;
 }
 
-void convertEmlFolders(JobRun& run, const std::string& root) {
+std::vector<PackedMailbox> convertEmlFolders(JobRun& run, const std::string& root) {
+    std::vector<PackedMailbox> written;
     uint32_t total = 0;
     uint32_t done = 0;
     Charsets charsets;
@@ -253,8 +275,9 @@ void convertEmlFolders(JobRun& run, const std::string& root) {
         if (run.shouldStop()) break;
         // Mailboxes of runs cut short left their temporaries beside them.
         removeStaleTemporaries(dir.path.substr(0, dir.path.find_last_of('/')));
-        writeFolder(run, charsets, dir, done, total);
+        writeFolder(run, charsets, dir, done, total, written);
     }
+    return written;
 }
 
 }  // namespace tessaly

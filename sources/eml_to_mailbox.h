@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "archive/job_run.h"
 #include "message/charsets.h"
@@ -15,9 +16,19 @@ namespace tessaly {
 // skips messages from MAILER-DAEMON).
 constexpr const char* kPlaceholderSender = "unknown-sender@sender.invalid";
 
+// One mailbox file the packer wrote.
+struct PackedMailbox {
+    std::string path;
+    // The mailbox's usual path when a file was already there (that file is
+    // left as it is); empty otherwise.
+    std::string takenPath;
+};
+
 // Converts each folder below (and including) `root` that holds .eml files
-// into "<folder>.bmf", messages oldest first.
-void convertEmlFolders(JobRun& run, const std::string& root);
+// into "<folder>.bmf" beside it, messages oldest first; an existing file of
+// that name is never replaced: the mailbox is then "<folder> (2).bmf" (or
+// the first free number). Returns the mailboxes written, in folder order.
+std::vector<PackedMailbox> convertEmlFolders(JobRun& run, const std::string& root);
 
 // One .eml text as a mailbox message: the From line, the text with CR LF
 // line ends, lines that begin "From " (after any ">") quoted with one more

@@ -39,7 +39,7 @@ TEST(FileFilters, EachDialogSaysWhatItChoosesAndShowsAllFiles) {
     dispatch(wizard, "webf:save");
     dispatch(wizard, "dlg:save");
     dispatch(wizard, "webf:emlbmf.html");
-    dispatch(wizard, "dlg:save");
+    dispatch(wizard, "dlg:emldir");
     ASSERT_EQ(shell.folderRequests.size(), 2u);
     EXPECT_EQ(shell.folderRequests[0].title, "Choose the archive folder");
     EXPECT_TRUE(shell.folderRequests[0].mayCreate);

@@ -44,7 +44,7 @@ TEST(FinishSummary, SingularsCountsAndRates) {
     run.byteCount = 1536;
     run.elapsedMs = 2500;
     EXPECT_EQ(finishSummaryHtml(run),
-              "<p style=\"margin-bottom: 1ex;\">Archiving was terminated.</p>"
+              "<p style=\"margin-bottom: 1ex;\">Archiving was stopped.</p>"
               "<p style=\"margin-top: 1ex; margin-bottom: 1ex; margin-left: 3ex;\">\r\n"
               "1 folder<br>\r\n1 message total, of which<br>\r\n"
               "1 was a <a href=\"help:done.html\">duplicate</a><br>\r\n"

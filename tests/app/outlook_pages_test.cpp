@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/dispatch.h"
 #include "app/page_frame.h"
 #include "app/startup.h"
 #include "mapi/mapi_state.h"
@@ -131,12 +132,37 @@ TEST_F(OutlookPagesTest, FolderPageOfAPersonalStoreFile) {
     EXPECT_TRUE(has(page("webf:save"), "<h2>tika-testPST_variousBodyTypes.pst</h2>"));
 }
 
+// Outlook messages are written as HTML only: an EML choice left in the
+// settings (or typed into the form) does not reach the run.
+TEST_F(OutlookPagesTest, OutlookRunsWriteHtmlWhateverFormatWasChosen) {
+    startWizard(wizard, {kFixtures + "/tika-testPST_variousBodyTypes.pst"});
+    ASSERT_TRUE(showFirstPage(wizard));
+    wizard.settings.viruswarned = true;
+    const std::string ticks = "webf:save?eid0=on&eid1=on&mapifolders=on&mailsource=mapi";
+    followLink(wizard, ticks, decodeQuery(ticks));
+    test::TempDir archive;
+    const std::string go = "webf:go?savedir=" + percentEncode(archive.path()) + "&saveformat=eml";
+    followLink(wizard, go, decodeQuery(go));
+    ASSERT_GT(run.messageCount, 0u);
+    size_t pages = 0;
+    size_t emlFiles = 0;
+    for (const auto& e : fs::recursive_directory_iterator(archive.path())) {
+        pages += e.path().extension() == ".html" && e.path().string().find("/.tessaly/") == std::string::npos;
+        emlFiles += e.path().extension() == ".eml";
+    }
+    EXPECT_GT(pages, 0u);
+    EXPECT_EQ(emlFiles, 0u);
+    EXPECT_EQ(shell.lastPage().find("help:err_psteml"), std::string::npos);
+}
+
 TEST_F(OutlookPagesTest, MissingPersonalStoreFile) {
     startWizard(wizard, {});
     wizard.settings.mapifn = "/nonexistent/lost.pst";
     EXPECT_TRUE(has(page("webf:mapi_folders"),
                     "<h2>lost.pst</h2>\r\n<p>Error. It was not possible to read the message-store.\r\n"
-                    "The file /nonexistent/lost.pst could not be found.</p>\r\n\r\n\r\n</body>"));
+                    "The file /nonexistent/lost.pst could not be found.</p>\r\n\r\n"
+                    "<p><a href=\"webf:intro\"><span style=\"text-decoration: none;\">&bull; </span>"
+                    "Back to the start</a></p>\r\n\r\n</body>"));
     test::writeFile(outlookFiles + "-not-a-store.pst", "not a store");
     wizard.settings.mapifn = outlookFiles + "-not-a-store.pst";
     EXPECT_TRUE(has(page("webf:mapi_folders"),

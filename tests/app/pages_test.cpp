@@ -9,29 +9,20 @@
 #include "message/text.h"
 #include "platform/files.h"
 #include "platform/folders.h"
-#include "platform/registry.h"
 #include "sources/oestore.h"
 #include "support/temp_dir.h"
 #include "tests/app/fake_shell.h"
 #include "tests/app/golden.h"
+#include "tests/app/wizard_fixture.h"
 
 namespace tessaly {
 namespace {
 
-using test::FakeShell;
 
 const std::string kSampleStore = TESSALY_TEST_DATA_DIR "/../../samples/oe-store";
 
-class PagesTest : public ::testing::Test {
+class PagesTest : public test::WizardTest {
 protected:
-    FakeShell shell;
-    ArchiveRun run;
-    Wizard wizard{shell, run};
-
-    void SetUp() override {
-        registryDeleteKey(RegistryHive::CurrentUser, "Software\\Velmo");
-        loadSettings(wizard.settings);
-    }
     std::string page(const std::string& url) {
         std::string out;
         writePage(wizard, out, url);
@@ -80,6 +71,9 @@ TEST_F(PagesTest, SavePage) {
     shown = page("webf:save");
     EXPECT_TRUE(has(shown, "<h2>Outlook Archive.pst</h2>"));
     EXPECT_TRUE(has(shown, "<input type=\"radio\" name=\"saveformat\" checked value=\"html\">"));
+    // EML is not offered for them at all.
+    EXPECT_FALSE(has(shown, "value=\"eml\""));
+    EXPECT_TRUE(has(shown, "(Messages from Outlook are archived in HTML only.)\r\n</p>"));
     // A path holding a double quote cannot end the attribute.
     s.savedir = "/srv/\"quoted\" & more";
     EXPECT_TRUE(has(page("webf:save"), "value=\"/srv/&quot;quoted&quot; &amp; more\"></p>"));
@@ -115,10 +109,38 @@ TEST_F(PagesTest, FinishPage) {
 TEST_F(PagesTest, FinishPageOfAnEmptyStoppedRun) {
     run.stopRequested = true;
     const std::string shown = page("webf:done");
-    EXPECT_TRUE(has(shown, "<h2>Finished</h2>\r\n\r\n<p style=\"margin-bottom: 1ex;\">Archiving was terminated.</p>"));
+    EXPECT_TRUE(has(shown, "<h2>Finished</h2>\r\n\r\n<p style=\"margin-bottom: 1ex;\">Archiving was stopped.</p>"));
     EXPECT_TRUE(has(shown, "0 folders<br>\r\n0 messages total<br>\r\n0 bytes in 0ms</p>\r\n\r\n"
                            "<div class=\"alternate\">"));
     EXPECT_FALSE(has(shown, "There were some problems"));
+}
+
+// The mailbox packer's finish page: where each mailbox went, and the way
+// on to archiving them, instead of the archive's links.
+TEST_F(PagesTest, FinishPageOfTheMailboxPacker) {
+    wizard.settings.source = "eml";
+    run.folderCount = 2;
+    run.messageCount = 3;
+    run.packedMailboxes = {{"/home/ann/Mail & more/Inbox.bmf", ""},
+                           {"/home/ann/Mail & more/Sent (2).bmf", "/home/ann/Mail & more/Sent.bmf"}};
+    std::string shown = page("webf:done");
+    EXPECT_TRUE(has(shown, "<div class=\"alternate\">\r\n<p>The mailbox files were written here:</p>\r\n"
+                           "<p style=\"margin-left: 3ex;\">/home/ann/Mail &amp; more/Inbox.bmf</p>\r\n"
+                           "<p style=\"margin-left: 3ex;\">/home/ann/Mail &amp; more/Sent (2).bmf<br>\r\n"
+                           "(Sent.bmf was there already, and is left as it is)</p>\r\n<p>What next?</p>\r\n"
+                           "<div class=\"option\"><a href=\"dlg:eml_mailboxes\"><span style=\"text-decoration: "
+                           "none;\">&bull; </span>Archive these mailboxes now</a></div>\r\n</div>\r\n\r\n"));
+    EXPECT_FALSE(has(shown, "dlg:browse.html"));
+    run.packedMailboxes.resize(1);
+    shown = page("webf:done");
+    EXPECT_TRUE(has(shown, "<p>The mailbox file was written here:</p>"));
+    EXPECT_TRUE(has(shown, "Archive this mailbox now</a>"));
+    // Stopped before any mailbox was done.
+    run.packedMailboxes.clear();
+    run.stopRequested = true;
+    shown = page("webf:done");
+    EXPECT_TRUE(has(shown, "<p>No mailbox file was written.</p>\r\n"));
+    EXPECT_TRUE(has(shown, "Choose another folder</a>"));
 }
 
 TEST_F(PagesTest, ArchivingPageEmptiesTheLog) {
@@ -160,7 +182,11 @@ TEST_F(PagesTest, OutlookExpressFoldersThatCannotBeLoaded) {
                     "<h2>Outlook Express folders</h2>\r\n\r\n"
                     "<p>There was a problem &mdash; no folders could be loaded.</p>\r\n"
                     "<p><a href=\"webf:dbx_folders\"><span style=\"text-decoration: none;\">&bull; </span>"
-                    "Try again</a></p>\r\n\r\n</body>"));
+                    "Try again</a></p>\r\n"
+                    "<p><a href=\"dlg:dbx_store\"><span style=\"text-decoration: none;\">&bull; </span>"
+                    "Browse for a store folder...</a></p>\r\n"
+                    "<p><a href=\"webf:intro\"><span style=\"text-decoration: none;\">&bull; </span>"
+                    "Back to the start</a></p>\r\n\r\n</body>"));
 }
 
 TEST(FolderIndentation, TenthsOfAnEm) {

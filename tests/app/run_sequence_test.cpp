@@ -12,6 +12,7 @@
 #include "platform/registry.h"
 #include "support/temp_dir.h"
 #include "tests/app/fake_shell.h"
+#include "tests/app/wizard_fixture.h"
 
 namespace tessaly {
 namespace {
@@ -20,18 +21,9 @@ using test::FakeShell;
 
 const std::string kSamples = TESSALY_TEST_DATA_DIR "/../../samples";
 
-class RunSequenceTest : public ::testing::Test {
+class RunSequenceTest : public test::WizardTest {
 protected:
-    FakeShell shell;
-    ArchiveRun run;
-    Wizard wizard{shell, run};
     test::TempDir archive;
-
-    void SetUp() override {
-        registryDeleteKey(RegistryHive::CurrentUser, "Software\\Velmo");
-        loadSettings(wizard.settings);
-    }
-    void TearDown() override { registryDeleteKey(RegistryHive::CurrentUser, "Software\\Velmo"); }
 
     // The save page of a mailbox file, submitted.
     void archiveMailbox(const std::string& file, const std::string& format) {
@@ -177,7 +169,16 @@ TEST(Validation, MailboxFilesAreCheckedOneByOne) {
     EXPECT_TRUE(wizard.settings.bmfext);
 
     EXPECT_EQ(validateMailboxFiles(wizard, {dir.file("c.bmf"), dir.file("missing")}), 0u);
-    EXPECT_EQ(shell.messages.back().text, "These files are not valid Berkeley Mail Folders:\r\nc.bmf, missing");
+    // A missing file is named by its path, as not found.
+    EXPECT_EQ(shell.messages.back().text, "The file " + dir.file("missing") +
+                                              " was not found.\r\n\r\nThe file c.bmf is not a valid Berkeley Mail "
+                                              "Folder.");
+    EXPECT_EQ(validateMailboxFiles(wizard, {dir.file("c.bmf"), dir.file("b"), dir.file("x"), dir.file("y")}), 1u);
+    EXPECT_EQ(shell.messages.back().text, "These files were not found:\r\n" + dir.file("x") + ", " + dir.file("y") +
+                                              "\r\n\r\nThe file c.bmf is not a valid Berkeley Mail Folder.");
+    createFolderPath(dir.file("folder"));  // there, but no mailbox
+    EXPECT_EQ(validateMailboxFiles(wizard, {dir.file("c.bmf"), dir.file("folder")}), 0u);
+    EXPECT_EQ(shell.messages.back().text, "These files are not valid Berkeley Mail Folders:\r\nc.bmf, folder");
     EXPECT_TRUE(wizard.settings.mailboxFiles.empty());
 
     EXPECT_EQ(validateDbxFiles(wizard, {dir.file("b"), kSamples + "/oe-store/Inbox.dbx",

@@ -89,6 +89,7 @@ TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
     s.dbxdir = "/mnt/old disk/Outlook Express";
     s.bmfdir = "/home/ann/Mail";
     s.bmfext = true;
+    s.emldir = "/mnt/old disk/Windows Mail";
     s.viruswarned = true;
     s.mapifolders = {"Inbox", "Sent Items", "Gel\xC3\xB6schte & <alte> 100%"};
     s.dbxfolders = {"Local Folders", "Posteingang \xE5\x8F\x97"};
@@ -118,6 +119,7 @@ TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
     EXPECT_EQ(back.dbxdir, s.dbxdir);
     EXPECT_EQ(back.bmfdir, s.bmfdir);
     EXPECT_EQ(back.bmfext, s.bmfext);
+    EXPECT_EQ(back.emldir, s.emldir);
     EXPECT_EQ(back.viruswarned, s.viruswarned);
     EXPECT_EQ(back.decodeLimit, 77777u);
     EXPECT_EQ(back.mapifolders, s.mapifolders);
@@ -153,6 +155,11 @@ TEST_F(SettingsTest, FormFieldsChangeOnlyWhatIsPresent) {
 
     // The folder field shows the documents folder by its name.
     readFormFields(s, decodeQuery("webf:go?savedir=" + percentEncode(baseName(documentsFolder())) + "%2FOld+mail"));
+    EXPECT_EQ(s.savedir, documentsFolder() + "/Old mail");
+    // The EML folder is a source of its own: the archive folder stays.
+    readFormFields(s, decodeQuery("webf:go?mailsource=eml&emldir=+" +
+                                  percentEncode(baseName(documentsFolder())) + "%2FMail+"));
+    EXPECT_EQ(s.emldir, documentsFolder() + "/Mail");  // typed with blanks around
     EXPECT_EQ(s.savedir, documentsFolder() + "/Old mail");
 
     s.dbxname = "Ann";

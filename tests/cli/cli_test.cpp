@@ -104,7 +104,7 @@ TEST(Cli, CtrlCStopsAfterTheCurrentMessage) {
         kill(pid, SIGINT);
     });
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.out.rfind("Archiving was terminated.\n", 0), 0u);
+    EXPECT_EQ(o.out.rfind("Archiving was stopped.\n", 0), 0u);
     size_t pages = 0;
     for (const auto& e : fs::directory_iterator(archive + "/big")) pages += e.path().extension() == ".html";
     EXPECT_GT(pages, 0u);

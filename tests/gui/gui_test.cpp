@@ -252,6 +252,79 @@ TEST_F(Gui, CtrlQAndCtrlWCloseTheWindow) {
     EXPECT_TRUE(shell->closed());
 }
 
+// Answers every message box that opens with OK, keeping its text; stops
+// when destroyed.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer() {
+        source_ = g_timeout_add(20, +[](gpointer data) -> gboolean {
+            auto* self = static_cast<MessageBoxAnswerer*>(data);
+            GList* windows = gtk_window_list_toplevels();
+            for (GList* w = windows; w; w = w->next) {
+                if (!GTK_IS_MESSAGE_DIALOG(w->data) || !gtk_widget_get_visible(GTK_WIDGET(w->data))) continue;
+                gchar* text = nullptr;
+                g_object_get(w->data, "text", &text, nullptr);
+                self->texts.push_back(text ? text : "");
+                g_free(text);
+                gtk_dialog_response(GTK_DIALOG(w->data), GTK_RESPONSE_OK);
+            }
+            g_list_free(windows);
+            return G_SOURCE_CONTINUE;
+        }, this);
+    }
+    ~MessageBoxAnswerer() { g_source_remove(source_); }
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+    std::vector<std::string> texts;
+
+private:
+    guint source_ = 0;
+};
+
+TEST_F(Gui, CommandLineFilesThatCannotBeTakenShowTheStartPageAndSayWhy) {
+    test::writeFile(dir.file("notes.txt"), "not a mailbox\n");
+    MessageBoxAnswerer answerer;
+    startOn({dir.file("missing.bmf"), dir.file("notes.txt")});
+    EXPECT_FALSE(shell->closed());
+    EXPECT_EQ(shell->wizard().nav.currentPage, "webf:intro");
+    ASSERT_TRUE(spinUntil([&] { return !answerer.texts.empty(); }));
+    EXPECT_NE(answerer.texts[0].find("The file " + dir.file("missing.bmf") + " was not found."), std::string::npos);
+    EXPECT_NE(answerer.texts[0].find("The file notes.txt is not a valid Berkeley Mail Folder."), std::string::npos);
+    EXPECT_NE(pageText(*shell->webform()).find("Where are your emails stored?"), std::string::npos);
+}
+
+// Clicks the link with that href in the page shown.
+void clickLink(GtkShell& shell, const std::string& href) {
+    shell.webform()->runScript("document.querySelector('a[href=\"" + href + "\"]').click();");
+}
+
+TEST_F(Gui, EmlFolderPackedFromTheStartPageAndArchived) {
+    fs::create_directories(dir.file("mail/Inbox"));
+    test::writeFile(dir.file("mail/Inbox/a.eml"), "From: a@example.org\nSubject: a\n\nFrom MAILER-DAEMON here\n");
+    test::writeFile(dir.file("mail/Inbox/b.eml"), "From: b@example.org\nSubject: b\n\nbody b\n");
+    startOn({});
+    shell->wizard().settings.viruswarned = true;  // no modal warning after the run
+    clickLink(*shell, "webf:emlbmf");
+    ASSERT_TRUE(waitForPage("webf:emlbmf"));
+    ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Where are the EML messages?") != std::string::npos; }));
+    shell->webform()->runScript("document.querySelector('input[name=emldir]').value = '" + dir.file("mail") +
+                                "'; document.querySelector('input[type=submit]').click();");
+    ASSERT_TRUE(waitForPage("webf:done"));
+    EXPECT_EQ(shell->wizard().run.messageCount, 2u);
+    const std::string mailbox = dir.file("mail/Inbox.bmf");
+    ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find(mailbox) != std::string::npos; }))
+        << pageText(*shell->webform());
+    EXPECT_NE(pageText(*shell->webform()).find("Archive this mailbox now"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.file("mail/folvane.css")));
+
+    clickLink(*shell, "dlg:eml_mailboxes");
+    ASSERT_TRUE(waitForPage("webf:save"));
+    ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Inbox.bmf") != std::string::npos; }));
+    ASSERT_EQ(shell->wizard().settings.mailboxFiles.size(), 1u);
+    EXPECT_EQ(shell->wizard().settings.mailboxFiles[0].fileName, "Inbox.bmf");
+}
+
 std::string sampleMailbox(const test::TempDir& dir, int messages) {
     std::string box;
     for (int i = 0; i < messages; ++i) {
@@ -317,7 +390,7 @@ TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
     EXPECT_TRUE(shell->wizard().run.stopRequested);
     EXPECT_LT(shell->wizard().run.messageCount, 300u);
     ASSERT_TRUE(waitForPage("webf:done"));
-    ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Archiving was terminated.") != std::string::npos; }));
+    ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Archiving was stopped.") != std::string::npos; }));
 }
 
 TEST_F(Gui, EscapeOnTheProgressWindowStopsLikeItsCloseBox) {

@@ -1,7 +1,8 @@
 // screenshots.cpp - shows the start page, the mailbox and EML pages, the
-// save page for a sample mailbox, the finish page of its run and the file
-// and folder dialogs in the real window, and saves a PNG of each, so that
-// a person can look at them.
+// save page for a sample mailbox, the finish page of its run, the EML
+// route's finish page, an Outlook Express store folder, an error page, the
+// finish page of a stopped run and the file and folder dialogs in the real
+// window, and saves a PNG of each, so that a person can look at them.
 #include <gtk/gtk.h>
 
 #include <chrono>
@@ -108,9 +109,9 @@ bool showAndWait(tessaly::GtkShell& shell, const std::function<void()>& action) 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6 || !gtk_init_check(&argc, &argv)) {
+    if (argc != 8 || !gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "usage (with a display): screenshots OUTPUT-FOLDER MAILBOX ARCHIVE-FOLDER "
-                             "MAIL-FOLDER STORE-FOLDER\n");
+                             "MAIL-FOLDER STORE-FOLDER EML-FOLDER LARGE-MAILBOX\n");
         return 2;
     }
     const std::string out = argv[1];
@@ -135,7 +136,53 @@ int main(int argc, char** argv) {
               snapshot(dialogs, out + "/mailbox-source-page.png");
         ok &= showAndWait(dialogs, [&] { tessaly::dispatch(dialogs.wizard(), "webf:emlbmf.html"); }) &&
               snapshot(dialogs, out + "/eml-page.png");
-        ok &= dialogSnapshot(dialogs, "dlg:save", out + "/eml-folder-dialog.png");
+        ok &= dialogSnapshot(dialogs, "dlg:emldir", out + "/eml-folder-dialog.png");
+        // The Outlook Express pages: the source page, the store folder's
+        // dialog and its folder tree.
+        ok &= showAndWait(dialogs, [&] { tessaly::dispatch(dialogs.wizard(), "webf:dbx_choose"); }) &&
+              snapshot(dialogs, out + "/dbx-source-page.png");
+        ok &= dialogSnapshot(dialogs, "dlg:dbx_store", out + "/dbx-store-dialog.png");
+        s.dbxname.clear();
+        s.dbxver.clear();
+        ok &= showAndWait(dialogs, [&] { tessaly::dispatch(dialogs.wizard(), "webf:dbx_folders"); }) &&
+              snapshot(dialogs, out + "/dbx-store-folders-page.png");
+        // An error page and its way back: a personal store that is gone.
+        s.mapifn = std::string(argv[3]) + "/Old Mail.pst";
+        ok &= showAndWait(dialogs, [&] { tessaly::dispatch(dialogs.wizard(), "webf:mapi_folders"); }) &&
+              snapshot(dialogs, out + "/missing-pst-page.png");
+    }
+    {
+        // The EML route: its page with a folder typed in, and its finish page.
+        tessaly::GtkShell eml;
+        ok &= showAndWait(eml, [&] { eml.start({}); });
+        eml.wizard().settings.viruswarned = true;
+        eml.wizard().settings.emldir = argv[6];
+        ok &= showAndWait(eml, [&] { tessaly::dispatch(eml.wizard(), "webf:emlbmf"); }) &&
+              snapshot(eml, out + "/eml-page-filled.png");
+        ok &= showAndWait(eml, [&] {
+                  tessaly::followLink(eml.wizard(), "webf:go", {{"emldir", argv[6]}, {"mailsource", "eml"}});
+              }) &&
+              snapshot(eml, out + "/eml-finish-page.png");
+    }
+    {
+        // A run stopped after its first messages.
+        tessaly::GtkShell stopped;
+        ok &= showAndWait(stopped, [&] { stopped.start({argv[7]}); });
+        stopped.wizard().settings.viruswarned = true;
+        const guint stopper = g_timeout_add(
+            5,
+            +[](gpointer data) -> gboolean {
+                auto* run = static_cast<tessaly::ArchiveRun*>(data);
+                if (run->running && run->messageCount > 20) run->stopRequested = true;
+                return G_SOURCE_CONTINUE;
+            },
+            &stopped.wizard().run);
+        ok &= showAndWait(stopped, [&] {
+                  tessaly::followLink(stopped.wizard(), "webf:go",
+                                      {{"savedir", std::string(argv[3]) + "-stopped"}, {"saveformat", "eml"}});
+              }) &&
+              snapshot(stopped, out + "/stopped-finish-page.png");
+        g_source_remove(stopper);
     }
     tessaly::GtkShell shell;
     ok &= showAndWait(shell, [&] { shell.start({argv[2]}); }) && snapshot(shell, out + "/save-page.png");

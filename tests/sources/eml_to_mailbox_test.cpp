@@ -76,12 +76,70 @@ TEST(EmlToMailbox, ClosingEmptyLineAndLineEnds) {
         {"Subject: a\n\nFrom -\nFrom bob@x.org\nFrom \nFrom MAILER-DAEMON\n",
          "Subject: a\r\n\r\n>From -\r\n>From bob@x.org\r\n>From \r\n>From MAILER-DAEMON\r\n\r\n",
          "the forms mailbox readers take for one among them"},
+        {"Subject: a\n\n\rFrom MAILER-DAEMON Thu Sep  5 14:30:07 2002\n\r>From x\n",
+         "Subject: a\r\n\r\n>From MAILER-DAEMON Thu Sep  5 14:30:07 2002\r\n>>From x\r\n\r\n",
+         "a carriage return at the start of a line is dropped: the line is quoted all the same"},
         {"From bob@x.org Thu Sep  5 14:30:07 2002\nSubject: a\n\nx\n",
          ">From bob@x.org Thu Sep  5 14:30:07 2002\r\nSubject: a\r\n\r\nx\r\n\r\n",
          "a From line the .eml file kept from its mailbox: the first line is quoted too"},
     };
     for (const Row& row : rows) EXPECT_EQ(body(convert(row.text)), row.body) << row.why;
     EXPECT_EQ(convert(" \r\n\t\n"), "");  // blank file: nothing written
+}
+
+// Messages whose bodies hold lines of the form of a From line, in the line
+// ends mail files come with: packed one after another, the mailbox reader
+// finds each message once, whole.
+TEST(EmlToMailbox, FromLinesInBodiesNeverCutAMessageShort) {
+    const std::string fromLine = "From MAILER-DAEMON Thu Sep  5 14:30:07 2002";
+    const std::string bodies[] = {
+        "\n" + fromLine + "\nSubject: bounce\n",           // after an empty line, a header block after it
+        "\n\r" + fromLine + "\r\nSubject: bounce\r\n",     // LF CR line ends
+        "\r\n\r\n\r" + fromLine + "\nFrom: x@y\n",          // a stray CR before it
+        "\n>\r" + fromLine + "\n\nFrom ann@example.org Thu Sep  5 14:30:07 2002\nTo: b@c\n",
+    };
+    for (const std::string& body : bodies) {
+        const std::string text = "From: a@example.org\nSubject: one\n\nfirst line\n" + body + "last line\n";
+        const std::string box = convert(text) + convert(text);
+        std::vector<std::string> messages;
+        MailboxScanEvents events;
+        events.message = [&](const char* s, const char* e, std::vector<TMarker>&) { messages.emplace_back(s, e); };
+        scanMailbox(box.data(), box.data() + box.size(), events);
+        ASSERT_EQ(messages.size(), 2u) << body;
+        EXPECT_NE(messages[0].find("last line\r\n"), std::string::npos) << body;
+    }
+}
+
+// A file where the mailbox goes is kept: the mailbox takes the next free
+// name, and says so.
+TEST(EmlToMailbox, AnExistingMailboxIsNeverReplaced) {
+    test::TempDir dir;
+    const std::string root = dir.file("Mail");
+    fs::create_directories(root);
+    test::writeFile(root + "/a.eml", "Subject: a\n\nbody\n");
+    test::writeFile(dir.file("Mail.bmf"), "keep me");
+    std::vector<std::string> lines;
+    ArchiveRun run;
+    run.beginRun(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); });
+    std::vector<PackedMailbox> written = convertEmlFolders(run, root);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].path, dir.file("Mail (2).bmf"));
+    EXPECT_EQ(written[0].takenPath, dir.file("Mail.bmf"));
+    EXPECT_EQ(test::readFile(dir.file("Mail.bmf")), "keep me");
+    EXPECT_NE(test::readFile(dir.file("Mail (2).bmf")).find("Subject: a\r\n"), std::string::npos);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Warning: "), std::string::npos);
+    EXPECT_NE(lines[0].find(dir.file("Mail (2).bmf")), std::string::npos);
+
+    written = convertEmlFolders(run, root);  // again: neither earlier file is touched
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].path, dir.file("Mail (3).bmf"));
+    run.endRun();
+
+    // No .eml files at all: nothing written, nothing returned.
+    fs::create_directories(dir.file("empty"));
+    EXPECT_TRUE(convertEmlFolders(run, dir.file("empty")).empty());
+    EXPECT_FALSE(pathExists(dir.file("empty.bmf")));
 }
 
 void writeWithTime(const std::string& path, const std::string& text, int64_t unixTime) {
