@@ -6,6 +6,7 @@
 #include "app/dispatch.h"
 #include "app/startup.h"
 #include "platform/files.h"
+#include "platform/time.h"
 
 namespace tessaly {
 
@@ -179,6 +180,7 @@ void GtkShell::appendHtml(const std::string& id, const std::string& piece, std::
 ArchiveRun::ProgressSink GtkShell::progressSink() {
     return [this](const std::string& t1, double f1, const std::string& t2, double f2) {
         progress_->update(t1, f1, t2, f2);
+        if (f1 != -1) progress_->showCounts(describeProgress(progressCounts(wizard_.run, tickCount())));
         wizard_.run.pumpMessages();
     };
 }

@@ -14,6 +14,7 @@
 
 #include "app/dispatch.h"
 #include "app/gtk/gtk_shell.h"
+#include "app/progress_counts.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
@@ -290,18 +291,18 @@ TEST_F(Gui, RunShowsProgressAndEndsOnTheFinishPage) {
 
 // Runs 300 messages and calls `stop` with the progress window once, as
 // soon as the first message is in; returns when the run has ended.
-void runStoppedBy(GtkShell& shell, const test::TempDir& dir, void (*stop)(GtkWidget* progress)) {
+void runStoppedBy(GtkShell& shell, const test::TempDir& dir, void (*stop)(ProgressWindow& progress)) {
     shell.wizard().settings.viruswarned = true;
     struct Stopper {
         GtkShell* shell;
-        void (*stop)(GtkWidget*);
+        void (*stop)(ProgressWindow&);
         bool done = false;
     } stopping{&shell, stop};
     const guint stopper = g_timeout_add(5, 
         +[](gpointer data) -> gboolean {
             auto* s = static_cast<Stopper*>(data);
             if (!s->done && s->shell->progress().shown() && s->shell->wizard().run.messageCount > 0) {
-                s->stop(s->shell->progress().window());
+                s->stop(s->shell->progress());
                 s->done = true;
             }
             return G_SOURCE_CONTINUE;
@@ -313,7 +314,7 @@ void runStoppedBy(GtkShell& shell, const test::TempDir& dir, void (*stop)(GtkWid
 
 TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
     startOn({sampleMailbox(dir, 300)});
-    runStoppedBy(*shell, dir, [](GtkWidget* progress) { gtk_window_close(GTK_WINDOW(progress)); });
+    runStoppedBy(*shell, dir, [](ProgressWindow& progress) { gtk_window_close(GTK_WINDOW(progress.window())); });
     EXPECT_TRUE(shell->wizard().run.stopRequested);
     EXPECT_LT(shell->wizard().run.messageCount, 300u);
     ASSERT_TRUE(waitForPage("webf:done"));
@@ -322,15 +323,55 @@ TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
 
 TEST_F(Gui, EscapeOnTheProgressWindowStopsLikeItsCloseBox) {
     startOn({sampleMailbox(dir, 300)});
-    runStoppedBy(*shell, dir, [](GtkWidget* progress) {
-        sendKey(progress, GDK_KEY_PRESS, GDK_KEY_Escape, 0);
-        sendKey(progress, GDK_KEY_RELEASE, GDK_KEY_Escape, 0);
+    runStoppedBy(*shell, dir, [](ProgressWindow& progress) {
+        sendKey(progress.window(), GDK_KEY_PRESS, GDK_KEY_Escape, 0);
+        sendKey(progress.window(), GDK_KEY_RELEASE, GDK_KEY_Escape, 0);
     });
     EXPECT_TRUE(shell->wizard().run.stopRequested);
     EXPECT_LT(shell->wizard().run.messageCount, 300u);
     EXPECT_FALSE(shell->progress().shown());
     EXPECT_FALSE(shell->closed());
     ASSERT_TRUE(waitForPage("webf:done"));
+}
+
+TEST_F(Gui, StopButtonStopsLikeTheCloseBox) {
+    startOn({sampleMailbox(dir, 300)});
+    runStoppedBy(*shell, dir, [](ProgressWindow& progress) { gtk_button_clicked(GTK_BUTTON(progress.stopButton())); });
+    EXPECT_TRUE(shell->wizard().run.stopRequested);
+    EXPECT_LT(shell->wizard().run.messageCount, 300u);
+    EXPECT_FALSE(shell->progress().shown());
+    EXPECT_FALSE(shell->closed());
+    ASSERT_TRUE(waitForPage("webf:done"));
+    ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Archiving was terminated.") != std::string::npos; }));
+}
+
+TEST_F(Gui, ProgressWindowShowsTheCountsAndTakesTheFocus) {
+    const std::string box = sampleMailbox(dir, 300);
+    const std::string boxSize = sizeText(fs::file_size(box));
+    startOn({box});
+    shell->wizard().settings.viruswarned = true;
+    struct Watch {
+        GtkShell* shell;
+        std::string counts;
+        bool focused = false;
+    } watching{shell.get()};
+    const guint watch = g_timeout_add(5,
+        +[](gpointer data) -> gboolean {
+            auto* w = static_cast<Watch*>(data);
+            ProgressWindow& progress = w->shell->progress();
+            if (!progress.shown() || w->shell->wizard().run.messageCount < 2) return G_SOURCE_CONTINUE;
+            w->counts = progress.countsText();
+            w->focused = w->focused || gtk_window_is_active(GTK_WINDOW(progress.window()));
+            if (w->focused) w->shell->wizard().run.stopRequested = true;
+            return G_SOURCE_CONTINUE;
+        },
+        &watching);
+    followLink(shell->wizard(), "webf:go", {{"savedir", dir.file("archive")}, {"saveformat", "eml"}});
+    g_source_remove(watch);
+    // The messages of a mailbox are not known before it is read; its bytes are.
+    EXPECT_NE(watching.counts.find(" messages, "), std::string::npos) << watching.counts;
+    EXPECT_NE(watching.counts.find(" of " + boxSize), std::string::npos) << watching.counts;
+    EXPECT_TRUE(watching.focused);
 }
 
 }  // namespace
