@@ -31,7 +31,7 @@ GtkShell::GtkShell() : wizard_(*this) {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window_), "Tessaly");
     gtk_window_set_default_size(GTK_WINDOW(window_), 400, 560);
-    gtk_window_set_icon_name(GTK_WINDOW(window_), "tessaly");
+    gtk_window_set_icon_name(GTK_WINDOW(window_), kApplicationId);
     webform_ = std::make_unique<TWebf>();
     gtk_container_add(GTK_CONTAINER(window_), webform_->widget());
     webform_->onRequest([this] { onRequest(); });

@@ -18,6 +18,10 @@
 
 namespace tessaly {
 
+// Names the running program on the session bus, its desktop file, its
+// metainfo and its icon.
+inline constexpr const char* kApplicationId = "org.tessaly.Tessaly";
+
 class GtkShell : public WizardShell {
 public:
     GtkShell();
