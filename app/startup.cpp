@@ -13,11 +13,15 @@ namespace tessaly {
 void startWizard(Wizard& wizard, const std::vector<std::string>& arguments) {
     EnsureLibraries();
     loadSettings(wizard.settings);
+    takeCommandLineFiles(wizard, arguments);
+    wizard.nav.currentPage.clear();
+}
+
+void takeCommandLineFiles(Wizard& wizard, const std::vector<std::string>& arguments) {
     std::vector<std::string> files;
     for (const std::string& argument : arguments) files.push_back(absolutePath(argument));
     // Only one kind of file is ever taken.
     wizard.settings.commandLineFiles = filesOfOneKind(files);
-    wizard.nav.currentPage.clear();
 }
 
 bool showFirstPage(Wizard& wizard) {

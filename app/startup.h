@@ -14,6 +14,9 @@ namespace tessaly {
 // files, else all the others (taken as mailbox files). Relative paths are
 // made absolute.
 void startWizard(Wizard& wizard, const std::vector<std::string>& arguments);
+// Keeps the files as the command line's, sorted the same way (also for the
+// files a later start of the program hands to this one).
+void takeCommandLineFiles(Wizard& wizard, const std::vector<std::string>& arguments);
 
 // Shows the first page: the start page, or the page for the command-line
 // files. False when those files failed validation (the user was told

@@ -56,6 +56,11 @@ bool GtkShell::start(const std::vector<std::string>& arguments) {
     return showFirstPage(wizard_);
 }
 
+void GtkShell::openFiles(const std::vector<std::string>& files) {
+    takeCommandLineFiles(wizard_, files);
+    showFirstPage(wizard_);
+}
+
 void GtkShell::onRequest() {
     // Links are dead while a run is in progress.
     followLink(wizard_, webform_->requestUrl(), webform_->requestFields());
@@ -147,7 +152,8 @@ void GtkShell::onDestroy(GtkWidget*, gpointer self) {
     auto* shell = static_cast<GtkShell*>(self);
     shell->window_ = nullptr;
     shell->quitSeen_ = true;
-    gtk_main_quit();
+    // A GtkApplication ends by itself with its last window.
+    if (gtk_main_level() > 0) gtk_main_quit();
 }
 
 bool GtkShell::showPage(const std::string& html) {

@@ -30,6 +30,10 @@ public:
     // Lists the libraries, loads the settings, takes the command-line files
     // and shows the first page; false when the program is to close at once.
     bool start(const std::vector<std::string>& arguments);
+    // Files handed over by a later start of the program: shown as those of
+    // the command line are. When they fail validation (the user was told
+    // why) the page shown stays.
+    void openFiles(const std::vector<std::string>& files);
 
     Wizard& wizard() { return wizard_; }
     GtkWidget* window() const { return window_; }
