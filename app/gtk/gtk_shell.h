@@ -14,6 +14,7 @@
 #include "app/key_echoes.h"
 #include "app/shell_interface.h"
 #include "app/typed_words.h"
+#include "app/window_size.h"
 #include "app/wizard.h"
 
 namespace tessaly {
@@ -45,6 +46,9 @@ public:
     // A key pressed in the main window, once per press (tests feed keys
     // through it).
     bool handleKey(const GdkEventKey& event);
+    // A mouse button pressed over the page: the back and forward buttons
+    // do what the toolbar's back and forward links do.
+    bool handleButton(const GdkEventButton& event);
     // The close box of the main window.
     void requestClose();
 
@@ -69,6 +73,10 @@ private:
     void onRequest();
     static gboolean onKeyPress(GtkWidget*, GdkEventKey*, gpointer);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer);
+    static gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer);
+    static void onSizeAllocate(GtkWidget*, GdkRectangle*, gpointer);
+    static gboolean onWindowState(GtkWidget*, GdkEventWindowState*, gpointer);
+    void zoom(double level);
     static void onDestroy(GtkWidget*, gpointer);
 
     GtkWidget* window_ = nullptr;
@@ -78,6 +86,8 @@ private:
     TypedWords words_;
     KeyEchoes echoes_;
     bool quitSeen_ = false;
+    // The size to keep: the last one while not maximized.
+    WindowSize size_;
 };
 
 }  // namespace tessaly

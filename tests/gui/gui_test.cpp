@@ -15,6 +15,7 @@
 #include "app/dispatch.h"
 #include "app/gtk/gtk_shell.h"
 #include "app/progress_counts.h"
+#include "app/window_size.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
@@ -251,6 +252,128 @@ TEST_F(Gui, CtrlQAndCtrlWCloseTheWindow) {
     EXPECT_FALSE(shell->closed());
     typeAtWindow(shell->window(), GDK_KEY_W, GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK));
     EXPECT_TRUE(shell->closed());
+}
+
+// A number the page computes, read through a script.
+double pageNumber(TWebf& webform, const char* script) {
+    struct Result {
+        double number = -1;
+        bool done = false;
+    } result;
+    webkit_web_view_evaluate_javascript(
+        WEBKIT_WEB_VIEW(webform.widget()), script, -1, nullptr, nullptr, nullptr,
+        +[](GObject* source, GAsyncResult* res, gpointer data) {
+            auto* r = static_cast<Result*>(data);
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), res, nullptr)) {
+                r->number = jsc_value_to_double(value);
+                g_object_unref(value);
+            }
+            r->done = true;
+        },
+        &result);
+    spinUntil([&] { return result.done; });
+    return result.number;
+}
+
+TEST_F(Gui, CtrlPlusMinusAndZeroZoomThePage) {
+    startOn({});
+    GtkWidget* window = shell->window();
+    WebKitWebView* view = WEBKIT_WEB_VIEW(shell->webform()->widget());
+    const double normalWidth = pageNumber(*shell->webform(), "window.innerWidth");
+    typeAtWindow(window, GDK_KEY_plus, GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.1);
+    typeAtWindow(window, GDK_KEY_equal, GDK_CONTROL_MASK);  // the same key without Shift
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.2);
+    typeAtWindow(window, GDK_KEY_KP_Add, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.33);
+    // The page is laid out larger: fewer CSS pixels across the same window.
+    EXPECT_LT(pageNumber(*shell->webform(), "window.innerWidth"), normalWidth * 0.8);
+    // The next page keeps the zoom.
+    const unsigned before = shell->webform()->loadsFinished();
+    followLink(shell->wizard(), "webf:save", {});
+    ASSERT_TRUE(spinUntil([&] { return shell->webform()->loadsFinished() > before; }));
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.33);
+    typeAtWindow(window, GDK_KEY_minus, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.2);
+    typeAtWindow(window, GDK_KEY_KP_Subtract, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.1);
+    typeAtWindow(window, GDK_KEY_0, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.0);
+    typeAtWindow(window, GDK_KEY_minus, GDK_CONTROL_MASK);
+    typeAtWindow(window, GDK_KEY_KP_0, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.0);
+    EXPECT_DOUBLE_EQ(pageNumber(*shell->webform(), "window.innerWidth"), normalWidth);
+    // Without Ctrl the keys are the page's.
+    typeAtWindow(window, GDK_KEY_plus, GDK_SHIFT_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.0);
+}
+
+// A press and release of a mouse button over the page, as the X server
+// delivers them.
+void clickButton(GtkWidget* view, guint button) {
+    static guint32 time = 5000;
+    for (const GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(view)));
+        event->button.time = time += 40;
+        event->button.button = button;
+        event->button.x = 50;
+        event->button.y = 50;
+        GdkDisplay* display = gtk_widget_get_display(view);
+        gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(display)));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+    pause();
+}
+
+TEST_F(Gui, MouseBackAndForwardButtonsGoBackAndForward) {
+    startOn({});
+    GtkWidget* view = shell->webform()->widget();
+    clickButton(view, 8);  // nothing to go back to
+    EXPECT_EQ(shell->wizard().nav.currentPage, "webf:intro");
+    followLink(shell->wizard(), "webf:save", {});
+    ASSERT_TRUE(waitForPage("webf:save"));
+    clickButton(view, 8);
+    EXPECT_TRUE(waitForPage("webf:intro"));
+    clickButton(view, 9);
+    EXPECT_TRUE(waitForPage("webf:save"));
+    clickButton(view, 9);  // nothing ahead
+    EXPECT_EQ(shell->wizard().nav.currentPage, "webf:save");
+    EXPECT_TRUE(shell->wizard().nav.future.empty());
+}
+
+TEST_F(Gui, WindowIsResizableDownToItsFirstSizeAndKeepsItsSize) {
+    startOn({});
+    GtkWindow* window = GTK_WINDOW(shell->window());
+    EXPECT_TRUE(gtk_window_get_resizable(window));
+    int width = 0, height = 0;
+    gtk_window_get_size(window, &width, &height);
+    EXPECT_EQ(width, 400);
+    EXPECT_EQ(height, 560);
+    gtk_window_resize(window, 300, 300);  // below the smallest
+    pause();
+    gtk_window_get_size(window, &width, &height);
+    EXPECT_GE(width, 400);
+    EXPECT_GE(height, 560);
+    gtk_window_resize(window, 700, 650);
+    ASSERT_TRUE(spinUntil([&] {
+        gtk_window_get_size(window, &width, &height);
+        return width == 700 && height == 650;
+    }));
+    pause();
+    shell->closeMainWindow();  // as its close box does, when no run is on
+    ASSERT_TRUE(shell->closed());
+
+    shell = std::make_unique<GtkShell>();
+    startOn({});
+    pause();
+    gtk_window_get_size(GTK_WINDOW(shell->window()), &width, &height);
+    EXPECT_EQ(width, 700);
+    EXPECT_EQ(height, 650);
+    saveWindowSize({});  // the other tests start at the first size
+    gtk_window_resize(GTK_WINDOW(shell->window()), 400, 560);
+    pause();
 }
 
 std::string sampleMailbox(const test::TempDir& dir, int messages) {
