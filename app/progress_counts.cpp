@@ -29,7 +29,7 @@ ProgressCounts progressCounts(const ArchiveRun& run, uint32_t nowTicks) {
     return counts;
 }
 
-std::string sizeText(uint64_t bytes) {
+std::string byteSizeText(uint64_t bytes) {
     if (bytes < 1000) return counted(bytes, "byte", "bytes");
     static const char* const kUnits[] = {"kB", "MB", "GB", "TB", "PB", "EB"};
     double value = static_cast<double>(bytes) / 1000;
@@ -65,13 +65,13 @@ ProgressLines describeProgress(const ProgressCounts& c) {
     lines.messages = messagesKnown ? std::to_string(c.messagesDone) + " of " + counted(c.messagesTotal, "message", "messages")
                                    : counted(c.messagesDone, "message", "messages");
     if (c.bytesDone > 0 || bytesKnown) {
-        lines.bytes = bytesKnown ? sizeText(c.bytesDone) + " of " + sizeText(c.bytesTotal) : sizeText(c.bytesDone);
+        lines.bytes = bytesKnown ? byteSizeText(c.bytesDone) + " of " + byteSizeText(c.bytesTotal) : byteSizeText(c.bytesDone);
     }
     if (c.elapsedMs < kSettleMs) return lines;
     const double seconds = c.elapsedMs / 1000.0;
     const double byteRate = c.bytesDone / seconds;
     const double messageRate = c.messagesDone / seconds;
-    if (c.bytesDone > 0) lines.rate = sizeText(static_cast<uint64_t>(byteRate)) + "/s";
+    if (c.bytesDone > 0) lines.rate = byteSizeText(static_cast<uint64_t>(byteRate)) + "/s";
     // Bytes tell the time better than messages, whose sizes differ a lot.
     if (bytesKnown && c.bytesDone > 0) {
         lines.timeLeft = timeLeftText((c.bytesTotal - c.bytesDone) / byteRate);

@@ -33,7 +33,7 @@ ProgressLines describeProgress(const ProgressCounts& counts);
 
 // "1 byte", "999 bytes", "1.0 kB", "12.3 MB", "4.0 GB": decimal units, as
 // GNOME shows file sizes.
-std::string sizeText(uint64_t bytes);
+std::string byteSizeText(uint64_t bytes);
 
 // "less than a minute left", "about a minute left", "about 2 minutes left",
 // "about 3 hours left", "about 2 days left".

@@ -10,14 +10,14 @@ namespace tessaly {
 namespace {
 
 TEST(SizeText, DecimalUnitsWithOneFigureAfterThePoint) {
-    EXPECT_EQ(sizeText(0), "0 bytes");
-    EXPECT_EQ(sizeText(1), "1 byte");
-    EXPECT_EQ(sizeText(999), "999 bytes");
-    EXPECT_EQ(sizeText(1000), "1.0 kB");
-    EXPECT_EQ(sizeText(12'345'678), "12.3 MB");
-    EXPECT_EQ(sizeText(999'960), "1.0 MB");  // not "1000.0 kB"
-    EXPECT_EQ(sizeText(4'000'000'000), "4.0 GB");
-    EXPECT_EQ(sizeText(UINT64_MAX), "18.4 EB");
+    EXPECT_EQ(byteSizeText(0), "0 bytes");
+    EXPECT_EQ(byteSizeText(1), "1 byte");
+    EXPECT_EQ(byteSizeText(999), "999 bytes");
+    EXPECT_EQ(byteSizeText(1000), "1.0 kB");
+    EXPECT_EQ(byteSizeText(12'345'678), "12.3 MB");
+    EXPECT_EQ(byteSizeText(999'960), "1.0 MB");  // not "1000.0 kB"
+    EXPECT_EQ(byteSizeText(4'000'000'000), "4.0 GB");
+    EXPECT_EQ(byteSizeText(UINT64_MAX), "18.4 EB");
 }
 
 TEST(TimeLeftText, RoundsToWhatAPersonWouldSay) {

@@ -154,6 +154,24 @@ TEST(PageFiles, NamesCountUpAndWrapAt100000) {
     EXPECT_EQ(TWebf::pageFileName(9999999, isTaken), "wbf0.html");     // 100000 wraps to 0
 }
 
+TEST_F(Gui, APageShownBeforeThePreviousOneLoadedIsShown) {
+    startOn({});
+    // The second page follows the first after no, one or a few turns of the
+    // main loop: before and after WebKit asks whether the first may load.
+    for (const int turns : {0, 1, 2, 3, 5, 8, 13, 20}) {
+        SCOPED_TRACE(turns);
+        ASSERT_TRUE(shell->showPage("<html><head></head><body>first</body></html>"));
+        for (int i = 0; i < turns; ++i) g_main_context_iteration(nullptr, FALSE);
+        ASSERT_TRUE(shell->showPage("<html><head></head><body>second " + std::to_string(turns) + "</body></html>"));
+        WebKitWebView* view = WEBKIT_WEB_VIEW(shell->webform()->widget());
+        ASSERT_TRUE(spinUntil([&] { return !webkit_web_view_is_loading(view) && shell->webform()->shownFile().empty(); }))
+            << "the second page never finished loading";
+        EXPECT_EQ(pageText(*shell->webform()), "second " + std::to_string(turns));
+        // The program's own page is never taken for a link the user followed.
+        EXPECT_EQ(shell->webform()->requestUrl(), "");
+    }
+}
+
 TEST_F(Gui, ClickedLinkArrivesWithItsFields) {
     startOn({});
     show("<html><head></head><body><a id=\"l\" href=\"webf:intro?x=1&amp;y=a+b%21\">go</a></body></html>");
@@ -470,14 +488,14 @@ TEST_F(Gui, StopButtonStopsLikeTheCloseBox) {
 
 TEST_F(Gui, ProgressWindowShowsTheCountsAndTakesTheFocus) {
     const std::string box = sampleMailbox(dir, 300);
-    const std::string boxSize = sizeText(fs::file_size(box));
+    const std::string boxSize = byteSizeText(fs::file_size(box));
     startOn({box});
     shell->wizard().settings.viruswarned = true;
     struct Watch {
         GtkShell* shell;
         std::string counts;
         bool focused = false;
-    } watching{shell.get()};
+    } watching{shell.get(), {}, false};
     const guint watch = g_timeout_add(5,
         +[](gpointer data) -> gboolean {
             auto* w = static_cast<Watch*>(data);
