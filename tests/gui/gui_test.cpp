@@ -345,6 +345,26 @@ void clickButton(GtkWidget* view, guint button) {
     pause();
 }
 
+// Run once as it comes and once with GDK_SCALE=2 (CTest does both).
+TEST_F(Gui, ToolbarImagesAreDrawnForTheScreensScale) {
+    startOn({});
+    const int scale = gtk_widget_get_scale_factor(shell->webform()->widget());
+    ASSERT_TRUE(spinUntil([&] {
+        return pageNumber(*shell->webform(),
+                          "Array.from(document.images).every(function(i){return i.complete})?1:0") == 1;
+    }));
+    // Every image of the toolbar loaded, from the file drawn for this scale
+    // (whose size in CSS pixels is then 15 either way), and laid out at 15.
+    const double count = pageNumber(*shell->webform(), "document.querySelectorAll('table.top img').length");
+    EXPECT_GE(count, 3);
+    const std::string suffix = scale >= 2 ? "@2x.gif" : ".gif";
+    const std::string check = "Array.from(document.querySelectorAll('table.top img')).filter(function(i){"
+                              "return i.currentSrc.endsWith('" + suffix + "') && " +
+                              (scale >= 2 ? "true" : "!i.currentSrc.endsWith('@2x.gif')") +
+                              " && i.naturalWidth == 15 && i.width == 15}).length";
+    EXPECT_EQ(pageNumber(*shell->webform(), check.c_str()), count) << "device scale " << scale;
+}
+
 TEST_F(Gui, MouseBackAndForwardButtonsGoBackAndForward) {
     startOn({});
     GtkWidget* view = shell->webform()->widget();
