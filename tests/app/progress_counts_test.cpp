@@ -9,7 +9,7 @@
 namespace tessaly {
 namespace {
 
-TEST(SizeText, DecimalUnitsWithOneFigureAfterThePoint) {
+TEST(ByteSizeText, DecimalUnitsWithOneFigureAfterThePoint) {
     EXPECT_EQ(byteSizeText(0), "0 bytes");
     EXPECT_EQ(byteSizeText(1), "1 byte");
     EXPECT_EQ(byteSizeText(999), "999 bytes");
@@ -34,74 +34,42 @@ TEST(TimeLeftText, RoundsToWhatAPersonWouldSay) {
     EXPECT_EQ(timeLeftText(0.0 / 0.0), "");
 }
 
-TEST(DescribeProgress, CountsAgainstTheTotalsTheJobAnnounced) {
-    ProgressCounts c;
-    c.messagesDone = 12;
-    c.messagesTotal = 300;
-    c.bytesDone = 1'200'000;
-    c.bytesTotal = 12'300'000;
-    c.elapsedMs = 10'000;
-    const ProgressLines lines = describeProgress(c);
-    EXPECT_EQ(lines.messages, "12 of 300 messages");
-    EXPECT_EQ(lines.bytes, "1.2 MB of 12.3 MB");
-    EXPECT_EQ(lines.rate, "120.0 kB/s");
-    // 11.1 MB at 120 kB/s: 92.5 s, by the bytes rather than the messages
-    EXPECT_EQ(lines.timeLeft, "about 2 minutes left");
-}
-
-TEST(DescribeProgress, UnknownTotalsShowCountsAlone) {
-    ProgressCounts c;
-    c.messagesDone = 1;
-    c.bytesDone = 2500;
-    c.elapsedMs = 5000;
-    const ProgressLines lines = describeProgress(c);
-    EXPECT_EQ(lines.messages, "1 message");
-    EXPECT_EQ(lines.bytes, "2.5 kB");
-    EXPECT_EQ(lines.rate, "500 bytes/s");
-    EXPECT_EQ(lines.timeLeft, "");
-}
-
-TEST(DescribeProgress, MessagesTellTheTimeWhenBytesCannot) {
-    ProgressCounts c;
-    c.messagesDone = 10;
-    c.messagesTotal = 610;  // 600 to go at 2 a second
-    c.elapsedMs = 5000;
-    const ProgressLines lines = describeProgress(c);
-    EXPECT_EQ(lines.bytes, "");
-    EXPECT_EQ(lines.rate, "");
-    EXPECT_EQ(lines.timeLeft, "about 5 minutes left");
-}
-
-TEST(DescribeProgress, NoRateOrEstimateBeforeTheyMeanAnything) {
-    ProgressCounts c;
-    c.messagesTotal = 300;
-    c.bytesTotal = 5'000'000;
-    c.elapsedMs = 60'000;  // a slow first message: nothing done yet
-    ProgressLines lines = describeProgress(c);
-    EXPECT_EQ(lines.messages, "0 of 300 messages");
-    EXPECT_EQ(lines.bytes, "0 bytes of 5.0 MB");
-    EXPECT_EQ(lines.rate, "");
-    EXPECT_EQ(lines.timeLeft, "");
-
-    c.messagesDone = 3;
-    c.bytesDone = 4000;
-    c.elapsedMs = 300;  // the first moments: the rate would jump about
-    lines = describeProgress(c);
-    EXPECT_EQ(lines.rate, "");
-    EXPECT_EQ(lines.timeLeft, "");
-}
-
-TEST(DescribeProgress, MoreThanAnnouncedIsNotShownAsOfTheTotal) {
-    ProgressCounts c;
-    c.messagesDone = 301;
-    c.messagesTotal = 300;
-    c.bytesDone = 6'000'000;
-    c.bytesTotal = 5'000'000;
-    c.elapsedMs = 10'000;
-    const ProgressLines lines = describeProgress(c);
-    EXPECT_EQ(lines.messages, "301 messages");
-    EXPECT_EQ(lines.bytes, "6.0 MB");
-    EXPECT_EQ(lines.timeLeft, "");
+TEST(DescribeProgress, SaysWhatTheCountsMeanAndNothingBeforeTheyMeanIt) {
+    struct Row {
+        const char* why;
+        ProgressCounts counts;
+        ProgressLines expected;
+    };
+    const Row rows[] = {
+        {"totals announced; 11.1 MB to go at 120 kB/s is 92.5 s, told by the bytes rather than the messages",
+         {.messagesDone = 12, .messagesTotal = 300, .bytesDone = 1'200'000, .bytesTotal = 12'300'000,
+          .elapsedMs = 10'000},
+         {"12 of 300 messages", "1.2 MB of 12.3 MB", "120.0 kB/s", "about 2 minutes left"}},
+        {"no totals: counts alone, no estimate",
+         {.messagesDone = 1, .bytesDone = 2500, .elapsedMs = 5000},
+         {"1 message", "2.5 kB", "500 bytes/s", ""}},
+        {"messages known, bytes not: 600 to go at 2 a second",
+         {.messagesDone = 10, .messagesTotal = 610, .elapsedMs = 5000},
+         {"10 of 610 messages", "", "", "about 5 minutes left"}},
+        {"a slow first message: nothing done yet, no rate of nothing",
+         {.messagesTotal = 300, .bytesTotal = 5'000'000, .elapsedMs = 60'000},
+         {"0 of 300 messages", "0 bytes of 5.0 MB", "", ""}},
+        {"the first moments: the rate would jump about",
+         {.messagesDone = 3, .messagesTotal = 300, .bytesDone = 4000, .elapsedMs = 300},
+         {"3 of 300 messages", "4.0 kB", "", ""}},
+        {"more than announced (a file that grew) is not shown as of the total",
+         {.messagesDone = 301, .messagesTotal = 300, .bytesDone = 6'000'000, .bytesTotal = 5'000'000,
+          .elapsedMs = 10'000},
+         {"301 messages", "6.0 MB", "600.0 kB/s", ""}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        const ProgressLines lines = describeProgress(row.counts);
+        EXPECT_EQ(lines.messages, row.expected.messages);
+        EXPECT_EQ(lines.bytes, row.expected.bytes);
+        EXPECT_EQ(lines.rate, row.expected.rate);
+        EXPECT_EQ(lines.timeLeft, row.expected.timeLeft);
+    }
 }
 
 TEST(ProgressCounts, ReadsTheRunAndForgetsTheLastRunsTotals) {
