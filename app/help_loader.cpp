@@ -87,12 +87,12 @@ void writeHelpPage(Wizard& wizard, std::string& page, const std::string& url) {
         if (!wizard.nav.returnTarget.empty()) {
             page += "<a href=\"";
             page += wizard.nav.returnTarget;
-            page += "\"><img style=\"border: 0;\" src=\"return_transp.gif\" width=15 height=15></a> ";
+            page += "\"><img style=\"border: 0;\" src=\"return_transp.gif\" srcset=\"return_transp@2x.gif 2x\" width=15 height=15></a> ";
         } else {
-            page += "<img src=\"return_transp.gif\" width=15 height=15> ";
+            page += "<img src=\"return_transp.gif\" srcset=\"return_transp@2x.gif 2x\" width=15 height=15> ";
         }
         page += "at the top to get back to the program proper, or the index button "
-                "<a href=\"help:index.html\"><img style=\"border: 0;\" src=\"index_transp.gif\" width=15 height=15></a>"
+                "<a href=\"help:index.html\"><img style=\"border: 0;\" src=\"index_transp.gif\" srcset=\"index_transp@2x.gif 2x\" width=15 height=15></a>"
                 " for a list of all help topics.)</p>\r\n\r\n";
         wizard.helpNoteShown = true;
     }

@@ -63,14 +63,14 @@ void writeToolbar(Wizard& wizard, std::string& page, const std::string& helpUrl,
     // The archiving page: no way away from it while the run works.
     const bool noHelpWizardPage = isWizardPage && helpUrl.empty();
     if (nav.history.empty() || noHelpWizardPage) {
-        page += "<td style=\"width: 15px;\"><img src=\"back_dis.gif\" width=15 height=15></td>\r\n";
+        page += "<td style=\"width: 15px;\"><img src=\"back_dis.gif\" srcset=\"back_dis@2x.gif 2x\" width=15 height=15></td>\r\n";
     } else {
-        page += "<td style=\"width: 15px;\"><a href=\"history:\"><img src=\"back.gif\" width=15 height=15></td>\r\n";
+        page += "<td style=\"width: 15px;\"><a href=\"history:\"><img src=\"back.gif\" srcset=\"back@2x.gif 2x\" width=15 height=15></td>\r\n";
     }
     if (nav.future.empty() || noHelpWizardPage) {
-        page += "<td style=\"width: 15px;\"><img src=\"for_dis.gif\" width=15 height=15></td>\r\n";
+        page += "<td style=\"width: 15px;\"><img src=\"for_dis.gif\" srcset=\"for_dis@2x.gif 2x\" width=15 height=15></td>\r\n";
     } else {
-        page += "<td style=\"width: 15px;\"><a href=\"future:\"><img src=\"for.gif\" width=15 height=15></td>\r\n";
+        page += "<td style=\"width: 15px;\"><a href=\"future:\"><img src=\"for.gif\" srcset=\"for@2x.gif 2x\" width=15 height=15></td>\r\n";
     }
     page += "<td style=\"font-size: 13px;\"></td>\r\n";
     if (isWizardPage) {
@@ -78,17 +78,17 @@ void writeToolbar(Wizard& wizard, std::string& page, const std::string& helpUrl,
         if (!helpUrl.empty()) {
             page += "<a href=\"";
             page += helpUrl;
-            page += "\"><img src=\"help.gif\" width=15 height=15></a></td>\r\n";
+            page += "\"><img src=\"help.gif\" srcset=\"help@2x.gif 2x\" width=15 height=15></a></td>\r\n";
         } else {
-            page += "<img src=\"help_dis.gif\" width=15 height=15></td>\r\n";
+            page += "<img src=\"help_dis.gif\" srcset=\"help_dis@2x.gif 2x\" width=15 height=15></td>\r\n";
         }
     } else {
-        page += "<td style=\"width: 15px;\"><a href=\"help:index.html\"><img src=\"index.gif\" width=15 height=15></a></td>\r\n"
+        page += "<td style=\"width: 15px;\"><a href=\"help:index.html\"><img src=\"index.gif\" srcset=\"index@2x.gif 2x\" width=15 height=15></a></td>\r\n"
                 "<td style=\"width: 15px;\">";
         if (!nav.returnTarget.empty()) {
-            page += "<a href=\"return:\"><img src=\"return.gif\" width=15 height=15></a></td>\r\n";
+            page += "<a href=\"return:\"><img src=\"return.gif\" srcset=\"return@2x.gif 2x\" width=15 height=15></a></td>\r\n";
         } else {
-            page += "<img src=\"return_dis.gif\" width=15 height=15></td>\r\n";
+            page += "<img src=\"return_dis.gif\" srcset=\"return_dis@2x.gif 2x\" width=15 height=15></td>\r\n";
         }
     }
     page += "</table>\r\n\r\n";

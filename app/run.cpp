@@ -36,6 +36,8 @@ void ArchiveRun::beginRun(void* owner, ProgressSink progress, LogSink log) {
     duplicateCount = folderDuplicateCount = 0;
     folderDataCount = deletedCount = 0;
     problemCount = byteCount = 0;
+    expectedMessages = 0;
+    expectedBytes = 0;
     elapsedMs = 0;
     messageHadProblem = false;
     startTicks = tickCount();

@@ -67,6 +67,9 @@ struct ArchiveRun final : JobRun {
     uint32_t problemCount = 0;
     bool messageHadProblem = false;
     uint64_t byteCount = 0;
+    // Announced by the job; 0 while unknown.
+    uint32_t expectedMessages = 0;
+    uint64_t expectedBytes = 0;
     uint32_t startTicks = 0;
     uint32_t elapsedMs = 0;
     std::string currentFolderName;
@@ -113,6 +116,8 @@ struct ArchiveRun final : JobRun {
     void uncountMessage() override;
     uint32_t messagesInFolder() const override { return folderMessageCount; }
     void addBytes(uint64_t bytes) override;
+    void expectMessages(uint32_t total) override { expectedMessages = total; }
+    void expectBytes(uint64_t total) override { expectedBytes = total; }
     uint32_t countSkipped(Skipped kind) override;
 
     // ProblemReporter

@@ -60,10 +60,14 @@ bool showPageFor(Wizard& wizard, MailFileKind kind, const std::vector<std::strin
 void startWizard(Wizard& wizard, const std::vector<std::string>& arguments) {
     EnsureLibraries();
     loadSettings(wizard.settings);
+    takeCommandLineFiles(wizard, arguments);
+    wizard.nav.currentPage.clear();
+}
+
+void takeCommandLineFiles(Wizard& wizard, const std::vector<std::string>& arguments) {
     std::vector<std::string> files;
     for (const std::string& argument : arguments) files.push_back(absolutePath(argument));
     wizard.settings.commandLineFiles = std::move(files);
-    wizard.nav.currentPage.clear();
 }
 
 bool showFirstPage(Wizard& wizard) {

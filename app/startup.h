@@ -12,6 +12,9 @@ namespace tessaly {
 // Lists the mail libraries, loads the settings and keeps the files given
 // on the command line, relative paths made absolute.
 void startWizard(Wizard& wizard, const std::vector<std::string>& arguments);
+// Keeps the files as the command line's, sorted the same way (also for the
+// files a later start of the program hands to this one).
+void takeCommandLineFiles(Wizard& wizard, const std::vector<std::string>& arguments);
 
 // Shows the first page: the page for the command-line files of one kind
 // (the .pst files when there are any, else the .dbx files that pass their

@@ -55,6 +55,11 @@ public:
 
     // Source bytes read.
     virtual void addBytes(uint64_t bytes) = 0;
+    // What the job learns before its first message: how many messages and
+    // source bytes it has in all. Progress shows the counts against them;
+    // a job that cannot tell leaves them unknown.
+    virtual void expectMessages(uint32_t) {}
+    virtual void expectBytes(uint64_t) {}
     // Counts a message passed over; returns how many of that kind the
     // current folder has had, this one included.
     virtual uint32_t countSkipped(Skipped kind) = 0;

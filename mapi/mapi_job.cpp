@@ -110,6 +110,7 @@ void RunMapiJob(ArchiveWriter& writer, const std::vector<std::string>& tickedFol
         }
     }
 
+    run.expectMessages(total);
     uint32_t done = 0;
     for (const mapi_TFolderInfo& info : chosen) {
         if (run.shouldStop()) break;

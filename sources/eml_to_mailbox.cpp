@@ -271,6 +271,7 @@ std::vector<PackedMailbox> convertEmlFolders(JobRun& run, const std::string& roo
     uint32_t done = 0;
     Charsets charsets;
     const std::vector<TEmlDirInfo> folders = scanFolders(run, withoutTrailingSlash(root), total);
+    run.expectMessages(total);
     for (const TEmlDirInfo& dir : folders) {
         if (run.shouldStop()) break;
         // Mailboxes of runs cut short left their temporaries beside them.

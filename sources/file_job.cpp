@@ -11,6 +11,7 @@ void runFileJob(ArchiveWriter& writer, const std::vector<TDbxFolderInfo>& entrie
     JobRun& run = writer.run();
     uint64_t totalBytes = 0;
     const std::vector<TDbxFolderInfo> work = scanSourceFiles(run, entries, rules, totalBytes);
+    run.expectBytes(totalBytes);
     uint64_t doneBytes = 0;
     for (const TDbxFolderInfo& entry : work) {
         if (run.shouldStop()) break;

@@ -5,7 +5,9 @@
 
 #include "app/dispatch.h"
 #include "app/startup.h"
+#include "app/zoom_steps.h"
 #include "platform/files.h"
+#include "platform/time.h"
 
 namespace tessaly {
 
@@ -29,14 +31,27 @@ std::string uriEncoded(const std::string& text) {
 GtkShell::GtkShell() : wizard_(*this) {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window_), "Tessaly");
-    gtk_window_set_default_size(GTK_WINDOW(window_), 400, 560);
-    gtk_window_set_icon_name(GTK_WINDOW(window_), "tessaly");
+    // Resizable down to the size the pages are laid out for, and as large
+    // as the user left it.
+    GdkGeometry smallest{};
+    smallest.min_width = kMinWindowWidth;
+    smallest.min_height = kMinWindowHeight;
+    gtk_window_set_geometry_hints(GTK_WINDOW(window_), nullptr, &smallest, GDK_HINT_MIN_SIZE);
+    size_ = loadWindowSize();
+    gtk_window_set_default_size(GTK_WINDOW(window_), size_.width, size_.height);
+    if (size_.maximized) gtk_window_maximize(GTK_WINDOW(window_));
+    gtk_window_set_icon_name(GTK_WINDOW(window_), kApplicationId);
     webform_ = std::make_unique<TWebf>();
     gtk_container_add(GTK_CONTAINER(window_), webform_->widget());
     webform_->onRequest([this] { onRequest(); });
     g_signal_connect(window_, "key-press-event", G_CALLBACK(onKeyPress), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
+    g_signal_connect(window_, "size-allocate", G_CALLBACK(onSizeAllocate), this);
+    g_signal_connect(window_, "window-state-event", G_CALLBACK(onWindowState), this);
+    // Before the view's own handling, which would go back in a history the
+    // view does not keep.
+    g_signal_connect(webform_->widget(), "button-press-event", G_CALLBACK(onButtonPress), this);
     // Closing the progress window asks the run to stop after this message.
     progress_ = std::make_unique<ProgressWindow>(GTK_WINDOW(window_), [this] { wizard_.run.stopRequested = true; });
 }
@@ -46,6 +61,7 @@ GtkShell::~GtkShell() {
     if (window_) {
         g_signal_handlers_disconnect_by_data(window_, this);
         gtk_widget_destroy(window_);
+        saveWindowSize(size_);
     }
 }
 
@@ -53,6 +69,11 @@ bool GtkShell::start(const std::vector<std::string>& arguments) {
     startWizard(wizard_, arguments);
     gtk_widget_show_all(window_);
     return showFirstPage(wizard_);
+}
+
+void GtkShell::openFiles(const std::vector<std::string>& files) {
+    takeCommandLineFiles(wizard_, files);
+    showFirstPage(wizard_);
 }
 
 void GtkShell::onRequest() {
@@ -103,6 +124,25 @@ bool GtkShell::handleKey(const GdkEventKey& event) {
             break;
         default: break;
     }
+    if (ctrl) {
+        switch (event.keyval) {
+            case GDK_KEY_plus:
+            case GDK_KEY_equal:  // the plus key without Shift
+            case GDK_KEY_KP_Add:
+                zoom(zoomedIn(webkit_web_view_get_zoom_level(WEBKIT_WEB_VIEW(webform_->widget()))));
+                return true;
+            case GDK_KEY_minus:
+            case GDK_KEY_KP_Subtract:
+                zoom(zoomedOut(webkit_web_view_get_zoom_level(WEBKIT_WEB_VIEW(webform_->widget()))));
+                return true;
+            case GDK_KEY_0:
+            case GDK_KEY_KP_0:
+            case GDK_KEY_KP_Insert:  // keypad 0 without Num Lock
+                zoom(kNormalZoom);
+                return true;
+            default: break;
+        }
+    }
     const guint lower = gdk_keyval_to_lower(event.keyval);
     if (ctrl && (lower == GDK_KEY_q || lower == GDK_KEY_w)) {
         // One window: closing it quits, as its close box does.
@@ -116,6 +156,39 @@ bool GtkShell::handleKey(const GdkEventKey& event) {
         if (words_.press(key)) dispatch(wizard_, "webf:emlbmf.html");
     }
     return handled;
+}
+
+void GtkShell::zoom(double level) { webkit_web_view_set_zoom_level(WEBKIT_WEB_VIEW(webform_->widget()), level); }
+
+bool GtkShell::handleButton(const GdkEventButton& event) {
+    if (event.type != GDK_BUTTON_PRESS) return false;
+    const Navigation& nav = wizard_.nav;
+    // Buttons 8 and 9 are the side buttons of a mouse, "back" and "forward".
+    if (event.button == 8) {
+        if (!nav.history.empty()) dispatch(wizard_, "history:");
+        return true;
+    }
+    if (event.button == 9) {
+        if (!nav.future.empty()) dispatch(wizard_, "future:");
+        return true;
+    }
+    return false;
+}
+
+gboolean GtkShell::onButtonPress(GtkWidget*, GdkEventButton* event, gpointer self) {
+    return static_cast<GtkShell*>(self)->handleButton(*event) ? TRUE : FALSE;
+}
+
+void GtkShell::onSizeAllocate(GtkWidget* widget, GdkRectangle*, gpointer self) {
+    auto* shell = static_cast<GtkShell*>(self);
+    if (gtk_window_is_maximized(GTK_WINDOW(widget))) return;
+    // The window's own size, as gtk_window_set_default_size takes it back.
+    gtk_window_get_size(GTK_WINDOW(widget), &shell->size_.width, &shell->size_.height);
+}
+
+gboolean GtkShell::onWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self) {
+    static_cast<GtkShell*>(self)->size_.maximized = (event->new_window_state & GDK_WINDOW_STATE_MAXIMIZED) != 0;
+    return FALSE;
 }
 
 void GtkShell::requestClose() {
@@ -146,7 +219,9 @@ void GtkShell::onDestroy(GtkWidget*, gpointer self) {
     auto* shell = static_cast<GtkShell*>(self);
     shell->window_ = nullptr;
     shell->quitSeen_ = true;
-    gtk_main_quit();
+    saveWindowSize(shell->size_);
+    // A GtkApplication ends by itself with its last window.
+    if (gtk_main_level() > 0) gtk_main_quit();
 }
 
 bool GtkShell::showPage(const std::string& html) {
@@ -179,6 +254,7 @@ void GtkShell::appendHtml(const std::string& id, const std::string& piece, std::
 ArchiveRun::ProgressSink GtkShell::progressSink() {
     return [this](const std::string& t1, double f1, const std::string& t2, double f2) {
         progress_->update(t1, f1, t2, f2);
+        if (f1 != -1) progress_->showCounts(describeProgress(progressCounts(wizard_.run, tickCount())));
         wizard_.run.pumpMessages();
     };
 }

@@ -14,9 +14,14 @@
 #include "app/key_echoes.h"
 #include "app/shell_interface.h"
 #include "app/typed_words.h"
+#include "app/window_size.h"
 #include "app/wizard.h"
 
 namespace tessaly {
+
+// Names the running program on the session bus, its desktop file, its
+// metainfo and its icon.
+inline constexpr const char* kApplicationId = "org.tessaly.Tessaly";
 
 class GtkShell : public WizardShell {
 public:
@@ -26,6 +31,10 @@ public:
     // Lists the libraries, loads the settings, takes the command-line files
     // and shows the first page; false when the program is to close at once.
     bool start(const std::vector<std::string>& arguments);
+    // Files handed over by a later start of the program: shown as those of
+    // the command line are. When they fail validation (the user was told
+    // why) the page shown stays.
+    void openFiles(const std::vector<std::string>& files);
 
     Wizard& wizard() { return wizard_; }
     GtkWidget* window() const { return window_; }
@@ -37,6 +46,9 @@ public:
     // A key pressed in the main window, once per press (tests feed keys
     // through it).
     bool handleKey(const GdkEventKey& event);
+    // A mouse button pressed over the page: the back and forward buttons
+    // do what the toolbar's back and forward links do.
+    bool handleButton(const GdkEventButton& event);
     // The close box of the main window.
     void requestClose();
 
@@ -61,6 +73,10 @@ private:
     void onRequest();
     static gboolean onKeyPress(GtkWidget*, GdkEventKey*, gpointer);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer);
+    static gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer);
+    static void onSizeAllocate(GtkWidget*, GdkRectangle*, gpointer);
+    static gboolean onWindowState(GtkWidget*, GdkEventWindowState*, gpointer);
+    void zoom(double level);
     static void onDestroy(GtkWidget*, gpointer);
 
     GtkWidget* window_ = nullptr;
@@ -70,6 +86,8 @@ private:
     TypedWords words_;
     KeyEchoes echoes_;
     bool quitSeen_ = false;
+    // The size to keep: the last one while not maximized.
+    WindowSize size_;
 };
 
 }  // namespace tessaly

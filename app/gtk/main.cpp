@@ -1,27 +1,23 @@
-// main.cpp - tessaly: the archiving wizard in its window.
+// main.cpp - tessaly: the archiving wizard in its window, one per session.
 #include <gtk/gtk.h>
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
-#include "app/gtk/gtk_shell.h"
+#include "app/gtk/application.h"
 #include "mapi/outlook.h"
 
 int main(int argc, char** argv) {
+    // GTK would abort at start-up without a display; say what to do instead.
     if (!gtk_init_check(&argc, &argv)) {
         std::fprintf(stderr, "tessaly: cannot open a display; tessaly-cli archives without one.\n");
         return 1;
     }
-    std::vector<std::string> arguments(argv + 1, argv + argc);
+    g_set_prgname("tessaly");
+    int status = 0;
     {
-        tessaly::GtkShell shell;
-        if (shell.start(arguments)) {
-            gtk_main();
-        } else {
-            shell.closeMainWindow();
-        }
+        tessaly::TessalyApplication application;
+        status = application.run(argc, argv);
     }
     tessaly::CloseMapi();
-    return 0;
+    return status;
 }

@@ -174,7 +174,7 @@ bool TWebf::Go(const std::string& url) {
         target = uri ? uri : "";
         g_free(uri);
     }
-    ownNavigation_ = true;
+    ownNavigations_.push_back(target);
     webkit_web_view_load_uri(view_, target.c_str());
     if (!shownFile_.empty()) removeFile(shownFile_);
     shownFile_ = url.empty() ? readyPath_ : std::string();
@@ -209,6 +209,28 @@ void TWebf::runScript(const std::string& script) {
                                         nullptr, nullptr, nullptr, nullptr);
 }
 
+// WebKit may give a file URI back escaped otherwise than it was given: file
+// URIs are compared by the path they name.
+bool TWebf::takeOwnNavigation(const std::string& uri) {
+    auto samePlace = [](const std::string& a, const std::string& b) {
+        if (a == b) return true;
+        gchar* pathA = g_filename_from_uri(a.c_str(), nullptr, nullptr);
+        gchar* pathB = g_filename_from_uri(b.c_str(), nullptr, nullptr);
+        const bool same = pathA && pathB && std::strcmp(pathA, pathB) == 0;
+        g_free(pathA);
+        g_free(pathB);
+        return same;
+    };
+    for (auto own = ownNavigations_.begin(); own != ownNavigations_.end(); ++own) {
+        if (!samePlace(*own, uri)) continue;
+        // Those shown before it were replaced by it; WebKit will not ask
+        // about them any more.
+        ownNavigations_.erase(ownNavigations_.begin(), own + 1);
+        return true;
+    }
+    return false;
+}
+
 gboolean TWebf::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                                gpointer self) {
     auto* host = static_cast<TWebf*>(self);
@@ -220,9 +242,8 @@ gboolean TWebf::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, W
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     WebKitURIRequest* request = webkit_navigation_action_get_request(action);
     const char* uri = webkit_uri_request_get_uri(request);
-    if (host->ownNavigation_ && type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
-        host->ownNavigation_ = false;  // the program's own page
-        webkit_policy_decision_use(decision);
+    if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && host->takeOwnNavigation(uri ? uri : "")) {
+        webkit_policy_decision_use(decision);  // the program's own page
         return TRUE;
     }
     webkit_policy_decision_ignore(decision);

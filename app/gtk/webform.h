@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/url_query.h"
 #include "platform/files.h"
@@ -64,12 +65,17 @@ public:
     static std::string pageFileName(uint32_t ticks, const std::function<bool(const std::string&)>& taken);
 
 private:
+    // True, once, for a navigation Go() started.
+    bool takeOwnNavigation(const std::string& uri);
     static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer);
     static void onLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
     static void onFocusMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer);
 
     WebKitWebView* view_ = nullptr;
-    bool ownNavigation_ = false;
+    // The program's own navigations WebKit has not yet asked about, oldest
+    // first. A second page shown before WebKit asks about the first must
+    // still be let through, so one flag is not enough.
+    std::vector<std::string> ownNavigations_;
     std::string shownFile_;
     unsigned appendedAtLoad_ = ~0u;  // loadsFinished_ at the last piece added
     std::string pendingId_;          // set once the loading page is there

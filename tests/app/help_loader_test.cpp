@@ -84,7 +84,7 @@ TEST(HelpPage, ErrorLineAndTheNoteShownOnce) {
     EXPECT_NE(shell.lastPage().find("<p>Error loading help... " + dataFolder() + "/help_no_such_topic.html</p>\r\n"),
               std::string::npos);
     EXPECT_NE(shell.lastPage().find(note + "<a href=\"webf:save\"><img style=\"border: 0;\" "
-                                           "src=\"return_transp.gif\" width=15 height=15></a> at the top"),
+                                           "src=\"return_transp.gif\" srcset=\"return_transp@2x.gif 2x\" width=15 height=15></a> at the top"),
               std::string::npos);
     dispatch(wizard, "help:index.html");
     EXPECT_EQ(shell.lastPage().find(note), std::string::npos);
@@ -101,9 +101,9 @@ TEST(HelpPage, NoteWithoutReturnTarget) {
     ArchiveRun run;
     Wizard wizard(shell, run);
     dispatch(wizard, "help:index.html");
-    EXPECT_NE(shell.lastPage().find("click the return button <img src=\"return_transp.gif\" width=15 height=15> "
+    EXPECT_NE(shell.lastPage().find("click the return button <img src=\"return_transp.gif\" srcset=\"return_transp@2x.gif 2x\" width=15 height=15> "
                                     "at the top to get back to the program proper, or the index button "
-                                    "<a href=\"help:index.html\"><img style=\"border: 0;\" src=\"index_transp.gif\" "
+                                    "<a href=\"help:index.html\"><img style=\"border: 0;\" src=\"index_transp.gif\" srcset=\"index_transp@2x.gif 2x\" "
                                     "width=15 height=15></a> for a list of all help topics.)</p>\r\n\r\n"),
               std::string::npos);
 }
@@ -145,6 +145,12 @@ TEST(HelpFiles, EveryLinkedTopicExists) {
                              "help_dis.gif", "index.gif", "return.gif", "return_dis.gif", "return_transp.gif",
                              "index_transp.gif", "help_transp.gif"}) {
         EXPECT_TRUE(fs::exists(top / "data" / file)) << file;
+        // Each image also drawn for screens of device scale 2.
+        const std::string name = file;
+        if (name.ends_with(".gif")) {
+            const std::string twice = name.substr(0, name.size() - 4) + "@2x.gif";
+            EXPECT_TRUE(fs::exists(top / "data" / twice)) << twice;
+        }
     }
 }
 

@@ -50,7 +50,7 @@ TEST_F(NavigationTest, BackAndForwardMoveBetweenTheLists) {
     EXPECT_EQ(nav().currentPage, "webf:bmf_choose");
     EXPECT_TRUE(nav().history.empty());
     EXPECT_EQ(nav().future, list({"webf:save", "webf:emlbmf.html"}));
-    EXPECT_TRUE(shownPageContains("<a href=\"future:\"><img src=\"for.gif\""));
+    EXPECT_TRUE(shownPageContains("<a href=\"future:\"><img src=\"for.gif\" srcset=\"for@2x.gif 2x\""));
     // The page shown again is the one without its query.
     EXPECT_NE(shell.lastPage().find("<h2>BMF / IMAP Server</h2>"), std::string::npos);
 
@@ -84,7 +84,7 @@ TEST_F(NavigationTest, ReturnLeadsBackToWhereHelpWasFirstAsked) {
     dispatch(wizard, "help:index.html");
     // A chain of help pages keeps the wizard page as the target.
     EXPECT_EQ(nav().returnTarget, "webf:bmf_choose");
-    EXPECT_TRUE(shownPageContains("<a href=\"return:\"><img src=\"return.gif\""));
+    EXPECT_TRUE(shownPageContains("<a href=\"return:\"><img src=\"return.gif\" srcset=\"return@2x.gif 2x\""));
 
     dispatch(wizard, "return:");
     EXPECT_EQ(nav().currentPage, "webf:bmf_choose");
@@ -157,19 +157,19 @@ TEST_F(NavigationTest, LinksAreDeadDuringARun) {
 
 TEST_F(NavigationTest, ToolbarButtons) {
     const std::string start = "<table class=\"top\" style=\"width: 100%;\" cellspacing=0>\r\n<tr>\r\n";
-    const std::string backOff = "<td style=\"width: 15px;\"><img src=\"back_dis.gif\" width=15 height=15></td>\r\n";
+    const std::string backOff = "<td style=\"width: 15px;\"><img src=\"back_dis.gif\" srcset=\"back_dis@2x.gif 2x\" width=15 height=15></td>\r\n";
     const std::string backOn =
-        "<td style=\"width: 15px;\"><a href=\"history:\"><img src=\"back.gif\" width=15 height=15></td>\r\n";
-    const std::string forOff = "<td style=\"width: 15px;\"><img src=\"for_dis.gif\" width=15 height=15></td>\r\n";
+        "<td style=\"width: 15px;\"><a href=\"history:\"><img src=\"back.gif\" srcset=\"back@2x.gif 2x\" width=15 height=15></td>\r\n";
+    const std::string forOff = "<td style=\"width: 15px;\"><img src=\"for_dis.gif\" srcset=\"for_dis@2x.gif 2x\" width=15 height=15></td>\r\n";
     const std::string forOn =
-        "<td style=\"width: 15px;\"><a href=\"future:\"><img src=\"for.gif\" width=15 height=15></td>\r\n";
+        "<td style=\"width: 15px;\"><a href=\"future:\"><img src=\"for.gif\" srcset=\"for@2x.gif 2x\" width=15 height=15></td>\r\n";
     const std::string gap = "<td style=\"font-size: 13px;\"></td>\r\n";
     const std::string end = "</table>\r\n\r\n";
 
     std::string page;
     writeToolbar(wizard, page, "help:save.html", true);
     EXPECT_EQ(page, start + backOff + forOff + gap +
-                        "<td style=\"width: 15px;\"><a href=\"help:save.html\"><img src=\"help.gif\" width=15 "
+                        "<td style=\"width: 15px;\"><a href=\"help:save.html\"><img src=\"help.gif\" srcset=\"help@2x.gif 2x\" width=15 "
                         "height=15></a></td>\r\n" +
                         end);
 
@@ -183,21 +183,21 @@ TEST_F(NavigationTest, ToolbarButtons) {
     page.clear();
     writeToolbar(wizard, page, "", true);
     EXPECT_EQ(page, start + backOff + forOff + gap +
-                        "<td style=\"width: 15px;\"><img src=\"help_dis.gif\" width=15 height=15></td>\r\n" + end);
+                        "<td style=\"width: 15px;\"><img src=\"help_dis.gif\" srcset=\"help_dis@2x.gif 2x\" width=15 height=15></td>\r\n" + end);
 
     // Help pages: index, and return once a wizard page asked for help.
     page.clear();
     writeToolbar(wizard, page, "", false);
     const std::string index =
-        "<td style=\"width: 15px;\"><a href=\"help:index.html\"><img src=\"index.gif\" width=15 height=15></a>"
+        "<td style=\"width: 15px;\"><a href=\"help:index.html\"><img src=\"index.gif\" srcset=\"index@2x.gif 2x\" width=15 height=15></a>"
         "</td>\r\n<td style=\"width: 15px;\">";
     EXPECT_EQ(page, start + backOn + forOn + gap + index +
-                        "<img src=\"return_dis.gif\" width=15 height=15></td>\r\n" + end);
+                        "<img src=\"return_dis.gif\" srcset=\"return_dis@2x.gif 2x\" width=15 height=15></td>\r\n" + end);
     wizard.nav.returnTarget = "webf:intro";
     page.clear();
     writeToolbar(wizard, page, "", false);
     EXPECT_EQ(page, start + backOn + forOn + gap + index +
-                        "<a href=\"return:\"><img src=\"return.gif\" width=15 height=15></a></td>\r\n" + end);
+                        "<a href=\"return:\"><img src=\"return.gif\" srcset=\"return@2x.gif 2x\" width=15 height=15></a></td>\r\n" + end);
 }
 
 }  // namespace

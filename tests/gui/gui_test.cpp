@@ -14,6 +14,8 @@
 
 #include "app/dispatch.h"
 #include "app/gtk/gtk_shell.h"
+#include "app/progress_counts.h"
+#include "app/window_size.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
@@ -150,6 +152,24 @@ TEST(PageFiles, NamesCountUpAndWrapAt100000) {
     taken.insert("wbf1235.html");
     EXPECT_EQ(TWebf::pageFileName(123456, isTaken), "wbf1236.html");  // same tenth of a second
     EXPECT_EQ(TWebf::pageFileName(9999999, isTaken), "wbf0.html");     // 100000 wraps to 0
+}
+
+TEST_F(Gui, APageShownBeforeThePreviousOneLoadedIsShown) {
+    startOn({});
+    // The second page follows the first after no, one or a few turns of the
+    // main loop: before and after WebKit asks whether the first may load.
+    for (const int turns : {0, 1, 2, 3, 5, 8, 13, 20}) {
+        SCOPED_TRACE(turns);
+        ASSERT_TRUE(shell->showPage("<html><head></head><body>first</body></html>"));
+        for (int i = 0; i < turns; ++i) g_main_context_iteration(nullptr, FALSE);
+        ASSERT_TRUE(shell->showPage("<html><head></head><body>second " + std::to_string(turns) + "</body></html>"));
+        WebKitWebView* view = WEBKIT_WEB_VIEW(shell->webform()->widget());
+        ASSERT_TRUE(spinUntil([&] { return !webkit_web_view_is_loading(view) && shell->webform()->shownFile().empty(); }))
+            << "the second page never finished loading";
+        EXPECT_EQ(pageText(*shell->webform()), "second " + std::to_string(turns));
+        // The program's own page is never taken for a link the user followed.
+        EXPECT_EQ(shell->webform()->requestUrl(), "");
+    }
 }
 
 TEST_F(Gui, ClickedLinkArrivesWithItsFields) {
@@ -323,6 +343,146 @@ TEST_F(Gui, EmlFolderPackedFromTheStartPageAndArchived) {
     ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Inbox.bmf") != std::string::npos; }));
     ASSERT_EQ(shell->wizard().settings.mailboxFiles.size(), 1u);
     EXPECT_EQ(shell->wizard().settings.mailboxFiles[0].fileName, "Inbox.bmf");
+// A number the page computes, read through a script.
+double pageNumber(TWebf& webform, const char* script) {
+    struct Result {
+        double number = -1;
+        bool done = false;
+    } result;
+    webkit_web_view_evaluate_javascript(
+        WEBKIT_WEB_VIEW(webform.widget()), script, -1, nullptr, nullptr, nullptr,
+        +[](GObject* source, GAsyncResult* res, gpointer data) {
+            auto* r = static_cast<Result*>(data);
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), res, nullptr)) {
+                r->number = jsc_value_to_double(value);
+                g_object_unref(value);
+            }
+            r->done = true;
+        },
+        &result);
+    spinUntil([&] { return result.done; });
+    return result.number;
+}
+
+TEST_F(Gui, CtrlPlusMinusAndZeroZoomThePage) {
+    startOn({});
+    GtkWidget* window = shell->window();
+    WebKitWebView* view = WEBKIT_WEB_VIEW(shell->webform()->widget());
+    const double normalWidth = pageNumber(*shell->webform(), "window.innerWidth");
+    typeAtWindow(window, GDK_KEY_plus, GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.1);
+    typeAtWindow(window, GDK_KEY_equal, GDK_CONTROL_MASK);  // the same key without Shift
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.2);
+    typeAtWindow(window, GDK_KEY_KP_Add, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.33);
+    // The page is laid out larger: fewer CSS pixels across the same window.
+    EXPECT_LT(pageNumber(*shell->webform(), "window.innerWidth"), normalWidth * 0.8);
+    // The next page keeps the zoom.
+    const unsigned before = shell->webform()->loadsFinished();
+    followLink(shell->wizard(), "webf:save", {});
+    ASSERT_TRUE(spinUntil([&] { return shell->webform()->loadsFinished() > before; }));
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.33);
+    typeAtWindow(window, GDK_KEY_minus, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.2);
+    typeAtWindow(window, GDK_KEY_KP_Subtract, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.1);
+    typeAtWindow(window, GDK_KEY_0, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.0);
+    typeAtWindow(window, GDK_KEY_minus, GDK_CONTROL_MASK);
+    typeAtWindow(window, GDK_KEY_KP_0, GDK_CONTROL_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.0);
+    EXPECT_DOUBLE_EQ(pageNumber(*shell->webform(), "window.innerWidth"), normalWidth);
+    // Without Ctrl the keys are the page's.
+    typeAtWindow(window, GDK_KEY_plus, GDK_SHIFT_MASK);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.0);
+}
+
+// A press and release of a mouse button over the page, as the X server
+// delivers them.
+void clickButton(GtkWidget* view, guint button) {
+    static guint32 time = 5000;
+    for (const GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(view)));
+        event->button.time = time += 40;
+        event->button.button = button;
+        event->button.x = 50;
+        event->button.y = 50;
+        GdkDisplay* display = gtk_widget_get_display(view);
+        gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(display)));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+    pause();
+}
+
+// Run once as it comes and once with GDK_SCALE=2 (CTest does both).
+TEST_F(Gui, ToolbarImagesAreDrawnForTheScreensScale) {
+    startOn({});
+    const int scale = gtk_widget_get_scale_factor(shell->webform()->widget());
+    ASSERT_TRUE(spinUntil([&] {
+        return pageNumber(*shell->webform(),
+                          "Array.from(document.images).every(function(i){return i.complete})?1:0") == 1;
+    }));
+    // Every image of the toolbar loaded, from the file drawn for this scale
+    // (whose size in CSS pixels is then 15 either way), and laid out at 15.
+    const double count = pageNumber(*shell->webform(), "document.querySelectorAll('table.top img').length");
+    EXPECT_GE(count, 3);
+    const std::string suffix = scale >= 2 ? "@2x.gif" : ".gif";
+    const std::string check = "Array.from(document.querySelectorAll('table.top img')).filter(function(i){"
+                              "return i.currentSrc.endsWith('" + suffix + "') && " +
+                              (scale >= 2 ? "true" : "!i.currentSrc.endsWith('@2x.gif')") +
+                              " && i.naturalWidth == 15 && i.width == 15}).length";
+    EXPECT_EQ(pageNumber(*shell->webform(), check.c_str()), count) << "device scale " << scale;
+}
+
+TEST_F(Gui, MouseBackAndForwardButtonsGoBackAndForward) {
+    startOn({});
+    GtkWidget* view = shell->webform()->widget();
+    clickButton(view, 8);  // nothing to go back to
+    EXPECT_EQ(shell->wizard().nav.currentPage, "webf:intro");
+    followLink(shell->wizard(), "webf:save", {});
+    ASSERT_TRUE(waitForPage("webf:save"));
+    clickButton(view, 8);
+    EXPECT_TRUE(waitForPage("webf:intro"));
+    clickButton(view, 9);
+    EXPECT_TRUE(waitForPage("webf:save"));
+    clickButton(view, 9);  // nothing ahead
+    EXPECT_EQ(shell->wizard().nav.currentPage, "webf:save");
+    EXPECT_TRUE(shell->wizard().nav.future.empty());
+}
+
+TEST_F(Gui, WindowIsResizableDownToItsFirstSizeAndKeepsItsSize) {
+    startOn({});
+    GtkWindow* window = GTK_WINDOW(shell->window());
+    EXPECT_TRUE(gtk_window_get_resizable(window));
+    int width = 0, height = 0;
+    gtk_window_get_size(window, &width, &height);
+    EXPECT_EQ(width, 400);
+    EXPECT_EQ(height, 560);
+    gtk_window_resize(window, 300, 300);  // below the smallest
+    pause();
+    gtk_window_get_size(window, &width, &height);
+    EXPECT_GE(width, 400);
+    EXPECT_GE(height, 560);
+    gtk_window_resize(window, 700, 650);
+    ASSERT_TRUE(spinUntil([&] {
+        gtk_window_get_size(window, &width, &height);
+        return width == 700 && height == 650;
+    }));
+    pause();
+    shell->closeMainWindow();  // as its close box does, when no run is on
+    ASSERT_TRUE(shell->closed());
+
+    shell = std::make_unique<GtkShell>();
+    startOn({});
+    pause();
+    gtk_window_get_size(GTK_WINDOW(shell->window()), &width, &height);
+    EXPECT_EQ(width, 700);
+    EXPECT_EQ(height, 650);
+    saveWindowSize({});  // the other tests start at the first size
+    gtk_window_resize(GTK_WINDOW(shell->window()), 400, 560);
+    pause();
 }
 
 std::string sampleMailbox(const test::TempDir& dir, int messages) {
@@ -363,18 +523,18 @@ TEST_F(Gui, RunShowsProgressAndEndsOnTheFinishPage) {
 
 // Runs 300 messages and calls `stop` with the progress window once, as
 // soon as the first message is in; returns when the run has ended.
-void runStoppedBy(GtkShell& shell, const test::TempDir& dir, void (*stop)(GtkWidget* progress)) {
+void runStoppedBy(GtkShell& shell, const test::TempDir& dir, void (*stop)(ProgressWindow& progress)) {
     shell.wizard().settings.viruswarned = true;
     struct Stopper {
         GtkShell* shell;
-        void (*stop)(GtkWidget*);
+        void (*stop)(ProgressWindow&);
         bool done = false;
     } stopping{&shell, stop};
     const guint stopper = g_timeout_add(5, 
         +[](gpointer data) -> gboolean {
             auto* s = static_cast<Stopper*>(data);
             if (!s->done && s->shell->progress().shown() && s->shell->wizard().run.messageCount > 0) {
-                s->stop(s->shell->progress().window());
+                s->stop(s->shell->progress());
                 s->done = true;
             }
             return G_SOURCE_CONTINUE;
@@ -386,7 +546,7 @@ void runStoppedBy(GtkShell& shell, const test::TempDir& dir, void (*stop)(GtkWid
 
 TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
     startOn({sampleMailbox(dir, 300)});
-    runStoppedBy(*shell, dir, [](GtkWidget* progress) { gtk_window_close(GTK_WINDOW(progress)); });
+    runStoppedBy(*shell, dir, [](ProgressWindow& progress) { gtk_window_close(GTK_WINDOW(progress.window())); });
     EXPECT_TRUE(shell->wizard().run.stopRequested);
     EXPECT_LT(shell->wizard().run.messageCount, 300u);
     ASSERT_TRUE(waitForPage("webf:done"));
@@ -395,15 +555,55 @@ TEST_F(Gui, ClosingTheProgressWindowStopsAfterTheCurrentMessage) {
 
 TEST_F(Gui, EscapeOnTheProgressWindowStopsLikeItsCloseBox) {
     startOn({sampleMailbox(dir, 300)});
-    runStoppedBy(*shell, dir, [](GtkWidget* progress) {
-        sendKey(progress, GDK_KEY_PRESS, GDK_KEY_Escape, 0);
-        sendKey(progress, GDK_KEY_RELEASE, GDK_KEY_Escape, 0);
+    runStoppedBy(*shell, dir, [](ProgressWindow& progress) {
+        sendKey(progress.window(), GDK_KEY_PRESS, GDK_KEY_Escape, 0);
+        sendKey(progress.window(), GDK_KEY_RELEASE, GDK_KEY_Escape, 0);
     });
     EXPECT_TRUE(shell->wizard().run.stopRequested);
     EXPECT_LT(shell->wizard().run.messageCount, 300u);
     EXPECT_FALSE(shell->progress().shown());
     EXPECT_FALSE(shell->closed());
     ASSERT_TRUE(waitForPage("webf:done"));
+}
+
+TEST_F(Gui, StopButtonStopsLikeTheCloseBox) {
+    startOn({sampleMailbox(dir, 300)});
+    runStoppedBy(*shell, dir, [](ProgressWindow& progress) { gtk_button_clicked(GTK_BUTTON(progress.stopButton())); });
+    EXPECT_TRUE(shell->wizard().run.stopRequested);
+    EXPECT_LT(shell->wizard().run.messageCount, 300u);
+    EXPECT_FALSE(shell->progress().shown());
+    EXPECT_FALSE(shell->closed());
+    ASSERT_TRUE(waitForPage("webf:done"));
+    ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Archiving was stopped.") != std::string::npos; }));
+}
+
+TEST_F(Gui, ProgressWindowShowsTheCountsAndTakesTheFocus) {
+    const std::string box = sampleMailbox(dir, 300);
+    const std::string boxSize = byteSizeText(fs::file_size(box));
+    startOn({box});
+    shell->wizard().settings.viruswarned = true;
+    struct Watch {
+        GtkShell* shell;
+        std::string counts;
+        bool focused = false;
+    } watching{shell.get(), {}, false};
+    const guint watch = g_timeout_add(5,
+        +[](gpointer data) -> gboolean {
+            auto* w = static_cast<Watch*>(data);
+            ProgressWindow& progress = w->shell->progress();
+            if (!progress.shown() || w->shell->wizard().run.messageCount < 2) return G_SOURCE_CONTINUE;
+            w->counts = progress.countsText();
+            w->focused = w->focused || gtk_window_is_active(GTK_WINDOW(progress.window()));
+            if (w->focused) w->shell->wizard().run.stopRequested = true;
+            return G_SOURCE_CONTINUE;
+        },
+        &watching);
+    followLink(shell->wizard(), "webf:go", {{"savedir", dir.file("archive")}, {"saveformat", "eml"}});
+    g_source_remove(watch);
+    // The messages of a mailbox are not known before it is read; its bytes are.
+    EXPECT_NE(watching.counts.find(" messages, "), std::string::npos) << watching.counts;
+    EXPECT_NE(watching.counts.find(" of " + boxSize), std::string::npos) << watching.counts;
+    EXPECT_TRUE(watching.focused);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // screenshots.cpp - shows the start page, the mailbox and EML pages, the
 // save page for a sample mailbox, the finish page of its run, the EML
 // route's finish page, an Outlook Express store folder, an error page, the
-// finish page of a stopped run and the file and folder dialogs in the real
-// window, and saves a PNG of each, so that a person can look at them.
+// finish page of a stopped run, the progress window of a long run and the
+// file and folder dialogs in the real window, and saves a PNG of each, so
+// that a person can look at them.
 #include <gtk/gtk.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -96,6 +98,54 @@ bool dialogSnapshot(tessaly::GtkShell& shell, const std::string& action, const s
                   &shot);
     tessaly::dispatch(shell.wizard(), action);
     spinUntil([&] { return shot.done; });
+    if (shot.ok) std::printf("%s\n", path.c_str());
+    return shot.ok;
+}
+
+// A mailbox long enough that a run shows its rate and time left.
+std::string longMailbox(const std::string& folder) {
+    std::string box;
+    const std::string body(3000, 'x');
+    for (int i = 0; i < 4000; ++i) {
+        box += "From a@example.org Thu Sep  5 14:30:07 2002\nFrom: a@example.org\nSubject: Note " +
+               std::to_string(i) + "\nDate: Thu, 5 Sep 2002 14:30:07 +0200\n\n" + body + "\n\n";
+    }
+    const std::string path = folder + "/long.bmf";
+    return g_file_set_contents(path.c_str(), box.data(), static_cast<gssize>(box.size()), nullptr) ? path : "";
+}
+
+// Starts a run of `mailbox`; once it has gone on for three seconds, saves
+// a picture of the progress window and presses its Stop button.
+bool progressSnapshot(tessaly::GtkShell& shell, const std::string& mailbox, const std::string& archive,
+                      const std::string& path) {
+    struct Shot {
+        tessaly::GtkShell* shell;
+        std::string path;
+        gint64 start = 0;
+        bool ok = false;
+    } shot{&shell, path};
+    const guint timer = g_timeout_add(
+        50,
+        +[](gpointer data) -> gboolean {
+            auto* s = static_cast<Shot*>(data);
+            tessaly::ProgressWindow& progress = s->shell->progress();
+            if (s->ok || !progress.shown()) return G_SOURCE_CONTINUE;
+            if (s->start == 0) s->start = g_get_monotonic_time();
+            if (g_get_monotonic_time() - s->start < 3 * G_USEC_PER_SEC) return G_SOURCE_CONTINUE;
+            GdkWindow* window = gtk_widget_get_window(progress.window());
+            if (GdkPixbuf* picture = gdk_pixbuf_get_from_window(window, 0, 0, gdk_window_get_width(window),
+                                                                gdk_window_get_height(window))) {
+                s->ok = gdk_pixbuf_save(picture, s->path.c_str(), "png", nullptr, nullptr);
+                g_object_unref(picture);
+            }
+            gtk_button_clicked(GTK_BUTTON(progress.stopButton()));
+            return G_SOURCE_CONTINUE;
+        },
+        &shot);
+    shell.openFiles({mailbox});
+    shell.wizard().settings.viruswarned = true;
+    tessaly::followLink(shell.wizard(), "webf:go", {{"savedir", archive}, {"saveformat", "html"}, {"usesubfolders", "yes"}});
+    g_source_remove(timer);
     if (shot.ok) std::printf("%s\n", path.c_str());
     return shot.ok;
 }
@@ -193,5 +243,18 @@ int main(int argc, char** argv) {
                                   {{"savedir", argv[3]}, {"saveformat", "html"}, {"usesubfolders", "yes"}});
           }) &&
           snapshot(shell, out + "/finish-page.png");
+    {
+        // Last: its run leaves its archive folder in the settings.
+        tessaly::GtkShell running;
+        ok &= showAndWait(running, [&] { running.start({}); });
+        gchar* scratch = g_dir_make_tmp("tessaly-screenshots-XXXXXX", nullptr);
+        const std::string folder = scratch ? scratch : "/tmp";
+        g_free(scratch);
+        const std::string mailbox = longMailbox(folder);
+        ok &= !mailbox.empty() &&
+              progressSnapshot(running, mailbox, folder + "/archive", out + "/progress-window.png");
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
     return ok ? 0 : 1;
 }
