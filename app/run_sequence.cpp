@@ -61,6 +61,7 @@ JobRequest requestFor(Settings& settings) {
     if (source == "mapi") {
         request.source = SourceKind::Outlook;
         request.outlookFolders = settings.mapifolders;
+        request.outlookFolderIds = settings.mapiFolderIds;
     } else if (source == "bmf") {
         request.source = SourceKind::Mailboxes;
         request.files = settings.mailboxFiles;

@@ -54,6 +54,7 @@ constexpr uint32_t kIpmSubtreeEntryId = 0x35E00102;
 constexpr uint32_t kContentCount = 0x36020003;
 constexpr uint32_t kContentUnread = 0x36030003;
 constexpr uint32_t kSubfolders = 0x360A000B;
+constexpr uint32_t kIpmDraftsEntryId = 0x36D70102;
 constexpr uint32_t kContainerClass = 0x3613001F;
 constexpr uint32_t kAttachDataBin = 0x37010102;
 constexpr uint32_t kAttachFilename = 0x3704001F;
@@ -136,6 +137,7 @@ public:
         writeStore();
         writeNameMap();
         const uint32_t top = pst::makeNid(nextFolder_++, pst::kNidNormalFolder);
+        topNid_ = top;
         const FolderRow topRow = writeFolder(top, pst::kNidRootFolder, "Top of Personal Folders", {}, folders, false);
         writeFolderNode(pst::kNidRootFolder, pst::kNidRootFolder, std::nullopt, 0, {topRow}, {}, false);
     }
@@ -213,6 +215,7 @@ private:
         std::vector<FolderRow> children;
         for (const PstFolder& sub : subfolders) {
             const uint32_t subNid = pst::makeNid(nextFolder_++, pst::kNidNormalFolder);
+            if (sub.drafts) draftsNid_ = subNid;
             children.push_back(writeFolder(subNid, nid, sub.name, sub.messages, sub.subfolders, true));
         }
         std::vector<pst::TableRow> contents;
@@ -231,6 +234,8 @@ private:
                                 pst::longProp(kContentUnread, 0), pst::boolProp(kSubfolders, !children.empty())};
         if (name) props.push_back(pst::textProp(kDisplayName, *name));
         if (ipf) props.push_back(pst::textProp(kContainerClass, "IPF.Note"));
+        // The top folder knows the Drafts folder, as Outlook's stores do.
+        if (nid == topNid_ && draftsNid_) props.push_back(pst::binaryProp(kIpmDraftsEntryId, entryId(draftsNid_)));
         Subnodes subnodes(ndb_);
         addNode(nid, parent, pst::propertyContext(props, subnodes), subnodes);
 
@@ -340,6 +345,8 @@ private:
     const std::string recordKey_{kPstRecordKey, 16};
     uint32_t nextFolder_ = kFirstFolderIndex;
     uint32_t nextMessage_ = kFirstMessageIndex;
+    uint32_t topNid_ = 0;
+    uint32_t draftsNid_ = 0;  // 0: no folder is the Drafts folder
 };
 
 }  // namespace

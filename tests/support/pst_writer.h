@@ -33,6 +33,7 @@ struct PstFolder {
     std::string name;
     std::vector<PstMessage> messages;
     std::vector<PstFolder> subfolders;
+    bool drafts = false;  // the store's Drafts folder (the top folder keeps its entry id)
 };
 
 // The store's record key, which every entry identifier of the file carries.
