@@ -351,6 +351,20 @@ private:
 
 }  // namespace
 
+PstMessage samplePstMessage(const std::string& subject, int64_t when) {
+    PstMessage m;
+    m.subject = subject;
+    m.senderName = "Zo\xC3\xAB Sender";
+    m.senderEmail = "zoe@example.org";
+    m.toNames = "Rick Receiver";
+    m.toEmail = "rick@example.org";
+    m.deliveryTimeUnix = when;
+    m.body = "Body of " + subject + "\r\nsecond line\r\n";
+    m.headers = "From: zoe@example.org\r\nSubject: " + subject + "\r\n\r\n";
+    m.messageId = "<" + subject + "@example.org>";
+    return m;
+}
+
 bool writePstFile(const std::string& path, const std::vector<PstFolder>& folders) {
     pst::NdbWriter ndb;
     if (!ndb.open(path)) return false;
