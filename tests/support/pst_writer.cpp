@@ -63,15 +63,12 @@ constexpr uint32_t kAttachLongFilename = 0x3707001F;
 constexpr uint32_t kRenderingPosition = 0x370B0003;
 constexpr uint32_t kAttachMimeTag = 0x370E001F;
 constexpr uint32_t kAttachContentId = 0x3712001F;
-constexpr uint32_t kDisplayType = 0x39000003;
-constexpr uint32_t kSmtpAddress = 0x39FE001F;
 constexpr uint32_t kInternetCodepage = 0x3FDE0003;
 constexpr uint32_t kPstPassword = 0x67FF0003;
 
 constexpr uint32_t kMessageFlagRead = 0x01;
 constexpr uint32_t kMessageFlagHasAttach = 0x10;
 constexpr uint32_t kAttachByValue = 1;
-constexpr uint32_t kObjectMailUser = 6;
 constexpr uint32_t kObjectAttach = 7;
 constexpr uint32_t kRecipientTo = 1;
 constexpr uint32_t kIpmSubtreeValid = 0x01;
