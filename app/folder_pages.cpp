@@ -166,7 +166,7 @@ void writeMapiFoldersPage(Wizard& wizard, std::string& page, const std::string&)
     for (size_t i = 0; i < folders.size(); ++i) {
         const mapi_TFolderInfo& folder = folders[i];
         const bool ticked = chosenBefore ? contains(s.mapifolders, folder.name)
-                                         : folder.name != "Drafts" && folder.folderClass != 1 && folder.folderClass != 3;
+                                         : !folder.drafts && folder.folderClass != 1 && folder.folderClass != 3;
         page += "<div class=\"cline1\">";
         if (folder.depth > 0) writeIndent(page, folder.depth);
         writeCheckbox(page, i, ticked, folder.name);

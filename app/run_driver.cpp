@@ -60,7 +60,7 @@ void runJob(ArchiveRun& run, const JobRequest& request) {
     switch (request.source) {
         case SourceKind::Mailboxes: archiveMailboxes(writer, request.files, {request.labelFolders}); break;
         case SourceKind::DbxFolders: archiveDbxFolders(writer, request.files); break;
-        case SourceKind::Outlook: RunMapiJob(writer, request.outlookFolders); break;
+        case SourceKind::Outlook: RunMapiJob(writer, request.outlookFolders, request.outlookFolderIds); break;
         case SourceKind::None:
         case SourceKind::EmlToMailbox:
         case SourceKind::Reindex: break;

@@ -25,6 +25,9 @@ struct JobRequest {
     SourceKind source = SourceKind::None;
     std::vector<TDbxFolderInfo> files;
     std::vector<std::string> outlookFolders;
+    // The entry ids of the ticked folders, when known: they tell apart
+    // folders of one name, which `outlookFolders` cannot.
+    std::vector<std::string> outlookFolderIds;
     std::string archiveFolder;
     OutputFormat format = OutputFormat::Html;
     bool useSubfolders = true;

@@ -64,6 +64,7 @@ JobRequest requestFor(Settings& settings) {
         request.format = OutputFormat::Html;
         request.source = SourceKind::Outlook;
         request.outlookFolders = settings.mapifolders;
+        request.outlookFolderIds = settings.mapiFolderIds;
     } else if (source == "bmf") {
         request.source = SourceKind::Mailboxes;
         request.files = settings.mailboxFiles;

@@ -226,7 +226,13 @@ void readFormFields(Settings& settings, const FormFields& fields) {
         if (*v == "no") settings.usesubfolders = false;
     }
     // Marker fields: the folder page was submitted, even with nothing ticked.
-    if (findField(fields, "mapifolders")) settings.mapifolders = tickedNames(mapiFolders(), fields);
+    if (findField(fields, "mapifolders")) {
+        settings.mapifolders = tickedNames(mapiFolders(), fields);
+        settings.mapiFolderIds.clear();
+        for (size_t i = 0; i < mapiFolders().size(); ++i) {
+            if (findField(fields, "eid" + std::to_string(i))) settings.mapiFolderIds.push_back(mapiFolders()[i].entryId.bytes);
+        }
+    }
     if (findField(fields, "dbxfolders")) {
         settings.dbxfolders = tickedNames(currentDbxFolders(settings), fields);
         settings.dbxFilesToArchive.clear();

@@ -26,6 +26,9 @@ struct Settings {
     std::string mapistore;
     std::string mapifn;
     std::vector<std::string> mapifolders;
+    // The entry ids of the folders ticked on the folder page of the open
+    // store (not saved: they belong to that store).
+    std::vector<std::string> mapiFolderIds;
     std::string dbxname;
     std::string dbxver;
     std::string dbxdir;

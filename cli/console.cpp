@@ -9,7 +9,9 @@
 #include <string_view>
 
 #include "app/finish_stats.h"
+#include "cli/terminal_text.h"
 #include "message/html_text.h"
+#include "message/text.h"
 #include "platform/time.h"
 
 namespace tessaly::cli {
@@ -32,9 +34,13 @@ std::string bar(double fraction, int width) {
            std::string(static_cast<size_t>(width - filled), ' ') + "]";
 }
 
+// `text` made safe for the terminal, cut (between characters) or padded to
+// `width` bytes.
 std::string fitted(const std::string& text, size_t width) {
-    if (text.size() <= width) return text + std::string(width - text.size(), ' ');
-    return text.substr(0, width - 3) + "...";
+    const std::string shown = terminalText(text);
+    if (shown.size() <= width) return shown + std::string(width - shown.size(), ' ');
+    const size_t kept = utf8Prefix(shown, width - 3);
+    return shown.substr(0, kept) + "..." + std::string(width - 3 - kept, ' ');
 }
 
 }  // namespace
@@ -64,7 +70,8 @@ ArchiveRun::ProgressSink Console::progressSink() {
 ArchiveRun::LogSink Console::logSink() {
     return [this](const std::string& line) {
         clearLine();
-        std::fprintf(stderr, "%s\n", plainTextOfHtml(line).c_str());
+        // Names, subjects and dates come from mail: shown, never obeyed.
+        std::fprintf(stderr, "%s\n", terminalText(plainTextOfHtml(line)).c_str());
         std::fflush(stderr);
         run_.pumpMessages();
     };

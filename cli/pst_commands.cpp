@@ -67,11 +67,16 @@ int archivePst(const Options& options, const std::vector<std::string>& pstFiles)
                                        : usageError("the store has no folder named " + options.folders.front());
     }
 
+    // Folders are chosen by entry id: two folders of one name are two
+    // folders, and only the store's own Drafts folder is left out.
     const std::vector<mapi_TFolderInfo>& folders = mapiFolders();
     std::vector<std::string> ticked;
+    std::vector<std::string> tickedIds;
     if (options.folders.empty()) {
         for (const mapi_TFolderInfo& folder : folders) {
-            if (folder.name != "Drafts") ticked.push_back(folder.name);
+            if (folder.drafts) continue;
+            ticked.push_back(folder.name);
+            tickedIds.push_back(folder.entryId.bytes);
         }
     } else {
         for (const std::string& wanted : options.folders) {
@@ -80,6 +85,9 @@ int archivePst(const Options& options, const std::vector<std::string>& pstFiles)
                 CloseMapi();
                 return usageError("the store has no folder named " + wanted);
             }
+            for (const mapi_TFolderInfo& folder : folders) {
+                if (folder.name == wanted) tickedIds.push_back(folder.entryId.bytes);
+            }
         }
         ticked = options.folders;
     }
@@ -87,6 +95,7 @@ int archivePst(const Options& options, const std::vector<std::string>& pstFiles)
     JobRequest request = archiveRequest(options);
     request.source = SourceKind::Outlook;
     request.outlookFolders = std::move(ticked);
+    request.outlookFolderIds = std::move(tickedIds);
     status = runRequest(request);
     CloseMapi();
     return status;

@@ -8,8 +8,9 @@
 
 namespace tessaly::cli {
 
-// archive --to DIR [--flat] [--folder NAME]... FILE.pst: the named folders,
-// or every mail folder but one named "Drafts", as HTML pages.
+// archive --to DIR [--flat] [--folder NAME]... FILE.pst: every folder of
+// each name given, or every mail folder but the store's Drafts folder, as
+// HTML pages.
 int archivePst(const Options& options, const std::vector<std::string>& pstFiles);
 
 // list-pst FILE.pst: the mail folders, one a line, two spaces per level.

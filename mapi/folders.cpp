@@ -1,6 +1,7 @@
 // folders.cpp - walking and classifying the folders of the open store.
 #include "mapi/folders.h"
 
+#include <map>
 #include <set>
 
 #include "mapi/mapi_state.h"
@@ -61,8 +62,68 @@ uint8_t classByContainerClass(std::string cls) {
     return kFolderNoClass;
 }
 
+// The paths the walk has given, and how many folders took each.
+using TakenPaths = std::map<std::string, uint32_t>;
+
+// `path`, or for the second folder of a path met before (two sibling
+// folders called alike) `path` + ";2", and so on, as the archive numbers
+// its other names, so that each folder gets an archive folder of its own.
+std::string distinctPath(const std::string& path, TakenPaths& taken) {
+    std::string candidate = path;
+    uint32_t& count = taken[path];
+    while (count > 0) {
+        candidate = path + ";" + std::to_string(++count);
+        if (taken.find(candidate) == taken.end()) break;
+    }
+    if (count == 0) count = 1;
+    taken.emplace(candidate, 1);
+    return candidate;
+}
+
+bool sameEntry(const EntryId& a, const EntryId& b) {
+    if (a.empty() || b.empty()) return false;
+    const MapiState& state = mapiState();
+    bool same = false;
+    if (state.session) {
+        if (mapiFailed(state.session->CompareEntryIDs(a, b, same))) same = false;
+    } else {
+        same = a == b;
+    }
+    return same;
+}
+
+EntryId draftsIdOf(IMAPIFolder& folder) {
+    PropRow values;
+    if (mapiFailed(folder.GetProps({PR_IPM_DRAFTS_ENTRYID}, values)) || values.empty() || isErrorValue(values[0])) {
+        return {};
+    }
+    return values[0].bytes;
+}
+
+// Marks the store's Drafts folder. Its entry id is kept on the receive
+// folder and on the top folder; a store that keeps it on neither has its
+// Drafts folder at the top, under that name.
+void markDrafts(IMAPIFolder& top, std::vector<mapi_TFolderInfo>& folders) {
+    MapiState& state = mapiState();
+    EntryId drafts;
+    if (state.store && !state.specialIds[kFolderInbox].empty()) {
+        uint32_t type = 0;
+        std::shared_ptr<IMAPIProp> object;
+        if (!mapiFailed(state.store->OpenEntry(state.specialIds[kFolderInbox], type, object)) && type == MAPI_FOLDER) {
+            if (const auto receive = std::dynamic_pointer_cast<IMAPIFolder>(object)) drafts = draftsIdOf(*receive);
+        }
+    }
+    if (drafts.empty()) drafts = draftsIdOf(top);
+    for (mapi_TFolderInfo& folder : folders) {
+        if (drafts.empty() ? folder.depth == 0 && folder.name == "Drafts" : sameEntry(folder.entryId.bytes, drafts)) {
+            folder.drafts = true;
+            return;
+        }
+    }
+}
+
 void walk(IMAPIFolder& container, int32_t depth, const std::string& parentPath,
-          std::vector<mapi_TFolderInfo>& folders, std::set<EntryId>& visited) {
+          std::vector<mapi_TFolderInfo>& folders, std::set<EntryId>& visited, TakenPaths& taken) {
     std::shared_ptr<IMAPITable> table;
     if (mapiFailed(container.OpenProperty(PR_CONTAINER_HIERARCHY, table)) || !table) {
         traceMapi("Failed to GetHierarchyTable ");
@@ -95,13 +156,13 @@ void walk(IMAPIFolder& container, int32_t depth, const std::string& parentPath,
         mapi_TFolderInfo info;
         info.depth = depth;
         info.name = name;
-        info.path = parentPath + name;
+        info.path = distinctPath(parentPath + name, taken);
         info.folderClass = code;
         info.entryId.bytes = entryId;
         folders.push_back(info);
 
         if (propNumber(row, PR_SUBFOLDERS) != 0 && depth + 1 < kMaxDepth) {
-            walk(*folder, depth + 1, parentPath + name + "\\", folders, visited);
+            walk(*folder, depth + 1, info.path + "\\", folders, visited, taken);
         }
     }
 }
@@ -116,15 +177,7 @@ uint8_t ClassifyFolder(const EntryId& entryId, IMAPIFolder& folder) {
     MapiState& state = mapiState();
     if (!state.specialIdsRead) readSpecialIds(state);
     for (uint8_t code = 0; code < state.specialIds.size(); ++code) {
-        const EntryId& special = state.specialIds[code];
-        if (special.empty() || entryId.empty()) continue;
-        bool same = false;
-        if (state.session) {
-            if (mapiFailed(state.session->CompareEntryIDs(entryId, special, same))) same = false;
-        } else {
-            same = entryId == special;
-        }
-        if (same) return code;
+        if (sameEntry(entryId, state.specialIds[code])) return code;
     }
     PropRow values;
     folder.GetProps({PR_CONTAINER_CLASS}, values);
@@ -136,7 +189,9 @@ uint8_t ClassifyFolder(const EntryId& entryId, IMAPIFolder& folder) {
 void WalkFolders(IMAPIFolder& container, int32_t depth, const std::string& parentPath,
                  std::vector<mapi_TFolderInfo>& folders) {
     std::set<EntryId> visited;
-    walk(container, depth, parentPath, folders, visited);
+    TakenPaths taken;
+    for (const mapi_TFolderInfo& folder : folders) taken.emplace(folder.path, 1);
+    walk(container, depth, parentPath, folders, visited, taken);
 }
 
 void listStoreFolders(IMAPIFolder& top, std::vector<mapi_TFolderInfo>& folders) {
@@ -157,6 +212,7 @@ void listStoreFolders(IMAPIFolder& top, std::vector<mapi_TFolderInfo>& folders) 
         }
     }
     WalkFolders(top, 0, "", folders);
+    markDrafts(top, folders);
 }
 
 }  // namespace tessaly

@@ -72,7 +72,8 @@ void archiveOneFolder(ArchiveWriter& writer, IMsgStore& store, MapiLibrary& libr
 
 }  // namespace
 
-void RunMapiJob(ArchiveWriter& writer, const std::vector<std::string>& tickedFolders) {
+void RunMapiJob(ArchiveWriter& writer, const std::vector<std::string>& tickedFolders,
+                const std::vector<std::string>& tickedIds) {
     JobRun& run = writer.run();
     if (!writer.html()) {
         run.runProblem("Error: <a href=\"help:err_psteml.html\">Cannot save from Outlook to EML</a>.");
@@ -87,14 +88,20 @@ void RunMapiJob(ArchiveWriter& writer, const std::vector<std::string>& tickedFol
     const std::shared_ptr<IMsgStore> store = state.store;
     MapiLibrary& library = *state.library;
 
-    // The ticked names select the first folder of each name, once each.
+    // The ticked ids select their folders; ticked names, the first folder
+    // of each name. Each folder once.
     std::vector<size_t> indexes;
-    for (const std::string& name : tickedFolders) {
+    const auto choose = [&](const auto& matches) {
         for (size_t i = 0; i < state.folders.size(); ++i) {
-            if (state.folders[i].name != name) continue;
+            if (!matches(state.folders[i])) continue;
             if (std::find(indexes.begin(), indexes.end(), i) == indexes.end()) indexes.push_back(i);
             break;
         }
+    };
+    for (const std::string& id : tickedIds) choose([&](const mapi_TFolderInfo& f) { return f.entryId.bytes == id; });
+    // Ids of another store's folders choose nothing here: the names do.
+    if (indexes.empty()) {
+        for (const std::string& name : tickedFolders) choose([&](const mapi_TFolderInfo& f) { return f.name == name; });
     }
     std::vector<mapi_TFolderInfo> chosen;
     for (const size_t i : indexes) chosen.push_back(state.folders[i]);

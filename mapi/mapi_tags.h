@@ -75,6 +75,7 @@ constexpr uint32_t PR_IPM_CONTACT_ENTRYID = 0x36D10102;
 constexpr uint32_t PR_IPM_JOURNAL_ENTRYID = 0x36D20102;
 constexpr uint32_t PR_IPM_NOTE_ENTRYID = 0x36D30102;
 constexpr uint32_t PR_IPM_TASK_ENTRYID = 0x36D40102;
+constexpr uint32_t PR_IPM_DRAFTS_ENTRYID = 0x36D70102;
 
 // Attachment properties.
 constexpr uint32_t PR_ATTACH_DATA_BIN = 0x37010102;

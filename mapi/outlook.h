@@ -36,6 +36,9 @@ struct mapi_TFolderInfo {
     std::string path;        // display names from the top down, joined by "\"
     uint8_t folderClass = 11;
     mapi_TEntryid entryId;
+    // The store's own Drafts folder (told by its entry id, not its name):
+    // left unticked unless chosen.
+    bool drafts = false;
 };
 
 // What the pages read: filled by the Ensure functions below.
@@ -64,6 +67,9 @@ bool mapiStoreOpen();
 
 // The Outlook archiving job over the open store: the ticked folders by
 // display name, in the order given. Refuses EML output with a problem line.
-void RunMapiJob(ArchiveWriter& writer, const std::vector<std::string>& tickedFolders);
+// With `tickedIds`, the folders of those entry ids in that order instead
+// (names alone cannot tell apart two folders called alike).
+void RunMapiJob(ArchiveWriter& writer, const std::vector<std::string>& tickedFolders,
+                const std::vector<std::string>& tickedIds = {});
 
 }  // namespace tessaly

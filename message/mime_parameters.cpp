@@ -62,15 +62,32 @@ bool readParameter(std::string_view value, size_t& at, std::string& name, std::s
 
 }  // namespace
 
-std::optional<std::string> mimeParameter(std::string_view value, std::string_view name,
-                                         std::string* charset) {
-    if (charset) charset->clear();
-    std::string extendedCharset, sectionsCharset;
+namespace {
+
+// What a header value says of one parameter, in each of its forms.
+struct ParameterForms {
+    std::optional<std::string> plain;     // name=value
+    std::optional<std::string> extended;  // name*=, or name*0= name*1*= ... joined
+    std::string charset;                  // what the extended form declares
+};
+
+// The text after charset'language' of an RFC 2231 value, and the charset;
+// the whole text (no charset) when the two quotes are missing.
+std::string_view withoutCharset(std::string_view text, std::string* charset) {
+    const size_t first = text.find('\'');
+    const size_t second = first == std::string_view::npos ? first : text.find('\'', first + 1);
+    if (second == std::string_view::npos) return text;
+    if (charset) *charset = std::string(text.substr(0, first));
+    return text.substr(second + 1);
+}
+
+ParameterForms parameterForms(std::string_view value, std::string_view name) {
+    ParameterForms forms;
     // The type itself comes first.
     size_t at = value.find(';');
-    if (at == std::string_view::npos) return std::nullopt;
-    std::optional<std::string> plain;
-    std::optional<std::string> extended;
+    if (at == std::string_view::npos) return forms;
+    std::optional<std::string> whole;
+    std::string wholeCharset, sectionsCharset;
     std::map<int, std::string> sections;  // RFC 2231 continuations
     std::string key, text;
     bool quoted = false;
@@ -78,17 +95,9 @@ std::optional<std::string> mimeParameter(std::string_view value, std::string_vie
         if (key.size() < name.size() || !startsWithIgnoringCase(key, name)) continue;
         const std::string_view suffix = std::string_view(key).substr(name.size());
         if (suffix.empty()) {
-            if (!plain) plain = text;
+            if (!forms.plain) forms.plain = text;
         } else if (suffix == "*") {
-            // charset'language'value
-            const size_t first = text.find('\'');
-            const size_t second = first == std::string::npos ? first : text.find('\'', first + 1);
-            const std::string_view encoded =
-                second == std::string::npos ? std::string_view(text) : std::string_view(text).substr(second + 1);
-            if (!extended) {
-                extended = percentDecoded(encoded);
-                if (first != std::string::npos) extendedCharset = text.substr(0, first);
-            }
+            if (!whole) whole = percentDecoded(withoutCharset(text, &wholeCharset));
         } else if (suffix[0] == '*' && suffix.size() > 1) {
             std::string_view number = suffix.substr(1);
             const bool encoded = number.back() == '*';
@@ -98,30 +107,45 @@ std::optional<std::string> mimeParameter(std::string_view value, std::string_vie
                 continue;
             }
             const int index = std::stoi(std::string(number));
+            if (sections.count(index)) continue;  // the first of a number counts
             std::string_view piece = text;
-            if (encoded && index == 0) {
-                const size_t first = text.find('\'');
-                const size_t second = first == std::string::npos ? first : text.find('\'', first + 1);
-                if (second != std::string::npos) {
-                    piece = std::string_view(text).substr(second + 1);
-                    if (!sections.count(0)) sectionsCharset = text.substr(0, first);
-                }
-            }
+            if (encoded && index == 0) piece = withoutCharset(text, &sectionsCharset);
             sections.emplace(index, encoded ? percentDecoded(piece) : std::string(piece));
         }
     }
-    if (charset) *charset = extended ? extendedCharset : sectionsCharset;
-    if (extended) return extended;
-    if (!sections.empty()) {
+    if (whole) {
+        forms.extended = std::move(whole);
+        forms.charset = wholeCharset;
+    } else if (!sections.empty()) {
+        // Joined from 0 up to the first missing number.
         std::string joined;
         int expected = 0;
         for (const auto& [index, piece] : sections) {
             if (index != expected++) break;
             joined += piece;
         }
-        return joined;
+        forms.extended = std::move(joined);
+        forms.charset = sectionsCharset;
     }
-    return plain;
+    return forms;
+}
+
+}  // namespace
+
+std::optional<std::string> mimeParameter(std::string_view value, std::string_view name,
+                                         std::string* charset) {
+    ParameterForms forms = parameterForms(value, name);
+    if (charset) *charset = forms.charset;
+    if (forms.extended) return forms.extended;
+    return forms.plain;
+}
+
+std::optional<std::string> extendedParameter(std::string_view value, std::string_view name, std::string& charset) {
+    ParameterForms forms = parameterForms(value, name);
+    charset.clear();
+    if (!forms.extended || forms.extended->empty()) return std::nullopt;
+    charset = forms.charset;
+    return forms.extended;
 }
 
 std::string headerParameter(std::string_view value, std::string_view name) {

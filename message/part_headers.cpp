@@ -77,23 +77,31 @@ std::string withMacExtension(const std::string& fileName, const std::string& ct)
     return fileName;
 }
 
-// An RFC 2231 name (filename*=UTF-8''...), as modern mailers write them,
-// in UTF-8 when it declares another charset.
+// An RFC 2231 name (filename*=UTF-8''..., or filename*0*= filename*1= ...),
+// as modern mailers write them, in UTF-8 when it declares another charset.
+// Empty when the value has none.
 std::string extendedName(Charsets& charsets, const std::string& value, std::string_view key) {
     std::string charset;
-    std::string name = mimeParameter(value, key, &charset).value_or("");
+    std::string name = extendedParameter(value, key, charset).value_or("");
     const std::string charsetKnown = charsetName(charset);
-    if (!charsetKnown.empty() && charsetKnown != "UTF-8") name = charsets.toUtf8(name, charset, false);
+    if (!name.empty() && !charsetKnown.empty() && charsetKnown != "UTF-8") name = charsets.toUtf8(name, charset, false);
     return name;
 }
 
-// The file name the disposition or type gives (a plain, then an RFC 2231
-// parameter).
+// The file name of one header value: its RFC 2231 form when it has one (that
+// is the name a mailer gives in full; a plain one beside it is a fallback
+// for old readers), else the plain "filename=" or "name=".
+std::string namedParameterOf(Charsets& charsets, const std::string& value, const char* first, const char* second) {
+    std::string name = extendedName(charsets, value, first);
+    if (name.empty()) name = extendedName(charsets, value, second);
+    if (name.empty()) name = namedParameter(value);
+    return name;
+}
+
+// The file name the disposition or, failing that, the type gives.
 std::string nameParameter(Charsets& charsets, const std::string& disposition, const std::string& contentType) {
-    std::string name = namedParameter(disposition);
-    if (name.empty()) name = namedParameter(contentType);
-    if (name.empty()) name = extendedName(charsets, disposition, "filename");
-    if (name.empty()) name = extendedName(charsets, contentType, "name");
+    std::string name = namedParameterOf(charsets, disposition, "filename", "name");
+    if (name.empty()) name = namedParameterOf(charsets, contentType, "name", "filename");
     return name;
 }
 

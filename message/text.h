@@ -67,6 +67,10 @@ std::string namedParameter(std::string_view value);
 // charset an RFC 2231 value declares goes to `charset` (empty when none).
 std::optional<std::string> mimeParameter(std::string_view value, std::string_view name,
                                          std::string* charset = nullptr);
+// Only the RFC 2231 form of the parameter `name` (name*= or the numbered
+// sections, read as mimeParameter reads them) and the charset it declares;
+// null when the value has none or it comes out empty.
+std::optional<std::string> extendedParameter(std::string_view value, std::string_view name, std::string& charset);
 
 // Hexadecimal pairs to bytes (high digit first); an odd last byte is
 // ignored; a pair that is not two hex digits becomes CR, LF and the pair.

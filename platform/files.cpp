@@ -558,12 +558,20 @@ bool isStaleTemporaryName(std::string_view name, std::string_view suffix) {
         name.substr(name.size() - suffix.size()) != suffix) {
         return false;
     }
-    const char* digits = name.data() + kTemporaryPrefix.size();
-    const char* stop = name.data() + name.size() - suffix.size();
+    // Exactly "<pid>-<number>" between prefix and suffix: a saved file of
+    // a similar name ("<pid>-<number> - <stamp>") is no temporary.
+    const std::string_view middle =
+        name.substr(kTemporaryPrefix.size(), name.size() - kTemporaryPrefix.size() - suffix.size());
+    const size_t dash = middle.find('-');
+    const auto allDigits = [](std::string_view digits) {
+        return !digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string_view::npos || !allDigits(middle.substr(0, dash)) || !allDigits(middle.substr(dash + 1))) {
+        return false;
+    }
     long pid = 0;
-    const auto [rest, ec] = std::from_chars(digits, stop, pid);
-    if (ec != std::errc() || rest == stop || *rest != '-' || pid <= 0 ||
-        pid > std::numeric_limits<pid_t>::max()) {
+    const auto [rest, ec] = std::from_chars(middle.data(), middle.data() + dash, pid);
+    if (ec != std::errc() || rest != middle.data() + dash || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) {
         return false;
     }
     if (pid == getpid()) return true;

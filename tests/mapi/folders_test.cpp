@@ -91,6 +91,45 @@ TEST_F(FoldersTest, ClassifiesByIdThenByContainerClass) {
                 {0, "Short", "Short", 11}});
 }
 
+// Sibling folders of one name get paths of their own (and so do their
+// children); the Drafts folder is the one the receive folder names.
+TEST_F(FoldersTest, FoldersOfOnePathAreNumberedAndDraftsIsKnownById) {
+    FakeStore store;
+    FakeFolder projects2 = folder("Projects", "", {folder("Sub")});
+    projects2.id = "id:second projects";
+    FakeFolder otherDrafts = folder("Drafts");
+    otherDrafts.id = "id:not the drafts";
+    FakeFolder inbox = folder("Inbox");
+    inbox.props = {binaryValue(PR_IPM_DRAFTS_ENTRYID, "id:Drafts")};
+    store.top = folder("Top", "", {inbox, otherDrafts, folder("Drafts"), folder("Projects"), projects2,
+                                   folder("Projects;2")});
+    store.receiveFolder = "id:Inbox";
+    open(store);
+    expectRows({{0, "Inbox", "Inbox", 0},
+                {0, "Drafts", "Drafts", 11},
+                {0, "Drafts", "Drafts;2", 11},
+                {0, "Projects", "Projects", 11},
+                {0, "Projects", "Projects;2", 11},
+                {1, "Sub", "Projects;2\\Sub", 11},
+                {0, "Projects;2", "Projects;2;2", 11}});
+    std::vector<bool> drafts;
+    for (const mapi_TFolderInfo& f : mapiFolders()) drafts.push_back(f.drafts);
+    EXPECT_EQ(drafts, (std::vector<bool>{false, false, true, false, false, false, false}));
+}
+
+TEST_F(FoldersTest, WithoutADraftsIdTheTopFolderNamedDraftsIsTheOne) {
+    FakeStore store;
+    FakeFolder otherDrafts = folder("Drafts");
+    otherDrafts.id = "id:second";
+    store.top = folder("Top", "", {folder("Old", "", {folder("Drafts")}), folder("Drafts"), otherDrafts});
+    open(store);
+    std::vector<std::string> marked;
+    for (const mapi_TFolderInfo& f : mapiFolders()) {
+        if (f.drafts) marked.push_back(f.path);
+    }
+    EXPECT_EQ(marked, std::vector<std::string>{"Drafts"});
+}
+
 TEST_F(FoldersTest, EmptySpecialIdsMatchNothing) {
     FakeStore store;
     store.top = folder("Top", "", {folder("A"), folder("B")});

@@ -39,19 +39,7 @@ std::string pattern(size_t size, unsigned seed) {
     return out;
 }
 
-PstMessage sampleMessage(const std::string& subject, int64_t when) {
-    PstMessage m;
-    m.subject = subject;
-    m.senderName = "Zoë Sender";
-    m.senderEmail = "zoe@example.org";
-    m.toNames = "Rick Receiver";
-    m.toEmail = "rick@example.org";
-    m.deliveryTimeUnix = when;
-    m.body = "Body of " + subject + "\r\nsecond line\r\n";
-    m.headers = "From: zoe@example.org\r\nSubject: " + subject + "\r\n\r\n";
-    m.messageId = "<" + subject + "@example.org>";
-    return m;
-}
+PstMessage sampleMessage(const std::string& subject, int64_t when) { return samplePstMessage(subject, when); }
 
 std::string readStream(IMAPIProp& object, uint32_t tag) {
     std::shared_ptr<IStream> stream;
@@ -140,8 +128,9 @@ TEST_F(PstWriterTest, FolderTreeAndMessageFields) {
     const std::string path = dir.file("tree.pst");
     ASSERT_TRUE(writePstFile(path, folders));
     ASSERT_TRUE(mount(path)) << mapiTrace();
+    // Two sibling folders of one name: the second's path is numbered.
     EXPECT_EQ(folderLines(), (std::vector<std::string>{"0 Inbox", "1 Inbox\\Projects", "2 Inbox\\Projects\\Deep",
-                                                       "0 Archive", "0 Archive"}));
+                                                       "0 Archive", "0 Archive;2"}));
 
     const std::vector<ReadMessage> read = messagesOf(0);
     ASSERT_EQ(read.size(), 2u);

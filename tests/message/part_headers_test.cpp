@@ -127,6 +127,79 @@ TEST(PartHeaders, Classification) {
     }
 }
 
+// File names in the RFC 2231 forms, each row with what is odd about it.
+// The plain rows keep the names they always had.
+TEST(PartHeaders, ExtendedFileNames) {
+    struct Row {
+        const char* why;
+        std::string headers;
+        std::string name;
+    };
+    const Row rows[] = {
+        {"the extended form beats a plain one beside it",
+         "Content-Disposition: attachment; filename=\"resume.pdf\";\r\n filename*=UTF-8''r%C3%A9sum%C3%A9.pdf",
+         "r\xC3\xA9sum\xC3\xA9.pdf"},
+        {"the extended form comes first, the plain one after it",
+         "Content-Disposition: attachment; filename*=UTF-8''%E2%82%AC.txt; filename=\"EUR.txt\"",
+         "\xE2\x82\xAC.txt"},
+        {"the disposition's extended name beats the type's plain one",
+         "Content-Type: application/pdf; name=\"x.pdf\"\r\n"
+         "Content-Disposition: attachment; filename*=utf-8'en'na%C3%AFve.pdf",
+         "na\xC3\xAFve.pdf"},
+        {"the type's extended name when the disposition gives none",
+         "Content-Type: application/pdf; name*=UTF-8''%F0%9F%93%8E.pdf; name=\"clip.pdf\"\r\n"
+         "Content-Disposition: attachment",
+         "\xF0\x9F\x93\x8E.pdf"},
+        {"but a plain disposition name beats the type's extended one",
+         "Content-Type: application/pdf; name*=UTF-8''other.pdf\r\nContent-Disposition: attachment; filename=a.pdf",
+         "a.pdf"},
+        {"ISO-8859-1 with a language, converted to UTF-8",
+         "Content-Disposition: attachment; filename*=iso-8859-1'fr'%E9t%E9.txt", "\xC3\xA9t\xC3\xA9.txt"},
+        {"windows-1251 as Outlook writes it",
+         "Content-Disposition: attachment; filename*=windows-1251''%CF%F0%E8%E2%E5%F2.doc",
+         "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.doc"},
+        {"encoded continuations, out of order, the later ones without charset",
+         "Content-Disposition: attachment;\r\n filename*1*=%C3%A9%20final.pdf;\r\n"
+         " filename*0*=UTF-8''Rapport%20",
+         "Rapport \xC3\xA9 final.pdf"},
+        {"continuations mixing quoted and encoded sections",
+         "Content-Disposition: attachment; filename*0*=ISO-8859-1''%C4rger;\r\n filename*1=\" und Freude.txt\"",
+         "\xC3\x84rger und Freude.txt"},
+        {"plain continuations beat the plain name in the type",
+         "Content-Type: text/plain; name=short.txt\r\n"
+         "Content-Disposition: attachment; filename*0=\"a very long \"; filename*1=\"name.txt\"",
+         "a very long name.txt"},
+        {"a gap ends the continuations", "Content-Disposition: attachment; filename*0=\"one\"; filename*2=\"three\"",
+         "one"},
+        {"continuations without a first section fall back to the plain name",
+         "Content-Disposition: attachment; filename*1=\"b.txt\"; filename=\"plain.txt\"", "plain.txt"},
+        {"an empty extended value falls back to the plain name",
+         "Content-Disposition: attachment; filename*=UTF-8''; filename=\"plain.txt\"", "plain.txt"},
+        {"a bad escape is kept as it is", "Content-Disposition: attachment; filename*=UTF-8''50%zz%4.txt",
+         "50%zz%4.txt"},
+        {"a missing quote: the whole value is the name",
+         "Content-Disposition: attachment; filename*=UTF-8'report.pdf", "UTF-8'report.pdf"},
+        {"an unknown charset keeps the bytes, read as windows-1252",
+         "Content-Disposition: attachment; filename*=x-nonsense''%E9.txt", "\xC3\xA9.txt"},
+        {"an encoded NUL cuts nothing here, and crashes nothing",
+         "Content-Disposition: attachment; filename*=UTF-8''a%00b.txt", std::string("a\0b.txt", 7)},
+        {"a section number too long for a number is ignored",
+         "Content-Disposition: attachment; filename*99999999999=x; filename=\"plain.txt\"", "plain.txt"},
+        {"directories in an extended name are removed",
+         "Content-Disposition: attachment; filename*=UTF-8''..%2F..%2Fetc%2Fpasswd", "passwd"},
+        {"plain names stay as they were: no percent decoding",
+         "Content-Disposition: attachment; filename=\"100%25.txt\"", "100%25.txt"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        ArchiveRun run;
+        const std::string text = row.headers + "\r\n\r\nbody";
+        tagMessagePart part;
+        parseHeaders(run, run.decoder.charsets(), nullptr, &part, text.data(), text.data() + text.size(), false);
+        EXPECT_EQ(part.declaredName, row.name);
+    }
+}
+
 TEST(PartHeaders, ContentIdRangesAndReset) {
     ArchiveRun run;
     const std::string text = "Content-ID: <part1@x>\r\nContent-Type: text/plain\r\n\r\nbody";

@@ -145,6 +145,15 @@ TEST(StaleTemporaries, OnlyThoseOfEndedProcessesAndOurOwnAreRemoved) {
         {".tessaly-4294967295-1.tmp", false},  // no process id: never kill(-1, 0)
         {"Ann - Hi - 05092002'143007'k3p0qa.html", false},
         {"notes.tmp", false},
+        // Saved attachments declared as ".tessaly-<pid>-N.tmp": the stamp
+        // after the name makes them no temporaries of ours.
+        {".tessaly-" + ended + "-7 - 05092002'143007'k3p0qa.tmp", false},
+        {".tessaly-" + ended + "-7 - 05092002'143007'k3p0qa;2.tmp", false},
+        {".tessaly-" + ended + "-7x.tmp", false},
+        {".tessaly-" + ended + "--7.tmp", false},
+        {".tessaly-" + ended + "-.tmp", false},
+        {".tessaly--" + ended + "-7.tmp", false},
+        {".tessaly-+" + ended + "-7.tmp", false},
     };
     for (const Row& row : rows) test::writeFile(temp.file(row.name), "x");
     // A folder named like a staged file is no leftover of ours.

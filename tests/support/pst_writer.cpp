@@ -54,6 +54,7 @@ constexpr uint32_t kIpmSubtreeEntryId = 0x35E00102;
 constexpr uint32_t kContentCount = 0x36020003;
 constexpr uint32_t kContentUnread = 0x36030003;
 constexpr uint32_t kSubfolders = 0x360A000B;
+constexpr uint32_t kIpmDraftsEntryId = 0x36D70102;
 constexpr uint32_t kContainerClass = 0x3613001F;
 constexpr uint32_t kAttachDataBin = 0x37010102;
 constexpr uint32_t kAttachFilename = 0x3704001F;
@@ -62,15 +63,12 @@ constexpr uint32_t kAttachLongFilename = 0x3707001F;
 constexpr uint32_t kRenderingPosition = 0x370B0003;
 constexpr uint32_t kAttachMimeTag = 0x370E001F;
 constexpr uint32_t kAttachContentId = 0x3712001F;
-constexpr uint32_t kDisplayType = 0x39000003;
-constexpr uint32_t kSmtpAddress = 0x39FE001F;
 constexpr uint32_t kInternetCodepage = 0x3FDE0003;
 constexpr uint32_t kPstPassword = 0x67FF0003;
 
 constexpr uint32_t kMessageFlagRead = 0x01;
 constexpr uint32_t kMessageFlagHasAttach = 0x10;
 constexpr uint32_t kAttachByValue = 1;
-constexpr uint32_t kObjectMailUser = 6;
 constexpr uint32_t kObjectAttach = 7;
 constexpr uint32_t kRecipientTo = 1;
 constexpr uint32_t kIpmSubtreeValid = 0x01;
@@ -136,6 +134,7 @@ public:
         writeStore();
         writeNameMap();
         const uint32_t top = pst::makeNid(nextFolder_++, pst::kNidNormalFolder);
+        topNid_ = top;
         const FolderRow topRow = writeFolder(top, pst::kNidRootFolder, "Top of Personal Folders", {}, folders, false);
         writeFolderNode(pst::kNidRootFolder, pst::kNidRootFolder, std::nullopt, 0, {topRow}, {}, false);
     }
@@ -213,6 +212,7 @@ private:
         std::vector<FolderRow> children;
         for (const PstFolder& sub : subfolders) {
             const uint32_t subNid = pst::makeNid(nextFolder_++, pst::kNidNormalFolder);
+            if (sub.drafts) draftsNid_ = subNid;
             children.push_back(writeFolder(subNid, nid, sub.name, sub.messages, sub.subfolders, true));
         }
         std::vector<pst::TableRow> contents;
@@ -231,6 +231,8 @@ private:
                                 pst::longProp(kContentUnread, 0), pst::boolProp(kSubfolders, !children.empty())};
         if (name) props.push_back(pst::textProp(kDisplayName, *name));
         if (ipf) props.push_back(pst::textProp(kContainerClass, "IPF.Note"));
+        // The top folder knows the Drafts folder, as Outlook's stores do.
+        if (nid == topNid_ && draftsNid_) props.push_back(pst::binaryProp(kIpmDraftsEntryId, entryId(draftsNid_)));
         Subnodes subnodes(ndb_);
         addNode(nid, parent, pst::propertyContext(props, subnodes), subnodes);
 
@@ -340,9 +342,25 @@ private:
     const std::string recordKey_{kPstRecordKey, 16};
     uint32_t nextFolder_ = kFirstFolderIndex;
     uint32_t nextMessage_ = kFirstMessageIndex;
+    uint32_t topNid_ = 0;
+    uint32_t draftsNid_ = 0;  // 0: no folder is the Drafts folder
 };
 
 }  // namespace
+
+PstMessage samplePstMessage(const std::string& subject, int64_t when) {
+    PstMessage m;
+    m.subject = subject;
+    m.senderName = "Zo\xC3\xAB Sender";
+    m.senderEmail = "zoe@example.org";
+    m.toNames = "Rick Receiver";
+    m.toEmail = "rick@example.org";
+    m.deliveryTimeUnix = when;
+    m.body = "Body of " + subject + "\r\nsecond line\r\n";
+    m.headers = "From: zoe@example.org\r\nSubject: " + subject + "\r\n\r\n";
+    m.messageId = "<" + subject + "@example.org>";
+    return m;
+}
 
 bool writePstFile(const std::string& path, const std::vector<PstFolder>& folders) {
     pst::NdbWriter ndb;

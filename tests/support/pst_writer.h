@@ -33,10 +33,15 @@ struct PstFolder {
     std::string name;
     std::vector<PstMessage> messages;
     std::vector<PstFolder> subfolders;
+    bool drafts = false;  // the store's Drafts folder (the top folder keeps its entry id)
 };
 
 // The store's record key, which every entry identifier of the file carries.
 inline constexpr char kPstRecordKey[] = "\x54\x65\x73\x73\x61\x6C\x79\x20\x50\x53\x54\x20\x73\x74\x6F\x72";
+
+// A message of `subject` delivered at `when` (Unix time), with a sender, a
+// recipient, a two-line plain body, headers and a message id.
+PstMessage samplePstMessage(const std::string& subject, int64_t when);
 
 // Writes a store whose "Top of Personal Folders" holds `folders` (Inbox,
 // ...) to `path`. False with errno set on failure.
