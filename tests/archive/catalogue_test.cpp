@@ -15,7 +15,6 @@
 #include "archive/page_row.h"
 #include "message/html_text.h"
 #include "message/charsets.h"
-#include "sources/mailbox.h"
 #include "support/temp_dir.h"
 #include "support/test_run.h"
 
@@ -47,14 +46,7 @@ Archived archiveCases(const std::string& root, bool html) {
     test::TestFolder folder(root, html, "Cases", "Cases", true);
     folder.writer.attachCatalogue(Catalogue::open(root, nullptr));
     folder.writer.batch().setPlacedRowSink([&](const CatalogueRow& row) { archived.rows.push_back(row); });
-    MailboxScanEvents events;
-    events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
-        const char* body = std::find(start, end, '\n') + 1;
-        folder.run.startMessage();
-        folder.target.archiveRawMessage(body, static_cast<size_t>(end - body), markers, true);
-        folder.run.finishMessage();
-    };
-    scanMailbox(box.data(), box.data() + box.size(), events);
+    test::archiveMailbox(folder, box);
     archived.catalogue = folder.writer.finish();
     folder.run.endRun();
     return archived;

@@ -65,10 +65,7 @@ void TestFolder::archive(const std::string& text, const std::vector<TMarker>& ma
     run.finishMessage();
 }
 
-std::string archiveMessages(const std::string& messages, const std::string& root, bool html) {
-    const std::string box = "From archive@example.com Thu Sep  5 14:30:07 2002\n" + messages;
-    std::string problems;
-    TestFolder folder(root, html);
+void archiveMailbox(TestFolder& folder, const std::string& box) {
     MailboxScanEvents events;
     events.message = [&](const char* start, const char* end, std::vector<TMarker>& markers) {
         const char* body = std::find(start, end, '\n') + 1;
@@ -77,6 +74,12 @@ std::string archiveMessages(const std::string& messages, const std::string& root
         folder.run.finishMessage();
     };
     scanMailbox(box.data(), box.data() + box.size(), events);
+}
+
+std::string archiveMessages(const std::string& messages, const std::string& root, bool html) {
+    std::string problems;
+    TestFolder folder(root, html);
+    archiveMailbox(folder, "From archive@example.com Thu Sep  5 14:30:07 2002\n" + messages);
     folder.writer.closeFolder();
     folder.run.endRun();
     for (const std::string& line : folder.test.lines) problems += line + "\n";

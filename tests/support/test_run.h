@@ -52,6 +52,10 @@ struct TestFolder {
     void close() { writer.closeFolder(); }
 };
 
+// Each message of the mailbox text `box` through the folder's per-message
+// step, as the mailbox job hands them on.
+void archiveMailbox(TestFolder& folder, const std::string& box);
+
 // The messages (each with its header block first) archived into `root` as a
 // mailbox of them would be, as pages or EML files; returns the problem
 // lines, one a line.
