@@ -343,6 +343,8 @@ TEST_F(Gui, EmlFolderPackedFromTheStartPageAndArchived) {
     ASSERT_TRUE(spinUntil([&] { return pageText(*shell->webform()).find("Inbox.bmf") != std::string::npos; }));
     ASSERT_EQ(shell->wizard().settings.mailboxFiles.size(), 1u);
     EXPECT_EQ(shell->wizard().settings.mailboxFiles[0].fileName, "Inbox.bmf");
+}
+
 // A number the page computes, read through a script.
 double pageNumber(TWebf& webform, const char* script) {
     struct Result {
