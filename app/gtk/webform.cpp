@@ -178,6 +178,7 @@ bool TWebf::Go(const std::string& url) {
     webkit_web_view_load_uri(view_, target.c_str());
     if (!shownFile_.empty()) removeFile(shownFile_);
     shownFile_ = url.empty() ? readyPath_ : std::string();
+    shownCommitted_ = false;
     readyPath_.clear();
     return true;
 }
@@ -265,13 +266,19 @@ gboolean TWebf::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, W
 
 void TWebf::onLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
     auto* host = static_cast<TWebf*>(self);
-    if (event != WEBKIT_LOAD_FINISHED) return;
-    // A load cut short by the next page also finishes; only the page being
-    // shown may delete its file.
+    if (event != WEBKIT_LOAD_FINISHED && event != WEBKIT_LOAD_COMMITTED) return;
     const char* uri = webkit_web_view_get_uri(view);
     gchar* loaded = uri ? g_filename_from_uri(uri, nullptr, nullptr) : nullptr;
-    const bool isShown = loaded && host->shownFile_ == loaded && !webkit_web_view_is_loading(view);
+    const bool namesShown = loaded && host->shownFile_ == loaded;
     g_free(loaded);
+    if (event == WEBKIT_LOAD_COMMITTED) {
+        host->shownCommitted_ = host->shownCommitted_ || namesShown;
+        return;
+    }
+    // A load cut short by the next page also finishes, and the view may
+    // already name the next page then; only the shown page's own load,
+    // once committed, may delete its file.
+    const bool isShown = namesShown && host->shownCommitted_ && !webkit_web_view_is_loading(view);
     if (isShown) {
         removeFile(host->shownFile_);
         host->shownFile_.clear();

@@ -77,6 +77,9 @@ private:
     // still be let through, so one flag is not enough.
     std::vector<std::string> ownNavigations_;
     std::string shownFile_;
+    // Whether WebKit has committed the load of the shown page's file: only
+    // then is its file read, and a finished load its own.
+    bool shownCommitted_ = false;
     unsigned appendedAtLoad_ = ~0u;  // loadsFinished_ at the last piece added
     std::string pendingId_;          // set once the loading page is there
     std::string pendingWhole_;
