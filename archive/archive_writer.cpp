@@ -89,8 +89,10 @@ TargetFolder& ArchiveWriter::openFolder(std::string_view folderPath, std::string
 
 void ArchiveWriter::closeFolder() {
     if (!folder_) return;
+    // The files made ahead and not taken go first: on a full disk the
+    // journals may need their room.
+    temporaries_.reset();
     batch_.commit();
-    temporaries_.reset();  // its files not taken go before the folder is judged empty
     if (html()) {
         const std::string attachments = folder_->directory() + "attachments";
         if (!pathExists(attachments + "/*")) removeFolder(attachments);

@@ -134,9 +134,10 @@ std::string uniqueName(ArchiveWriter& writer, SavedParts& saved, const std::stri
 // twenty times the size of its input (some 200 MB for 8 MB of markup).
 constexpr size_t kLargestShownHtml = 8u << 20;
 
-// Writes one file of the message, staged. A file that cannot be created is
-// logged and left out; one that cannot be written whole, or not created for
-// lack of space, makes the whole message fail. Returns whether it is kept.
+// Writes one file of the message, staged. A file that cannot be created or
+// written whole is logged and makes the whole message fail, whatever the
+// cause: a page in place counts as archived, and without its file no later
+// run would write it. Returns whether it is kept.
 bool saveFile(ArchiveWriter& writer, MessageFiles& files, const std::string& directory, const std::string& name,
               std::string_view bytes, const FILETIME& fileTime) {
     JobRun& run = writer.run();
@@ -148,11 +149,13 @@ bool saveFile(ArchiveWriter& writer, MessageFiles& files, const std::string& dir
     }
     if (!created || !file->complete()) {
         const int error = lastSystemError();
-        run.messageNote("Error: <a href=\"help:err_createattach.html\">unable to create</a> " +
-                        htmlEscape(name) + " - " + htmlEscape(systemErrorText()));
-        // A half-written file, or a full disk: a later run should find
-        // the message not yet archived and write it whole.
-        if (created || isOutOfSpace(error)) files.markIncomplete(error);
+        if (!isDiskFull(error)) {
+            run.messageNote("Error: <a href=\"help:err_createattach.html\">unable to create</a> " +
+                            htmlEscape(name) + " - " + htmlEscape(systemErrorText()));
+        }
+        // A later run should find the message not yet archived and write
+        // it whole.
+        files.markIncomplete(error);
         stopWhenDiskLost(run, error);
         return false;
     }

@@ -47,13 +47,18 @@ void CommitBatch::commit() {
     const std::vector<int> errors = MessageFiles::putInPlaceTogether(files);
     std::vector<int64_t> placed;
     std::vector<int64_t> failed;
+    int lastError = 0;
     for (size_t i = 0; i < messages.size(); ++i) {
         (errors[i] == 0 ? placed : failed).push_back(messages[i].row.id);
         if (errors[i] == 0) continue;
-        lastPlacingError_ = errors[i];
+        lastError = errors[i];
         setLastSystemError(errors[i]);
-        problems_.lateMessageProblem(messages[i].message, createFailureLine(messages[i].files.mainPath()));
+        if (!isDiskFull(errors[i])) {
+            run_.lateMessageProblem(messages[i].message, createFailureLine(messages[i].files.mainPath()));
+        }
     }
+    // Every message after these would fail too.
+    stopWhenDiskLost(run_, lastError);
     if (!catalogued) return;
     catalogue_->settle(placed, failed);
     if (!placedRowSink_) return;
@@ -92,11 +97,17 @@ bool CommitBatch::addPendingRows(std::vector<Waiting>& messages) {
 void CommitBatch::dropCatalogue() {
     // A catalogue that cannot be written goes; the next run makes it anew
     // from the files, so nothing in it is lost.
+    const int error = lastSystemError();
     const std::string path = cataloguePath(catalogue_->root());
     catalogue_.reset();
     for (const char* suffix : {"", "-wal", "-shm"}) removeFile(path + suffix);
-    problems_.runProblem("Warning: the archive's catalogue could not be written (" + htmlEscape(systemErrorText()) +
-                         "); it will be made anew from the archive's files by the next run");
+    // A full disk stops the run, whose line says it all.
+    if (isDiskFull(error)) {
+        stopWhenDiskLost(run_, error);
+        return;
+    }
+    run_.runProblem("Warning: the archive's catalogue could not be written (" + htmlEscape(systemErrorText(error)) +
+                    "); it will be made anew from the archive's files by the next run");
 }
 
 void CommitBatch::stage(MessageFiles files, CatalogueRow row) {
@@ -107,7 +118,7 @@ void CommitBatch::stage(MessageFiles files, CatalogueRow row) {
     if (messages_.empty()) firstTick_ = tickCount();
     const std::vector<std::string> paths = files.paths();
     bytes_ += files.bytesWritten();
-    messages_.push_back({std::move(files), problems_.currentMessage(), std::move(row)});
+    messages_.push_back({std::move(files), run_.currentMessage(), std::move(row)});
     for (const std::string& path : paths) {
         names_.insert(path);
         foldedNames_.insert(asciiLower(path));

@@ -17,13 +17,13 @@
 #include "archive/catalogue.h"
 #include "archive/catalogue_row.h"
 #include "archive/staged_files.h"
-#include "message/problems.h"
+#include "archive/job_run.h"
 
 namespace tessaly {
 
 class CommitBatch {
 public:
-    explicit CommitBatch(ProblemReporter& problems) : problems_(problems) {}
+    explicit CommitBatch(JobRun& run) : run_(run) {}
     // Puts the waiting messages in place.
     ~CommitBatch();
     CommitBatch(const CommitBatch&) = delete;
@@ -46,8 +46,10 @@ public:
     std::unique_ptr<Catalogue> releaseCatalogue() { return std::move(catalogue_); }
 
     // Syncs and puts every waiting message in place. A message that cannot
-    // be is reported as a create failure under its own description. Call it
-    // before a folder's files are looked at as a whole.
+    // be is reported as a create failure under its own description; on a
+    // full disk the newest give their room to the older ones, and the run
+    // stops with its one line instead. Call it before a folder's files are
+    // looked at as a whole.
     void commit();
 
     // True when `path` exists or is the final name of a waiting file. A name
@@ -55,10 +57,6 @@ public:
     // waiting messages in place, so that the disk can answer for a file
     // system that ignores case (a FAT stick, say).
     bool isNameTaken(const std::string& path);
-
-    // The error of the last message that could not be put in place, 0 when
-    // none could not.
-    int lastPlacingError() const { return lastPlacingError_; }
 
 private:
     struct Waiting {
@@ -72,14 +70,13 @@ private:
     bool addPendingRows(std::vector<Waiting>& messages);
     void dropCatalogue();
 
-    ProblemReporter& problems_;
+    JobRun& run_;
     std::unique_ptr<Catalogue> catalogue_;
     std::function<void(const CatalogueRow&)> placedRowSink_;
     std::vector<Waiting> messages_;
     std::unordered_set<std::string> names_;
     std::unordered_set<std::string> foldedNames_;  // in lower case
     uint64_t bytes_ = 0;
-    int lastPlacingError_ = 0;
     uint32_t firstTick_ = 0;
 };
 

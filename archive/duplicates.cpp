@@ -125,9 +125,11 @@ std::string createFailureLine(const std::string& path) {
 
 void reportCreateFailure(JobRun& run, const std::string& path) {
     const int error = lastSystemError();
-    run.messageProblem(createFailureLine(path));
+    if (!isDiskFull(error)) run.messageProblem(createFailureLine(path));
     stopWhenDiskLost(run, error);
 }
+
+bool isDiskFull(int error) { return error == ENOSPC || error == EDQUOT; }
 
 void stopWhenDiskLost(JobRun& run, int error) {
     switch (error) {
@@ -160,11 +162,7 @@ void finishArchiveFile(JobRun& run, CommitBatch& batch, MessageFiles files, cons
     }
     const std::string path = files.mainPath();
     switch (files.complete()) {
-        case MessageFiles::Outcome::InPlace:
-            batch.stage(std::move(files), std::move(row));
-            // Putting earlier messages in place may have met the lost disk.
-            stopWhenDiskLost(run, batch.lastPlacingError());
-            break;
+        case MessageFiles::Outcome::InPlace: batch.stage(std::move(files), std::move(row)); break;
         case MessageFiles::Outcome::Failed: reportCreateFailure(run, path); break;
         case MessageFiles::Outcome::SourceLost: break;
     }

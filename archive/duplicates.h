@@ -48,6 +48,10 @@ std::string createFailureLine(const std::string& path);
 // That line about the current message, which counts as having a problem.
 void reportCreateFailure(JobRun& run, const std::string& path);
 
+// Whether `error` says the archive's disk is full: the run's one stop line
+// then stands for every message not archived, which gets none of its own.
+bool isDiskFull(int error);
+
 // When `error` says the archive's disk is full or gone (pulled out, its
 // connection lost, made read-only after faults), ends the run after the
 // current message with one line: every message after it would fail too.

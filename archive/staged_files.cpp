@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "archive/duplicates.h"
 #include "platform/errors.h"
 #include "platform/read_faults.h"
 
@@ -145,11 +146,29 @@ MessageFiles::Outcome MessageFiles::commit() {
 }
 
 std::vector<int> MessageFiles::putInPlaceTogether(const std::vector<MessageFiles*>& messages) {
+    std::vector<int> errors(messages.size(), 0);
+    // A disk too full for the journals: the newest messages give their room
+    // back, one by one, until the older ones fit.
+    for (size_t count = messages.size(); count > 0;) {
+        const int error = placeTogether(messages, count, errors);
+        if (error == 0) break;
+        const size_t keep = isDiskFull(error) ? count - 1 : 0;
+        for (size_t i = keep; i < count; ++i) {
+            messages[i]->discardAll();
+            errors[i] = error;
+        }
+        count = keep;
+    }
+    return errors;
+}
+
+int MessageFiles::placeTogether(const std::vector<MessageFiles*>& messages, size_t count, std::vector<int>& errors) {
     // folder of pages: a temporary file beside which its journal goes, and
     // the groups it lists
     std::map<std::string, std::pair<std::string, std::string>> journalGroups;
     std::vector<std::string> files;
-    for (const MessageFiles* message : messages) {
+    for (size_t i = 0; i < count; ++i) {
+        const MessageFiles* message = messages[i];
         for (std::string& path : message->temporaryPaths()) files.push_back(std::move(path));
         const std::string group = message->journalGroup();
         if (group.empty()) continue;
@@ -160,28 +179,33 @@ std::vector<int> MessageFiles::putInPlaceTogether(const std::vector<MessageFiles
     }
 
     std::vector<std::string> journals;
-    bool ready = true;
+    int error = 0;
     for (const auto& [folder, journal] : journalGroups) {
         OutputFile record;
-        ready = record.createStaged(journalPathFor(journal.first)) && record.write(journal.second) &&
-                record.complete() && record.putInPlace(CreateMode::Always);
-        if (!ready) break;
+        if (!record.createStaged(journalPathFor(journal.first)) || !record.write(journal.second) ||
+            !record.complete() || !record.putInPlace(CreateMode::Always)) {
+            error = lastSystemError();
+            break;
+        }
         journals.push_back(record.path());
     }
-    std::vector<int> errors(messages.size(), 0);
-    if (!ready || !syncFileSystems(files)) {
-        const int error = lastSystemError();
-        for (size_t i = 0; i < messages.size(); ++i) {
+    // A journal that could not be written leaves every file staged and
+    // whole, to be tried again with fewer.
+    if (error == 0 && !syncFileSystems(files)) {
+        // Data that did not reach the disk cannot be trusted to a later
+        // sync: none of these messages goes in place.
+        const int syncError = lastSystemError();
+        for (size_t i = 0; i < count; ++i) {
             messages[i]->discardAll();
-            errors[i] = error;
+            errors[i] = syncError;
         }
-    } else {
-        for (size_t i = 0; i < messages.size(); ++i) {
+    } else if (error == 0) {
+        for (size_t i = 0; i < count; ++i) {
             if (messages[i]->putInPlace() == Outcome::Failed) errors[i] = lastSystemError();
         }
     }
     for (const std::string& journal : journals) removeFile(journal);
-    return errors;
+    return error;
 }
 
 uint64_t MessageFiles::bytesWritten() const {
@@ -224,8 +248,6 @@ void MessageFiles::putBack(const std::vector<std::string>& placed) {
     discardAll();
     setLastSystemError(error);
 }
-
-bool isOutOfSpace(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
 
 void removeStaleArchiveFiles(const std::string& folder) {
     std::vector<std::string> names;

@@ -36,9 +36,9 @@ public:
 
     // A completed staged attachment file, put in place with the page.
     void keepAttachment(std::unique_ptr<OutputFile> file);
-    // The message cannot be complete (an attachment failed for lack of
-    // space, or a write failed): commit puts nothing in place and reports
-    // `error`.
+    // The message cannot be complete (an attachment could not be created or
+    // written, or its source ended early): commit puts nothing in place and
+    // reports `error`.
     void markIncomplete(int error);
 
     enum class Outcome {
@@ -57,6 +57,8 @@ public:
     // file durable, then each message's attachments and page get their
     // final names and the journals go. Returns each message's system error,
     // 0 for one now in place; a message that failed keeps no file.
+    // On a disk too full for the journals the newest messages are left
+    // out, with the error, until the others fit.
     static std::vector<int> putInPlaceTogether(const std::vector<MessageFiles*>& messages);
 
     // Page or EML file and attachments: the bytes written.
@@ -68,6 +70,10 @@ public:
     uint64_t attachmentSize(const std::string& path) const;
 
 private:
+    // Journals, sync and final names for the first `count` messages; their
+    // errors go to `errors`. Returns the error that kept the journals from
+    // being written, with every file still staged, or 0.
+    static int placeTogether(const std::vector<MessageFiles*>& messages, size_t count, std::vector<int>& errors);
     // What the journal must hold while this message's files move (empty
     // without attachments).
     std::string journalGroup() const;
@@ -84,10 +90,6 @@ private:
     mutable size_t nextAsked_ = 0;  // where attachmentSize looks first
     int incompleteError_ = 0;
 };
-
-// Whether a failed file operation means the disk (or the file size limit)
-// is full, so that a later run may well succeed.
-bool isOutOfSpace(int error);
 
 // Clears a target folder of what interrupted runs left: the attachments of
 // pages that never arrived (by their journals), journals and temporary

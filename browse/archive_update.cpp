@@ -2,12 +2,15 @@
 #include "browse/archive_update.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #include "archive/catalogue_rebuild.h"
+#include "archive/duplicates.h"
 #include "browse/browse_pages.h"
 #include "browse/browse_paths.h"
 #include "message/text.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 
 namespace tessaly {
@@ -17,7 +20,16 @@ namespace {
 constexpr const char* kReadingArchive = "Reading the archive for its catalogue";
 constexpr const char* kWritingPages = "Writing the archive's index and search pages";
 
-void warn(JobRun& run, const std::string& what) { run.runProblem("Warning: " + htmlEscape(what)); }
+// A full disk is told once, by the line that stops the run (and stands for
+// these pages too: the next run writes them anew).
+void warn(JobRun& run, const std::string& root, const std::string& what) {
+    const int error = lastSystemError();
+    if (isDiskFull(error) || fileSystemFull(root)) {
+        stopWhenDiskLost(run, isDiskFull(error) ? error : ENOSPC);
+        return;
+    }
+    run.runProblem("Warning: " + htmlEscape(what));
+}
 
 // Rows that a run cut short left out of the search files: their texts are
 // read back from their files.
@@ -62,7 +74,7 @@ void writePages(JobRun& run, Catalogue& catalogue) {
         if (writeFolderPages(root, folder, catalogue.rowsIn(stale[i]))) {
             written.push_back(stale[i]);
         } else {
-            warn(run, "the index pages of the folder " + (stale[i].empty() ? std::string("/") : stale[i]) +
+            warn(run, root, "the index pages of the folder " + (stale[i].empty() ? std::string("/") : stale[i]) +
                           " could not be written");
         }
     }
@@ -77,11 +89,11 @@ void writePages(JobRun& run, Catalogue& catalogue) {
         if (known == summary.labels.end() || writeLabelPages(root, *known, catalogue.rowsLabelled(known->label))) {
             written.push_back(staleLabels[i]);
         } else {
-            warn(run, "the index pages of the label " + staleLabels[i] + " could not be written");
+            warn(run, root, "the index pages of the label " + staleLabels[i] + " could not be written");
         }
     }
     catalogue.markLabelsCurrent(written);
-    if (!writeRootIndex(root, summary)) warn(run, "the archive's index.html could not be written");
+    if (!writeRootIndex(root, summary)) warn(run, root, "the archive's index.html could not be written");
 }
 
 }  // namespace
@@ -90,9 +102,10 @@ RunCatalogue openRunCatalogue(JobRun& run, DecodeContext& decoder, const std::st
     RunCatalogue state;
     std::string note;
     state.catalogue = Catalogue::open(root, &note);
-    if (!note.empty()) warn(run, note);
+    if (!note.empty()) run.runProblem("Warning: " + htmlEscape(note));
     if (!state.catalogue) {
-        warn(run, "the archive's catalogue cannot be kept in " + root + "/.tessaly; no index pages are written");
+        run.runProblem("Warning: " + htmlEscape("the archive's catalogue cannot be kept in " + root +
+                                                "/.tessaly; no index pages are written"));
         return state;
     }
     Catalogue& catalogue = *state.catalogue;
@@ -133,7 +146,7 @@ void updateBrowseFiles(JobRun& run, DecodeContext& decoder, RunCatalogue& state)
     if (state.search->finish()) {
         catalogue.markSearched(INT64_MAX);
     } else {
-        warn(run, "the archive's search files could not be written");
+        warn(run, catalogue.root(), "the archive's search files could not be written");
     }
     state.search.reset();
 }

@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "platform/errors.h"
+
 namespace tessaly {
 
 namespace {
@@ -47,7 +49,7 @@ void SearchFeeder::work() {
         if (queue_.empty()) {  // closing, and nothing left
             if (finishOnThread_) {
                 lock.unlock();
-                failed_ = !update_->finish() || failed_;
+                noteOutcome(update_->finish());
                 finished_ = true;
             }
             return;
@@ -62,7 +64,7 @@ void SearchFeeder::work() {
             update_->add(next.row);
         }
         if (++rowsInSegment_ >= kRowsPerSegment) {
-            failed_ = !update_->finish() || failed_;
+            noteOutcome(update_->finish());
             update_ = std::make_unique<SearchUpdate>(root_, false, update_->freshSegments());
             rowsInSegment_ = 0;
         }
@@ -86,8 +88,16 @@ bool SearchFeeder::finish() {
     }
     changed_.notify_all();
     if (worker_.joinable()) worker_.join();
-    if (finished_) return !failed_;
-    return update_->finish() && !failed_;
+    if (!finished_) noteOutcome(update_->finish());
+    // The caller reads why from its own thread.
+    if (failed_) setLastSystemError(error_);
+    return !failed_;
+}
+
+void SearchFeeder::noteOutcome(bool written) {
+    if (written || failed_) return;
+    failed_ = true;
+    error_ = lastSystemError();
 }
 
 }  // namespace tessaly

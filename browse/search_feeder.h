@@ -47,11 +47,14 @@ private:
 
     void queue(const CatalogueRow& row, bool earlier);
     void work();
+    // A failed write of the search files, with its error, once.
+    void noteOutcome(bool written);
 
     const std::string root_;
     std::unique_ptr<SearchUpdate> update_;
     size_t rowsInSegment_ = 0;
     bool failed_ = false;
+    int error_ = 0;  // the system error of the first failure, on the thread
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Queued> queue_;

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -525,6 +526,15 @@ void OutputFile::discard() {
     fd_ = -1;
     if (!temporary_.empty()) unlinkEntry(temporary_, 0, false);
     temporary_.clear();
+}
+
+bool fileSystemFull(const std::string& path) {
+    struct statvfs info {};
+    if (::statvfs(path.c_str(), &info) != 0) return false;
+    constexpr uint64_t kNearlyNothing = uint64_t{64} << 10;
+    // FAT counts no files (f_files is 0): only its space tells.
+    return static_cast<uint64_t>(info.f_bavail) * info.f_frsize < kNearlyNothing ||
+           (info.f_files > 0 && info.f_favail == 0);
 }
 
 bool syncFileSystems(const std::vector<std::string>& files) {

@@ -161,6 +161,10 @@ bool appendToFile(const std::string& path, std::string_view text);
 // Sets the tag on an existing file; false when that cannot be done.
 bool setFileTag(const std::string& path, std::string_view name, std::string_view value);
 
+// Whether the file system that holds `path` has (next to) no room left:
+// under 64 KiB free, or no file left to make where it counts them.
+bool fileSystemFull(const std::string& path);
+
 // Writes every file of the file systems that hold `files` to disk: one wait
 // for the bytes of many completed staged files, instead of one per file.
 bool syncFileSystems(const std::vector<std::string>& files);

@@ -155,5 +155,31 @@ TEST(ArchiveGuard, AFullDiskEndsTheRunWithOneLineAndALaterRunArchivesTheRest) {
     }
 }
 
+// A disk out of files (inodes) has no room for the journal that puts the
+// waiting messages in place: the newest of them give theirs back, so that
+// the others are archived, and one line says why the run stopped.
+TEST(ArchiveGuard, ADiskOutOfFilesArchivesWhatFitsWithOneLine) {
+    test::TempDir dir;
+    test::writeFile(dir.file("box"), bigMessages(60));
+    SmallDisk disk(dir.file("small"), "size=16m,nr_inodes=80");
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs mount here (needs root): a full disk is not tried";
+    const std::string archive = dir.file("small/archive");
+    const std::vector<std::string> args = {"archive", "--to", archive, dir.file("box")};
+
+    const Outcome full = runCli(args, dir);
+    EXPECT_EQ(full.status, 1);  // stopped
+    EXPECT_EQ(linesContaining(full.err, "\n"), 1u) << full.err;
+    EXPECT_EQ(linesContaining(full.err, "the disk of the archive folder is full"), 1u) << full.err;
+    // Each message takes two files; the folders and catalogue a few more.
+    const size_t fitted = pagesBelow(archive);
+    EXPECT_GE(fitted, 25u);
+    EXPECT_LT(fitted, 60u);
+
+    ASSERT_TRUE(disk.remount("size=16m,nr_inodes=4000"));
+    const Outcome rest = runCli(args, dir);
+    EXPECT_EQ(rest.status, 0) << rest.err;
+    EXPECT_EQ(pagesBelow(archive), 60u);
+}
+
 }  // namespace
 }  // namespace tessaly
