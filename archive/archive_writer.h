@@ -45,6 +45,11 @@ struct ArchiveOptions {
 
 class ArchiveWriter;
 
+// How sure the job is that a raw message's text reaches its end: the last
+// message of a mailbox file may stop where a copy or download of the file
+// was cut short.
+enum class MessageEnd { Known, MayBeCut };
+
 // Where the messages of one source folder go.
 class TargetFolder {
 public:
@@ -52,11 +57,15 @@ public:
     // (a mailbox's "From " line already dropped), `markers` the boundary
     // lines the job met inside it, in text order. With `normalizeLineEnds`
     // an EML file gets CR LF line ends (mailboxes); DBX texts are written as
-    // they are.
+    // they are. A text that `MayBeCut` and does stop inside the message (no
+    // line end at its end, or no closing line of its multipart) is reported
+    // and left for a later run over the whole file. Memory that runs out
+    // while the message is converted leaves it archived as it came.
     void archiveRawMessage(const char* text, size_t length, const std::vector<TMarker>& markers,
-                           bool normalizeLineEnds);
+                           bool normalizeLineEnds, MessageEnd messageEnd = MessageEnd::Known);
     // Archives a message already read into the model (Outlook) as a page;
     // `info` needs its checksum key. Its parts are re-classified and renamed.
+    // Memory that runs out on the way leaves the message for a later run.
     void archiveMessage(TMessageInfo& info);
 
     ArchiveWriter& writer() { return writer_; }
@@ -76,6 +85,13 @@ public:
 private:
     friend class ArchiveWriter;
     TargetFolder(ArchiveWriter& writer, std::string subfolderPath, std::string folderName);
+
+    // The message read into its parts and converted.
+    void archiveConverted(const char* text, size_t length, const std::vector<TMarker>& markers,
+                          bool normalizeLineEnds, MessageEnd messageEnd);
+    // After memory ran out converting it: the message as it came, its header
+    // block read for its name, an EML file or a page linking the whole text.
+    void archiveUnconverted(const char* text, size_t length, bool normalizeLineEnds);
 
     ArchiveWriter& writer_;
     std::string subfolderPath_;

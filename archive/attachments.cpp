@@ -8,6 +8,7 @@
 
 #include "archive/file_system_names.h"
 #include "archive/safe_copy.h"
+#include "archive/size_limits.h"
 #include "message/attribute_text.h"
 #include "message/body_html.h"
 #include "message/decoding.h"
@@ -130,10 +131,6 @@ std::string uniqueName(ArchiveWriter& writer, SavedParts& saved, const std::stri
     }
 }
 
-// HTML bodies up to this size get a safe copy: the parser needs about
-// twenty times the size of its input (some 200 MB for 8 MB of markup).
-constexpr size_t kLargestShownHtml = 8u << 20;
-
 // Writes one file of the message, staged. A file that cannot be created or
 // written whole is logged and makes the whole message fail, whatever the
 // cause: a page in place counts as archived, and without its file no later
@@ -215,6 +212,15 @@ void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, 
         part->fileName = nameForFileSystem(part->fileName, nameRulesFor(attachmentDirectory));
         if (part->kind == PartKind::Unclassified || part->kind == PartKind::Attachment) {
             part->kind = kindByExtension(part->fileName);
+        }
+        // A text too large to show is saved as it came, as a file of its own.
+        if (part->kind == PartKind::Text && part->bodyStart &&
+            static_cast<size_t>(part->bodyEnd - part->bodyStart) > kLargestShownText) {
+            part->kind = PartKind::Attachment;
+            if (part->fileName.empty()) {
+                part->fileName = "message text";
+                part->declaredName = "message text.txt";
+            }
         }
         if (!isSaved(part->kind)) continue;
 

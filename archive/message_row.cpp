@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/page_row.h"
+#include "archive/size_limits.h"
 #include "message/body_html.h"
 #include "message/boundary_lines.h"
 #include "message/charsets.h"
@@ -116,6 +117,8 @@ CatalogueRow rowFromMessage(DecodeContext& decoder, const TMessageInfo& info, co
     TPartIterator parts(const_cast<tagMessagePart*>(&info.rootPart));
     while (const tagMessagePart* part = parts.next()) {
         if (part->kind == PartKind::Text) {
+            // The page leaves such a text to a file of its own; so does search.
+            if (part->bodyStart && static_cast<size_t>(part->bodyEnd - part->bodyStart) > kLargestShownText) continue;
             if (!row.text.empty()) row.text += "\n\n";
             row.text += plainText(decoder, *part);
         } else if (part != &info.rootPart &&

@@ -1,7 +1,9 @@
 // mapi_job.cpp - the Outlook archiving job: the ticked folders of the open
 // store, message by message.
 #include <algorithm>
+#include <new>
 
+#include "archive/out_of_memory.h"
 #include "mapi/convert_message.h"
 #include "mapi/mapi_dates.h"
 #include "mapi/mapi_state.h"
@@ -61,7 +63,13 @@ void archiveOneFolder(ArchiveWriter& writer, IMsgStore& store, MapiLibrary& libr
             if (mapiFailed(opened) || type != MAPI_MESSAGE || !message) {
                 logUnreadableMessage(run, opened);
             } else {
-                ConvertMapiMessage(target, library, *message, label, kSkipRtfSync);
+                try {
+                    ConvertMapiMessage(target, library, *message, label, kSkipRtfSync);
+                } catch (const std::bad_alloc&) {
+                    // Reading its properties and streams did not fit.
+                    writer.decoder().releaseBuffers();
+                    reportNotArchived(run);
+                }
             }
             run.finishMessage();
             ++done;

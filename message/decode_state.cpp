@@ -10,10 +10,24 @@
 
 namespace tessaly {
 
+namespace {
+
+// Room for n bytes and for later requests to grow into: twice n, but only an
+// eighth more for a large one, where the room left over would be memory of
+// its own size.
+size_t roomFor(size_t n) {
+    constexpr size_t kLarge = size_t{64} << 20;
+    if (n > std::numeric_limits<size_t>::max() / 2) return n;  // more than there is: new throws
+    if (n > kLarge) return n + n / 8 + 1;
+    return std::max(2 * n, size_t{2048});
+}
+
+}  // namespace
+
 char* ScratchBuffer::request(size_t n) {
     if (data_ && capacity_ > n) return data_.get();
     data_.reset();
-    capacity_ = std::max(n > std::numeric_limits<size_t>::max() / 2 ? n : 2 * n, size_t{2048});
+    capacity_ = roomFor(n);
     data_.reset(new char[capacity_]);
     return data_.get();
 }
@@ -21,7 +35,7 @@ char* ScratchBuffer::request(size_t n) {
 char* ScratchBuffer::grow(size_t n, size_t keep) {
     if (data_ && capacity_ > n) return data_.get();
     keep = std::min(keep, capacity_);
-    size_t size = std::max(n > std::numeric_limits<size_t>::max() / 2 ? n : 2 * n, size_t{2048});
+    const size_t size = roomFor(n);
     std::unique_ptr<char[]> bigger(new char[size]);
     if (keep) std::memcpy(bigger.get(), data_.get(), keep);
     data_ = std::move(bigger);

@@ -33,7 +33,8 @@ using DecodeProgress = std::function<bool(double fraction)>;
 class ScratchBuffer {
 public:
     // Room for n bytes. Kept when it already holds at least n + 1 bytes,
-    // otherwise replaced (contents lost) by max(2n, 2048) bytes.
+    // otherwise replaced (contents lost) by max(2n, 2048) bytes, or only an
+    // eighth more than n bytes above 64 MB.
     char* request(size_t n);
     // Like request, but the first `keep` bytes survive a replacement.
     char* grow(size_t n, size_t keep);

@@ -1,7 +1,10 @@
 // dbx_job.cpp - archives the messages of Outlook Express folder files.
 #include "sources/dbx_job.h"
 
+#include <new>
+
 #include "archive/duplicates.h"
+#include "archive/out_of_memory.h"
 #include "message/boundary_lines.h"
 #include "message/text.h"
 #include "platform/files.h"
@@ -63,6 +66,9 @@ void archiveDbxFile(JobRun& run, const TDbxFolderInfo& entry, TargetFolder& targ
                 archiveDbxMessage(run, file, tree, i, entry, target, share);
             } catch (const DbxException& e) {
                 if (!file.truncatedWhileMapped()) run.messageProblem(kDamaged + htmlEscape(e.message()));
+            } catch (const std::bad_alloc&) {
+                // Its text, gathered from its blocks, did not fit.
+                reportNotArchived(run);
             }
             run.finishMessage();
         }

@@ -183,8 +183,14 @@ private:
             return;
         }
         plainProgress(static_cast<size_t>(end - file_.data()));
-        target_.archiveRawMessage(text, static_cast<size_t>(end - text), markers, true);
+        target_.archiveRawMessage(text, static_cast<size_t>(end - text), markers, true, endOf(end));
         run_.finishMessage();
+    }
+
+    // The last message of the file ends where the file does, which may be
+    // where a copy or download of it stopped.
+    MessageEnd endOf(const char* end) const {
+        return end == file_.end() ? MessageEnd::MayBeCut : MessageEnd::Known;
     }
 
     // The first pass over a Takeout mailbox: where each message goes.
@@ -232,7 +238,7 @@ private:
                 const char* text = textAfterFromLine(start, end);
                 markers.clear();
                 scanBoundaryLines(text, end, markers, {});
-                target.archiveRawMessage(text, static_cast<size_t>(end - text), markers, true);
+                target.archiveRawMessage(text, static_cast<size_t>(end - text), markers, true, endOf(end));
                 run_.finishMessage();
                 pages.read(plan_.start(i), plan_.end(i));
                 done += plan_.end(i) - plan_.start(i);

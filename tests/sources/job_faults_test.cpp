@@ -171,6 +171,102 @@ TEST_P(JobFaults, AMessageCutShortByAFullDiskIsWrittenWholeByTheNextRun) {
     }
 }
 
+// An attachment file that cannot be made for a cause other than space (here
+// a file in the way of the attachments folder) keeps its page out too: a
+// page in place without its attachment would never be repaired. Once the
+// cause is gone, the next run writes those messages whole.
+TEST_P(JobFaults, AnAttachmentThatCannotBeMadeKeepsItsPageOutUntilALaterRun) {
+    test::TempDir dir(disk());
+    test::writeFile(dir.file("box"), message("one", 1000) + message("two") + message("three", 2000));
+    const std::vector<TDbxFolderInfo> entries{entryFor(dir.path(), "box", "Box")};
+    fs::create_directories(dir.file("archive/Box"));
+    test::writeFile(dir.file("archive/Box/attachments"), "in the way");
+
+    Job blocked;
+    blocked.mailboxes(entries, dir.file("archive"), true);
+    EXPECT_EQ(blocked.run.messageCount, 3u);
+    EXPECT_EQ(blocked.run.problemCount, 2u);
+    EXPECT_EQ(countContaining(blocked.lines, "unable to create</a> one - "), 1u)
+        << testing::PrintToString(blocked.lines);
+    EXPECT_EQ(countContaining(blocked.lines, "unable to create</a> three - "), 1u);
+    EXPECT_EQ(countContaining(blocked.lines, "Not a directory"), 4u);
+    Tree tree = readTree(dir.file("archive"));
+    EXPECT_TRUE(leftovers(tree).empty());
+    std::vector<std::string> pages;
+    for (const auto& [path, bytes] : tree) {
+        if (path.ends_with(".html") && path.rfind("Box/", 0) == 0) pages.push_back(path);
+    }
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NE(pages[0].find("two"), std::string::npos) << pages[0];
+
+    fs::remove(dir.file("archive/Box/attachments"));
+    Job later;
+    later.mailboxes(entries, dir.file("archive"), true);
+    EXPECT_EQ(later.run.problemCount, 0u);
+    EXPECT_EQ(later.run.alreadyArchivedCount, 1u);
+    Job whole;
+    whole.mailboxes(entries, dir.file("whole"), true);
+    EXPECT_EQ(readTree(dir.file("archive")), readTree(dir.file("whole")));
+}
+
+// A mailbox whose copy stopped inside its last message: that message is
+// reported and not archived (its attachment would be cut), the ones before
+// it are; the run over the whole file then archives it whole, as a run over
+// the whole file alone would.
+TEST_P(JobFaults, AMailboxThatEndsInsideItsLastMessageLeavesItForALaterRun) {
+    const std::string whole = message("one", 1000) + message("two") + message("three", 20000);
+    const std::string plain = "From ann@example.org Thu Sep  5 14:30:07 2002\nFrom: Ann <ann@example.org>\n"
+                              "Subject: plain\n\nA line, and another line cut short";
+    struct Row {
+        const char* what;
+        std::string cut;
+        std::string full;
+    };
+    const Row rows[] = {
+        {"cut inside a line of the attachment", whole.substr(0, whole.size() - 4444), whole},
+        {"cut at a line end inside the attachment",
+         whole.substr(0, whole.find("\n", whole.size() - 4444) + 1), whole},
+        {"a single-part message cut inside a line", message("one") + plain, message("one") + plain + ".\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::TempDir dir(disk());
+        // The cut file and the whole one: the same mailbox, as its folder name says.
+        fs::create_directories(dir.file("cut"));
+        fs::create_directories(dir.file("full"));
+        test::writeFile(dir.file("cut/box"), row.cut);
+        test::writeFile(dir.file("full/box"), row.full);
+        for (const bool html : {true, false}) {
+            SCOPED_TRACE(html ? "pages" : "EML files");
+            const std::string archive = dir.file(html ? "pages" : "eml");
+            Job cut;
+            cut.mailboxes({entryFor(dir.file("cut"), "box", "Box")}, archive, html);
+            EXPECT_EQ(cut.run.problemCount, 1u);
+            ASSERT_EQ(cut.lines.size(), 1u);
+            EXPECT_EQ(cut.lines[0].rfind("Error: <a href=\"help:err_cutmessage.html\">the mail file ends inside this "
+                                         "message</a>", 0),
+                      0u)
+                << cut.lines[0];
+            const Tree before = readTree(archive);
+            EXPECT_TRUE(leftovers(before).empty());
+            for (const auto& [path, bytes] : before) {
+                EXPECT_EQ(path.find("three"), std::string::npos) << path;
+                EXPECT_EQ(path.find("plain"), std::string::npos) << path;
+            }
+            EXPECT_FALSE(before.empty());
+
+            const std::vector<TDbxFolderInfo> full{entryFor(dir.file("full"), "box", "Box")};
+            Job later;
+            later.mailboxes(full, archive, html);
+            EXPECT_EQ(later.run.problemCount, 0u);
+            EXPECT_EQ(countContaining(later.lines, "Error"), 0u);
+            Job once;
+            once.mailboxes(full, archive + "-once", html);
+            EXPECT_EQ(readTree(archive), readTree(archive + "-once"));
+        }
+    }
+}
+
 // Another program cuts the mailbox short while the job has it mapped: the
 // file gets one problem line, nothing of it is half-written, and the run
 // goes on with the next file. A later run over the shorter file archives
