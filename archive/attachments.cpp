@@ -214,8 +214,7 @@ void prepareParts(ArchiveWriter& writer, SavedParts& saved, TMessageInfo& info, 
             part->kind = kindByExtension(part->fileName);
         }
         // A text too large to show is saved as it came, as a file of its own.
-        if (part->kind == PartKind::Text && part->bodyStart &&
-            static_cast<size_t>(part->bodyEnd - part->bodyStart) > kLargestShownText) {
+        if (part->kind == PartKind::Text && isLargeText(*part)) {
             part->kind = PartKind::Attachment;
             if (part->fileName.empty()) {
                 part->fileName = "message text";

@@ -118,7 +118,7 @@ CatalogueRow rowFromMessage(DecodeContext& decoder, const TMessageInfo& info, co
     while (const tagMessagePart* part = parts.next()) {
         if (part->kind == PartKind::Text) {
             // The page leaves such a text to a file of its own; so does search.
-            if (part->bodyStart && static_cast<size_t>(part->bodyEnd - part->bodyStart) > kLargestShownText) continue;
+            if (isLargeText(*part)) continue;
             if (!row.text.empty()) row.text += "\n\n";
             row.text += plainText(decoder, *part);
         } else if (part != &info.rootPart &&

@@ -3,8 +3,6 @@
 // EML file.
 #include "archive/archive_writer.h"
 
-#include <new>
-#include <stdexcept>
 
 #include "archive/checksum.h"
 #include "archive/eml_file.h"
@@ -69,23 +67,11 @@ void TargetFolder::archiveRawMessage(const char* text, size_t length, const std:
                                      bool normalizeLineEnds, MessageEnd messageEnd) {
     JobRun& run = writer_.run();
     run.addBytes(length);
-    try {
-        archiveConverted(text, length, markers, normalizeLineEnds, messageEnd);
+    DecodeContext& decoder = writer_.decoder();
+    if (withinMemory(decoder, [&] { archiveConverted(text, length, markers, normalizeLineEnds, messageEnd); })) {
         return;
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
     }
-    // The files of the attempt went with it; its scratch space goes too, so
-    // that the rest of the run has the memory back.
-    writer_.decoder().endDecoding();
-    writer_.decoder().releaseBuffers();
-    try {
-        archiveUnconverted(text, length, normalizeLineEnds);
-    } catch (const std::bad_alloc&) {
-        reportNotArchived(run);
-    } catch (const std::length_error&) {
-        reportNotArchived(run);
-    }
+    if (!withinMemory(decoder, [&] { archiveUnconverted(text, length, normalizeLineEnds); })) reportNotArchived(run);
 }
 
 void TargetFolder::archiveConverted(const char* text, size_t length, const std::vector<TMarker>& markers,
@@ -149,16 +135,11 @@ void TargetFolder::archiveUnconverted(const char* text, size_t length, bool norm
 
 void TargetFolder::archiveMessage(TMessageInfo& info) {
     info.folderName = folderName_;
-    try {
+    const bool converted = withinMemory(writer_.decoder(), [&] {
         writeHtmlMessage(*this, info);
         releaseLargeScratch(writer_.decoder());
-        return;
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
-    }
-    writer_.decoder().endDecoding();
-    writer_.decoder().releaseBuffers();
-    reportNotArchived(writer_.run());
+    });
+    if (!converted) reportNotArchived(writer_.run());
 }
 
 }  // namespace tessaly

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "message/model.h"
+
 namespace tessaly {
 
 // HTML bodies up to this size get a safe copy: the parser needs about
@@ -15,5 +17,10 @@ constexpr size_t kLargestShownHtml = size_t{8} << 20;
 // text into a page takes a few times its size. No browser shows a page of
 // hundreds of megabytes anyway.
 constexpr size_t kLargestShownText = size_t{16} << 20;
+
+// A text part too large to show or search: it is saved as a file instead.
+inline bool isLargeText(const tagMessagePart& part) {
+    return part.bodyStart && static_cast<size_t>(part.bodyEnd - part.bodyStart) > kLargestShownText;
+}
 
 }  // namespace tessaly

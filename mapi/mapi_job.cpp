@@ -1,7 +1,6 @@
 // mapi_job.cpp - the Outlook archiving job: the ticked folders of the open
 // store, message by message.
 #include <algorithm>
-#include <new>
 
 #include "archive/out_of_memory.h"
 #include "mapi/convert_message.h"
@@ -63,13 +62,11 @@ void archiveOneFolder(ArchiveWriter& writer, IMsgStore& store, MapiLibrary& libr
             if (mapiFailed(opened) || type != MAPI_MESSAGE || !message) {
                 logUnreadableMessage(run, opened);
             } else {
-                try {
+                // Reading its properties and streams may not fit.
+                const bool read = withinMemory(writer.decoder(), [&] {
                     ConvertMapiMessage(target, library, *message, label, kSkipRtfSync);
-                } catch (const std::bad_alloc&) {
-                    // Reading its properties and streams did not fit.
-                    writer.decoder().releaseBuffers();
-                    reportNotArchived(run);
-                }
+                });
+                if (!read) reportNotArchived(run);
             }
             run.finishMessage();
             ++done;
